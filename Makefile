@@ -1,0 +1,43 @@
+# The front door: `make run` and `make test` do all the set-up on a fresh
+# Debian 12 machine.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test asan bench fuzz format tidy clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+	@cp examples/ormakin.ini $(BUILD)/ormakin.ini
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display is available here: run 'make run' from a desktop session (or under xvfb-run)."; \
+	  exit 1; \
+	fi
+	cd $(BUILD) && ./ormakin
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORMAKIN_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+tidy: build
+	clang-tidy -p $(BUILD) $$(git ls-files 'src/*.cpp')
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench build-fuzz

@@ -1,0 +1,55 @@
+// TCanvas: the drawing surface of a bitmap. Every drawing operation is clipped
+// to the bitmap; coordinates are pixels, x to the right and y downwards.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "bitmap.h"
+#include "color.h"
+
+namespace ormakin {
+
+struct TPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+// Left <= x < Right, Top <= y < Bottom.
+struct TRect {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Right = 0;
+  std::int32_t Bottom = 0;
+};
+
+class TCanvas {
+ public:
+  // A new canvas: pen black, one pixel wide, solid, copy mode; brush white, solid.
+  explicit TCanvas(TBitmap& bitmap);
+
+  TColor PenColor() const { return penColor_; }
+  TColor BrushColor() const { return brushColor_; }
+  int PenWidth() const { return 1; }
+  void SetPenColor(TColor color) { penColor_ = color; }
+  void SetBrushColor(TColor color) { brushColor_ = color; }
+
+  // A closed polygon: its interior (even-odd rule, right and bottom edges
+  // left out) in the brush colour, then its outline, one pixel wide along
+  // every edge, in the pen colour.
+  void Polygon(std::span<const TPoint> points);
+
+  // Paints Left <= x < Right, Top <= y < Bottom in the brush colour.
+  void FillRect(const TRect& rect);
+
+  // Called after every drawing operation (the window asks for a repaint).
+  std::function<void()> OnChange;
+
+ private:
+  TBitmap& bitmap_;
+  TColor penColor_ = clBlack;
+  TColor brushColor_ = clWhite;
+};
+
+}  // namespace ormakin

@@ -1,0 +1,19 @@
+// Colours are 24-bit RGB values held as 0x00BBGGRR: blue in the high byte.
+#pragma once
+
+#include <cstdint>
+
+namespace ormakin {
+
+using TColor = std::uint32_t;
+
+inline constexpr TColor clBlack = 0x00000000;
+inline constexpr TColor clWhite = 0x00FFFFFF;
+inline constexpr TColor clBlue = 0x00FF0000;
+inline constexpr TColor clLime = 0x0000FF00;  // green
+inline constexpr TColor clRed = 0x000000FF;
+
+// What a pixel outside a bitmap reads as: no colour at all.
+inline constexpr TColor kNoColor = 0xFFFFFFFF;
+
+}  // namespace ormakin

@@ -1,0 +1,42 @@
+#include "errors.h"
+
+namespace ormakin {
+
+namespace {
+
+std::string Win32ErrorMessage(int code, const std::string& systemText) {
+  // The system's text loses its trailing blanks, control characters and dots.
+  std::string text = systemText;
+  while (!text.empty()) {
+    const auto last = static_cast<unsigned char>(text.back());
+    if (last <= 0x20 || last == '.') {
+      text.pop_back();
+    } else {
+      break;
+    }
+  }
+  return "Win32 エラー。コード : " + std::to_string(code) + ".\n" + text;
+}
+
+}  // namespace
+
+EWin32Error::EWin32Error(int code, const std::string& systemText)
+    : Exception(Win32ErrorMessage(code, systemText)) {}
+
+std::string RealConvertMessage(const std::string& text) {
+  return "'" + text + "' は浮動小数点数ではありません";
+}
+
+std::string IntegerConvertMessage(const std::string& text) {
+  return "'" + text + "' は整数ではありません";
+}
+
+std::string UnknownExtensionMessage(const std::string& extension) {
+  return "拡張子 ." + extension + " の画像形式は処理できません";
+}
+
+std::string FileOpenMessage(const std::string& fileName) {
+  return "ファイル " + fileName + " は開けません";
+}
+
+}  // namespace ormakin
