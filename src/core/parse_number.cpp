@@ -1,0 +1,178 @@
+#include "parse_number.h"
+
+#include <locale.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "decimal_mark.h"
+#include "errors.h"
+
+namespace ormakin {
+
+namespace {
+
+// The exponent's digits are read only while its magnitude is below this;
+// a digit left over makes the text invalid, so "1E5000" is no number.
+constexpr int kExponentStop = 500;
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The "C" locale, made once: the conversion below must read "." whatever
+// locale the process or the user has chosen.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+// Converts a text of the form [-]digits.digitsE[-]digits, already checked,
+// to the nearest value in extended precision. Gives NaN (so the text counts
+// as invalid) when the "C" locale object cannot be made, for then no
+// locale-proof conversion is possible.
+long double ToExtended(const std::string& clean) {
+  const locale_t c = CLocale();
+  if (c == static_cast<locale_t>(nullptr)) {
+    return std::nanl("");
+  }
+  return strtold_l(clean.c_str(), nullptr, c);
+}
+
+}  // namespace
+
+double ParseReal(std::string_view text) {
+  const auto invalid = [&text]() { return EConvertError(RealConvertMessage(std::string(text))); };
+  const char mark = DecimalMark();
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+
+  const std::size_t integerStart = i;
+  while (i < n && IsDigit(text[i])) ++i;
+  const std::string_view integerDigits = text.substr(integerStart, i - integerStart);
+
+  bool hasMark = false;
+  std::string_view fractionDigits;
+  if (i < n && text[i] == mark) {
+    hasMark = true;
+    ++i;
+    const std::size_t fractionStart = i;
+    while (i < n && IsDigit(text[i])) ++i;
+    fractionDigits = text.substr(fractionStart, i - fractionStart);
+  }
+  // A lone decimal mark is a number (zero); nothing at all is not.
+  if (integerDigits.empty() && !hasMark) {
+    throw invalid();
+  }
+
+  int exponent = 0;
+  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    bool negativeExponent = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+      negativeExponent = text[i] == '-';
+      ++i;
+    }
+    // An exponent without digits counts as 0.
+    while (i < n && IsDigit(text[i]) && exponent < kExponentStop) {
+      exponent = exponent * 10 + (text[i] - '0');
+      ++i;
+    }
+    if (negativeExponent) exponent = -exponent;
+  }
+
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) {
+    throw invalid();
+  }
+
+  // The number again in a fixed form that the C library reads exactly, so
+  // that its correctly rounded conversion gives the value.
+  std::string clean;
+  clean.reserve(integerDigits.size() + fractionDigits.size() + 16);
+  if (negative) clean += '-';
+  clean += integerDigits.empty() ? std::string_view("0") : integerDigits;
+  clean += '.';
+  clean += fractionDigits.empty() ? std::string_view("0") : fractionDigits;
+  clean += 'e';
+  clean += std::to_string(exponent);
+
+  const long double extended = ToExtended(clean);
+  // A value beyond even the extended range is no number at all.
+  if (!std::isfinite(extended)) {
+    throw invalid();
+  }
+  // Narrowing rounds to nearest: a result that rounds beyond the largest
+  // double overflows, one below the smallest subnormal becomes zero.
+  const auto result = static_cast<double>(extended);
+  if (std::isinf(result)) {
+    throw EOverflow();
+  }
+  return result;
+}
+
+std::int32_t ParseInteger(std::string_view text) {
+  const auto invalid = [&text]() {
+    return EConvertError(IntegerConvertMessage(std::string(text)));
+  };
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+
+  const std::string_view rest = text.substr(i);
+  std::size_t hexPrefix = 0;
+  if (!rest.empty() && (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X')) {
+    hexPrefix = 1;
+  } else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+    hexPrefix = 2;
+  }
+
+  if (hexPrefix > 0) {
+    const std::string_view digits = rest.substr(hexPrefix);
+    if (digits.empty()) throw invalid();
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+      const int digit = HexDigitValue(c);
+      if (digit < 0) throw invalid();
+      value = value * 16 + static_cast<std::uint64_t>(digit);
+      // Leading zeros keep the value at 0, so they never count here.
+      if (value > 0xFFFFFFFFu) throw invalid();
+    }
+    // The same 32 bits as a signed number: FFFFFFFF is -1.
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+  }
+
+  std::size_t j = 0;
+  bool negative = false;
+  if (j < rest.size() && (rest[j] == '+' || rest[j] == '-')) {
+    negative = rest[j] == '-';
+    ++j;
+  }
+  if (j == rest.size()) throw invalid();
+  // Magnitude limit: 2147483647, or 2147483648 for a negative number.
+  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+  std::int64_t magnitude = 0;
+  for (; j < rest.size(); ++j) {
+    if (!IsDigit(rest[j])) throw invalid();
+    magnitude = magnitude * 10 + (rest[j] - '0');
+    if (magnitude > limit) throw invalid();
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+}  // namespace ormakin
