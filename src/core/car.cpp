@@ -1,0 +1,195 @@
+#include "car.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "canvas.h"
+#include "errors.h"
+#include "extended_math.h"
+#include "ini_file.h"
+#include "message_box.h"
+#include "parse_number.h"
+#include "text_encoding.h"
+
+namespace ormakin {
+
+namespace {
+
+constexpr const char* kCarSection = "car";
+constexpr const char* kStateSection = "state";
+
+bool HasRow(std::int32_t state) {
+  return state >= 1 && state <= kStateCount;
+}
+
+// One sensor's probe point: `lateral` pixels to the side given by the offset
+// angle's sine and cosine, `ahead` pixels along the heading. The sums are
+// evaluated left to right at extended precision before Trunc.
+struct ProbePoint {
+  std::optional<std::int32_t> x;
+  std::optional<std::int32_t> y;
+};
+
+}  // namespace
+
+std::string TCar::RuleKey(int state, int mask) {
+  return std::to_string(state) + "-" + std::to_string(mask);
+}
+
+TCar::TCar(const TCustomIniFile& iniFile, MessageBoxService& boxes, LineProbe& course)
+    : course_(course) {
+  SensorLeft_ = iniFile.ReadNumber(kCarSection, "sensor_left", 3.0);
+  SensorRight_ = iniFile.ReadNumber(kCarSection, "sensor_right", 3.0);
+  SensorPos_ = iniFile.ReadNumber(kCarSection, "sensor_pos", 10.0);
+  State_ = 1;
+
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      const std::string key = RuleKey(s, m);
+      const std::string value = iniFile.ReadEntry(kStateSection, key);
+      if (value.empty()) {
+        continue;
+      }
+      const auto first = value.find(',');
+      const auto second = first == std::string::npos ? first : value.find(',', first + 1);
+      if (second == std::string::npos) {
+        // Without two commas the rule cannot be cut into its three parts:
+        // tell the user which one and go on with the next.
+        boxes.ShowMessageBox(
+            std::string(kMalformedRuleMessage) + "\r\n" + ToDisplayText(key + "=" + value),
+            kApplicationTitle, MB_OK);
+        continue;
+      }
+      TStateRule& rule = Rules_[s - 1][m];
+      rule.Turn = ParseReal(std::string_view(value).substr(0, first));
+      rule.Advance = ParseReal(std::string_view(value).substr(first + 1, second - first - 1));
+      rule.NextState = ParseInteger(std::string_view(value).substr(second + 1));
+    }
+  }
+}
+
+void TCar::Sense(std::int32_t& mask) {
+  const Extended direction = Direction_;
+  const double sinH = static_cast<double>(Sin(direction));
+  const double cosH = static_cast<double>(Cos(direction));
+  const Extended x = X_;
+  const Extended y = Y_;
+  const Extended ahead = SensorPos_;
+
+  // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
+  // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
+  auto side = [&](Extended a, Extended lateral) {
+    const Extended cosA = Cos(a);
+    const Extended sinA = Sin(a);
+    return ProbePoint{Trunc32(cosA * lateral + x + ahead * cosH + 0.5L),
+                      Trunc32(y - sinA * lateral - ahead * sinH + 0.5L)};
+  };
+  // A point that is no 32-bit pixel lies far outside any course.
+  auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
+
+  std::int32_t result = 0;
+  if (onLine(side(direction + kHalfPi, SensorLeft_))) {
+    result += kLeftSensor;
+  }
+  if (onLine(side(direction - kHalfPi, SensorRight_))) {
+    result += kRightSensor;
+  }
+  const ProbePoint centre{Trunc32(ahead * cosH + x + 0.5L), Trunc32(y - ahead * sinH + 0.5L)};
+  if (onLine(centre)) {
+    result += kCentreSensor;
+  }
+  mask = result;
+}
+
+bool TCar::Step() {
+  // State 0 is stopped; a state that a rule named but that has no row in the
+  // table is treated the same way rather than read outside the table.
+  if (!HasRow(State_)) {
+    return false;
+  }
+  Sense(SensorBits_);
+  const TStateRule& rule = Rules_[State_ - 1][SensorBits_];
+
+  Direction_ = static_cast<double>(kPi * rule.Turn / 180 + Direction_);
+  // One correction only, against the extended 2π, so that the double nearest
+  // to 2π stays as it is and a turn of more than a full circle stays out of
+  // range.
+  if (Direction_ < 0) {
+    Direction_ = static_cast<double>(Direction_ + kTwoPi);
+  } else if (Direction_ > kTwoPi) {
+    Direction_ = static_cast<double>(Direction_ - kTwoPi);
+  }
+  const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
+  State_ = rule.NextState;
+
+  const Extended heading = Direction_;
+  X_ = static_cast<double>(Cos(heading) * d + X_);
+  Y_ = static_cast<double>(Y_ - Sin(heading) * d);
+  return true;
+}
+
+void TCar::Draw(TCanvas& canvas) const {
+  const Extended D = Direction_;
+  const Extended s0 = static_cast<double>(Sin(D));
+  const Extended c0 = static_cast<double>(Cos(D));
+  const Extended s1 = static_cast<double>(Sin(D + kHalfPi));
+  const Extended c1 = static_cast<double>(Cos(D + kHalfPi));
+  const Extended s2 = static_cast<double>(Sin(D - kHalfPi));
+  const Extended c2 = static_cast<double>(Cos(D - kHalfPi));
+  const Extended s3 = static_cast<double>(Sin(D + kPi));
+  const Extended c3 = static_cast<double>(Cos(D + kPi));
+
+  const Extended cx = static_cast<Extended>(X_) + 0.5L;
+  const Extended cy = static_cast<Extended>(Y_) + 0.5L;
+  // A corner: half the width to one side (sine and cosine of the side's
+  // angle), then half the length ahead or behind.
+  auto corner = [&](Extended cSide, Extended sSide, Extended cLong, Extended sLong) {
+    return ProbePoint{Trunc32(cx + 5 * cSide + 10 * cLong), Trunc32(cy - 5 * sSide - 10 * sLong)};
+  };
+  const ProbePoint corners[4] = {corner(c1, s1, c0, s0), corner(c1, s1, c3, s3),
+                                 corner(c2, s2, c3, s3), corner(c2, s2, c0, s0)};
+
+  canvas.SetPenColor(clBlue);
+  canvas.SetBrushColor(clBlue);
+  TPoint body[4];
+  bool bodyFits = true;
+  for (int i = 0; i < 4; ++i) {
+    bodyFits = bodyFits && corners[i].x && corners[i].y;
+    if (bodyFits) {
+      body[i] = TPoint{*corners[i].x, *corners[i].y};
+    }
+  }
+  // A car beyond the 32-bit pixel range is far outside any frame.
+  if (bodyFits) {
+    canvas.Polygon(body);
+  }
+
+  const Extended x = X_;
+  const Extended y = Y_;
+  const Extended ahead = SensorPos_;
+  const Extended left = SensorLeft_;
+  const Extended right = SensorRight_;
+  auto marker = [&](std::int32_t bit, const ProbePoint& p) {
+    const TColor color = (SensorBits_ & bit) != 0 ? clLime : clRed;
+    canvas.SetPenColor(color);
+    canvas.SetBrushColor(color);
+    if (p.x && p.y) {
+      // The 4 x 4 square around the probe pixel, which is its third column
+      // and third row. Computed in 64 bits: a probe at the edge of the range
+      // must not overflow.
+      auto clamp = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+      };
+      const std::int64_t l = *p.x;
+      const std::int64_t m = *p.y;
+      canvas.FillRect(TRect{clamp(l - 2), clamp(m - 2), clamp(l + 2), clamp(m + 2)});
+    }
+  };
+  marker(kLeftSensor, ProbePoint{Trunc32(left * c1 + x + ahead * c0 + 0.5L),
+                                 Trunc32(y - left * s1 - ahead * s0 + 0.5L)});
+  marker(kRightSensor, ProbePoint{Trunc32(right * c2 + x + ahead * c0 + 0.5L),
+                                  Trunc32(y - right * s2 - ahead * s0 + 0.5L)});
+  marker(kCentreSensor, ProbePoint{Trunc32(ahead * c0 + x + 0.5L), Trunc32(y - ahead * s0 + 0.5L)});
+}
+
+}  // namespace ormakin
