@@ -33,6 +33,20 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks, built in Release in a tree of their own.
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORMAKIN_GUI=OFF -DORMAKIN_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	./scripts/run-benchmarks.sh build-bench
+
+# libFuzzer targets under sanitizers (clang); FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DORMAKIN_GUI=OFF -DORMAKIN_TESTS=OFF -DORMAKIN_FUZZ=ON -DORMAKIN_SANITIZE=ON
+	cmake --build build-fuzz -j $(JOBS)
+	./scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
