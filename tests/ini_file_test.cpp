@@ -1,0 +1,88 @@
+#include "ini_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "decimal_mark.h"
+#include "errors.h"
+#include "temp_dir.h"
+
+namespace ormakin {
+namespace {
+
+using testing::TempDir;
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetDecimalMark('.'); }
+  void TearDown() override { SetDecimalMark('.'); }
+
+  // A reader over a settings file with one key "init_x" of the given value.
+  double ReadInitX(const std::string& value) {
+    const TIniFile ini(dir_.WriteFile("ormakin.ini", "[car]\ninit_x=" + value + "\n"));
+    return ini.ReadNumber("car", "init_x", 5.0);
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(IniFileTest, ReadNumberGivesTheValueOrTheDefault) {
+  struct Case {
+    const char* value;
+    double expected;
+  };
+  const Case cases[] = {
+      {"250", 250.0}, {"12.5", 12.5}, {"-.5", -0.5},   {".", 0.0},      {"1E-400", 0.0},
+      {" 7 ", 7.0},   {"\"3\"", 3.0}, {"abc", 5.0},    {"", 5.0},       {"1,5", 5.0},
+      {"1 000", 5.0}, {"+", 5.0},     {"1E5000", 5.0}, {"1E4999", 5.0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadInitX(c.value), c.expected) << "value: '" << c.value << "'";
+  }
+}
+
+TEST_F(IniFileTest, ReadNumberLetsTheOverflowThrough) {
+  EXPECT_THROW(ReadInitX("2E500"), EOverflow);
+  EXPECT_THROW(ReadInitX("-1.8E308"), EOverflow);
+}
+
+TEST_F(IniFileTest, ReadNumberFollowsTheDecimalMark) {
+  SetDecimalMark(',');
+  EXPECT_EQ(ReadInitX("1.5"), 5.0);
+  EXPECT_EQ(ReadInitX("1,5"), 1.5);
+}
+
+TEST_F(IniFileTest, ReadNumberConvertsTheCutValue) {
+  // 2047 digits survive the cut: a valid number beyond the double range.
+  EXPECT_THROW(ReadInitX(std::string(3000, '9')), EOverflow);
+  // The letter after the first 2047 bytes is cut off, so the value is valid.
+  EXPECT_EQ(ReadInitX(std::string(2047, '1').replace(0, 2046, 2046, '0') + "x"), 1.0);
+}
+
+TEST_F(IniFileTest, WithoutAFileEveryReadGivesTheDefault) {
+  const TIniFile ini(dir_.PathOf("ormakin.ini"));
+  EXPECT_EQ(ini.ReadEntry("car", "init_x"), "");
+  EXPECT_EQ(ini.ReadNumber("car", "init_x", 5.0), 5.0);
+  EXPECT_EQ(ini.ReadNumber("car", "sensor_pos", 10.0), 10.0);
+}
+
+TEST_F(IniFileTest, ReadEntryReadsTheFileAnewEachTime) {
+  const TIniFile ini(dir_.WriteFile("ormakin.ini", "[car]\ninit_x=1\n"));
+  EXPECT_EQ(ini.ReadNumber("car", "init_x", 5.0), 1.0);
+  dir_.WriteFile("ormakin.ini", "[car]\ninit_x=2\n");
+  EXPECT_EQ(ini.ReadNumber("car", "init_x", 5.0), 2.0);
+}
+
+TEST(SettingsFilePath, LiesBesideTheExecutable) {
+  char buffer[4096] = {};
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  ASSERT_GT(length, 0);
+  std::string expected(buffer, static_cast<std::size_t>(length));
+  expected = expected.substr(0, expected.rfind('/') + 1) + "ormakin.ini";
+  EXPECT_EQ(SettingsFilePath(), expected);
+}
+
+}  // namespace
+}  // namespace ormakin
