@@ -1,0 +1,154 @@
+#include "canvas.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "pixel_store.h"
+
+namespace ormakin {
+
+namespace {
+
+using Wide = __int128;  // holds products of two 33-bit coordinate differences
+
+// ceil(a / d) for d > 0.
+Wide CeilDiv(Wide a, Wide d) {
+  return a / d + (a % d > 0 ? 1 : 0);
+}
+
+// floor(a / d) for d > 0.
+Wide FloorDiv(Wide a, Wide d) {
+  return a / d - (a % d < 0 ? 1 : 0);
+}
+
+std::int64_t Clamp(Wide v, std::int64_t lo, std::int64_t hi) {
+  return v < lo ? lo : v > hi ? hi : static_cast<std::int64_t>(v);
+}
+
+// The interior by the even-odd rule: pixel (x, y) is inside when its centre
+// (x + 1/2, y + 1/2) has an odd number of edge crossings at or to its left on
+// its row. With integer corners a centre never lies on a horizontal edge, and
+// a centre exactly on a left edge is in while one on a right edge is out, so
+// the right and bottom edges are left out. All arithmetic is exact.
+void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32_t raw) {
+  const std::int64_t width = store.Width();
+  const std::int64_t height = store.Height();
+  std::int64_t minY = points[0].y;
+  std::int64_t maxY = points[0].y;
+  for (const TPoint& p : points) {
+    minY = std::min<std::int64_t>(minY, p.y);
+    maxY = std::max<std::int64_t>(maxY, p.y);
+  }
+  // Only rows whose centre lies strictly between the lowest and highest
+  // corner, and inside the bitmap.
+  const std::int64_t yFrom = std::max<std::int64_t>(minY, 0);
+  const std::int64_t yTo = std::min<std::int64_t>(maxY, height);
+  std::vector<std::int64_t> bounds;
+  bounds.reserve(points.size());
+  for (std::int64_t y = yFrom; y < yTo; ++y) {
+    bounds.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const TPoint& a = points[i];
+      const TPoint& b = points[(i + 1) % points.size()];
+      const std::int64_t lo = std::min(a.y, b.y);
+      const std::int64_t hi = std::max(a.y, b.y);
+      if (lo == hi || y < lo || y >= hi) {
+        continue;
+      }
+      // The edge crosses the row's centre line at x0 + p / q; the first
+      // pixel whose centre lies at or right of it is x0 + ceil((2p - q) / 2q).
+      Wide p = Wide{2 * (y - a.y) + 1} * (std::int64_t{b.x} - a.x);
+      Wide q = Wide{2} * (std::int64_t{b.y} - a.y);
+      if (q < 0) {
+        p = -p;
+        q = -q;
+      }
+      bounds.push_back(Clamp(a.x + CeilDiv(2 * p - q, 2 * q), 0, width));
+    }
+    std::sort(bounds.begin(), bounds.end());
+    for (std::size_t i = 0; i + 1 < bounds.size(); i += 2) {
+      store.FillSpan(static_cast<int>(y), static_cast<int>(bounds[i]),
+                     static_cast<int>(bounds[i + 1]), raw);
+    }
+  }
+}
+
+// A one-pixel line from a to b, both ends included: one pixel per step along
+// the longer axis, the other coordinate rounded half up. Only the steps that
+// fall inside the bitmap are visited, so a line of any length costs at most
+// the bitmap's width or height.
+void DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
+  const std::int64_t width = store.Width();
+  const std::int64_t height = store.Height();
+  const std::int64_t dx = std::int64_t{b.x} - a.x;
+  const std::int64_t dy = std::int64_t{b.y} - a.y;
+  const bool alongX = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+  // Major and minor coordinates of the start, their deltas and the limits.
+  const std::int64_t major0 = alongX ? a.x : a.y;
+  const std::int64_t minor0 = alongX ? a.y : a.x;
+  const std::int64_t dMajor = alongX ? dx : dy;
+  const std::int64_t dMinor = alongX ? dy : dx;
+  const std::int64_t majorLimit = alongX ? width : height;
+  const std::int64_t minorLimit = alongX ? height : width;
+  if (dMajor == 0) {
+    if (a.x >= 0 && a.x < width && a.y >= 0 && a.y < height) {
+      store.PutRaw(a.x, a.y, raw);
+    }
+    return;
+  }
+  const std::int64_t from = std::max<std::int64_t>(std::min(major0, major0 + dMajor), 0);
+  const std::int64_t to = std::min<std::int64_t>(std::max(major0, major0 + dMajor), majorLimit - 1);
+  const Wide den = dMajor < 0 ? -Wide{dMajor} : Wide{dMajor};
+  const Wide slope = dMajor < 0 ? -Wide{dMinor} : Wide{dMinor};
+  for (std::int64_t m = from; m <= to; ++m) {
+    const Wide n = Wide{m - major0} * slope;
+    const Wide minor = minor0 + FloorDiv(2 * n + den, 2 * den);
+    if (minor < 0 || minor >= minorLimit) {
+      continue;
+    }
+    const auto mi = static_cast<int>(minor);
+    const auto ma = static_cast<int>(m);
+    if (alongX) {
+      store.PutRaw(ma, mi, raw);
+    } else {
+      store.PutRaw(mi, ma, raw);
+    }
+  }
+}
+
+}  // namespace
+
+TCanvas::TCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
+
+void TCanvas::Polygon(std::span<const TPoint> points) {
+  PixelStore& store = bitmap_.BeginChange();
+  if (!points.empty()) {
+    FillInterior(store, points, store.Encode(brushColor_));
+    const std::uint32_t pen = store.Encode(penColor_);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      DrawLine(store, points[i], points[(i + 1) % points.size()], pen);
+    }
+  }
+  if (OnChange) {
+    OnChange();
+  }
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+  PixelStore& store = bitmap_.BeginChange();
+  const int left = std::max(rect.Left, 0);
+  const int right = std::min(rect.Right, store.Width());
+  const int top = std::max(rect.Top, 0);
+  const int bottom = std::min(rect.Bottom, store.Height());
+  if (left < right) {
+    const std::uint32_t raw = store.Encode(brushColor_);
+    for (int y = top; y < bottom; ++y) {
+      store.FillSpan(y, left, right, raw);
+    }
+  }
+  if (OnChange) {
+    OnChange();
+  }
+}
+
+}  // namespace ormakin

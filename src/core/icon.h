@@ -1,0 +1,44 @@
+// TIcon: a picture read from an icon (.ico) file. It is shown at its own size
+// and is never a course: the program cannot probe or draw on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "byte_source.h"
+
+namespace ormakin {
+
+class TIcon {
+ public:
+  // The largest icon side accepted, in pixels; larger ones are malformed.
+  static constexpr int kMaxSide = 4096;
+
+  // Reads the first image of an icon file. Raises EFOpenError when the file
+  // cannot be opened and EInvalidGraphic(kInvalidIconMessage) when it is no
+  // icon.
+  static TIcon LoadFromFile(const std::string& fileName);
+  static TIcon Read(const ByteSource& source);
+  static TIcon Read(std::span<const std::uint8_t> bytes);
+
+  // The size of the first image, in pixels.
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // False for an image stored as PNG, which is shown as an empty area.
+  bool HasPixels() const { return !pixels_.empty(); }
+
+  // Paints the top-left width x height pixels (clipped to the icon) over
+  // `out` as 0xFFRRGGBB values, `stride` values apart: transparent pixels
+  // leave `out` as it was, partly transparent ones are blended with it.
+  void CopyToRgb32(int width, int height, std::uint32_t* out, std::size_t stride) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;  // 0xAARRGGBB, top row first; empty for PNG
+};
+
+}  // namespace ormakin
