@@ -71,7 +71,10 @@ std::string ToDisplayText(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
 
   iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return AsciiOnly(bytes);
+  // (iconv_t)-1 is iconv_open's failure value.
+  if (converter == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
+    return AsciiOnly(bytes);
+  }
 
   std::string text;
   // A byte of code page 932 never becomes more than 3 bytes of UTF-8.
