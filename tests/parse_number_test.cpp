@@ -206,7 +206,7 @@ TEST(ParseInteger, ErrorQuotesTheWholeTextUnchanged) {
 }
 
 TEST(ParseInteger, RoundTripsEveryPrintedValueOfASample) {
-  for (std::int64_t v = INT32_MIN; v <= INT32_MAX; v += 65537 * 13) {
+  for (std::int64_t v = INT32_MIN; v <= INT32_MAX; v += std::int64_t{65537} * 13) {
     const auto value = static_cast<std::int32_t>(v);
     ASSERT_EQ(ParseInteger(std::to_string(value)), value);
   }

@@ -42,7 +42,7 @@ std::string TempDir::PathOf(std::string_view name) const {
 }
 
 std::string TempDir::WriteFile(std::string_view name, std::string_view bytes) const {
-  const std::string path = PathOf(name);
+  std::string path = PathOf(name);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
