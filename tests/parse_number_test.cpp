@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "decimal_mark.h"
@@ -128,6 +130,27 @@ TEST(ParseRealMark, UsesTheCurrentDecimalMark) {
   EXPECT_EQ(ParseReal(","), 0.0);
   EXPECT_THROW(ParseReal("1.5"), EConvertError);
   EXPECT_THROW(ParseReal("."), EConvertError);
+}
+
+TEST(ParseRealMark, RefreshFallsBackToAPointAndLeavesTheCLocaleAlone) {
+  const DecimalMarkScope restore(',');
+  const char* saved = std::getenv("LC_ALL");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  // A locale the system does not have cannot be read: the mark is ".".
+  setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
+  RefreshDecimalMark();
+  EXPECT_EQ(DecimalMark(), '.');
+  SetDecimalMark(',');
+  setenv("LC_ALL", "C", 1);
+  RefreshDecimalMark();
+  EXPECT_EQ(DecimalMark(), '.');
+  if (saved != nullptr) {
+    setenv("LC_ALL", savedValue.c_str(), 1);
+  } else {
+    unsetenv("LC_ALL");
+  }
+  // The process's own C locale is untouched.
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
 }
 
 struct IntegerCase {
