@@ -40,7 +40,9 @@ class RecordingPlatform : public Platform {
         action();
       }
     } else if (whenIdle) {
-      whenIdle();
+      // A copy, so that the action may replace itself.
+      auto idle = whenIdle;
+      idle();
     }
   }
 

@@ -1,0 +1,377 @@
+#include "trace_map.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "course_builder.h"
+#include "errors.h"
+#include "recording_platform.h"
+#include "temp_dir.h"
+
+namespace ormakin {
+namespace {
+
+using testing::LineCourseBmp;
+using testing::RecordingPlatform;
+using testing::TempDir;
+
+constexpr const char* kErrorCaption = "Ormakin";
+
+// A window over a settings file of the test's own, driven through the same
+// catching points as the real window.
+struct Window : ::testing::Test {
+  void Start(const std::string& settings) {
+    dir.WriteFile("ormakin.ini", settings);
+    map = std::make_unique<TTraceMap>(platform, dir.PathOf("ormakin.ini"));
+    map->Create();
+  }
+  std::string Course(const std::string& name, int w, int h,
+                     const std::function<bool(int, int)>& line) {
+    return dir.WriteFile(name, LineCourseBmp(w, h, line));
+  }
+  void Choose(const std::string& path) { platform.fileChoices.push_back(path); }
+  void Run(void (TTraceMap::*command)()) { map->Dispatch(command); }
+  TColor FramePixel(int x, int y) { return map->Image1.Picture.Bitmap()->GetPixel(x, y); }
+
+  TempDir dir;
+  RecordingPlatform platform;
+  std::unique_ptr<TTraceMap> map;
+};
+
+// A car that goes straight down two pixels a tick for `ticks` ticks, then stops.
+std::string StraightDown(int ticks) {
+  std::string s = "[car]\ninit_x=50\ninit_y=10\n[state]\n";
+  for (int i = 1; i < ticks; ++i) {
+    s += std::to_string(i) + "-0=0,2," + std::to_string(i + 1) + "\n";
+  }
+  s += std::to_string(ticks) + "-0=0,2,0\n";
+  return s;
+}
+
+auto White = [](int, int) { return false; };
+
+// --- Start-up ---------------------------------------------------------------
+
+TEST_F(Window, CreationMakesTheThreeObjectsSilently) {
+  Start("");
+  EXPECT_NE(map->IniFile, nullptr);
+  EXPECT_EQ(map->IniFile->Path, dir.PathOf("ormakin.ini"));
+  ASSERT_NE(map->CourseImage, nullptr);
+  EXPECT_EQ(map->CourseImage->Width, 500);
+  EXPECT_EQ(map->CourseImage->Height, 400);
+  EXPECT_EQ(map->CourseImage->Picture.GetKind(), TPicture::Kind::None);
+  ASSERT_NE(map->Car, nullptr);
+  EXPECT_FALSE(map->Running);
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Window, ConversionErrorAtCreationIsReportedOnceAndLeavesNoCar) {
+  Start("[state]\n1-0=x,1,1\n1-1=abc\n");
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "'x' は浮動小数点数ではありません.");
+  EXPECT_EQ(platform.boxes[0].caption, kErrorCaption);
+  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_NE(map->IniFile, nullptr);
+  EXPECT_NE(map->CourseImage, nullptr);
+  EXPECT_EQ(map->Car, nullptr);
+
+  // Without a car, Open still shows the course and Start does nothing.
+  Choose(Course("c.bmp", 20, 10, [](int x, int) { return x == 3; }));
+  Run(&TTraceMap::Open1Click);
+  ASSERT_NE(map->Image1.Picture.Bitmap(), nullptr);
+  EXPECT_EQ(FramePixel(3, 0), clBlack);
+  EXPECT_EQ(FramePixel(4, 0), clWhite);
+  const auto boxes = platform.boxes.size();
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(platform.boxes.size(), boxes);
+  EXPECT_FALSE(map->Running);
+}
+
+// --- The error box ----------------------------------------------------------
+
+TEST(ErrorBoxText, PeriodFollowsTextsThatEndAboveTheDot) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"abc", "abc."},
+      {"ends.", "ends."},
+      {"blank ", "blank "},
+      {"line\n", "line\n"},
+      {"", ""},
+      {"ファイル x は開けません", "ファイル x は開けません."},
+      {"7", "7."},
+      {"-", "-"},
+      {"/", "/."},
+      {"Win32 エラー。コード : 5.\n", "Win32 エラー。コード : 5.\n"},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(WithFinalPeriod(text), shown) << text;
+  }
+}
+
+TEST_F(Window, AbortIsSilentAndEveryOtherFailureGetsAnErrorBox) {
+  Start("");
+  map->HandleException(std::make_exception_ptr(EAbort("quiet")));
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(platform.captureCancels, 1);
+  map->HandleException(std::make_exception_ptr(EReadError()));
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "ストリームからの読み込みエラー.");
+  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+}
+
+// --- Commands ---------------------------------------------------------------
+
+TEST_F(Window, StartBeforeAnyCourseAsksForOne) {
+  Start(StraightDown(3));
+  Run(&TTraceMap::N3Click);
+  Run(&TTraceMap::Open1Click);  // cancelled
+  Run(&TTraceMap::N3Click);
+  ASSERT_EQ(platform.boxes.size(), 2u);
+  for (const auto& box : platform.boxes) {
+    EXPECT_EQ(box.text, "コースデータを指定してください");
+    EXPECT_EQ(box.caption, "Ormakin");
+    EXPECT_EQ(box.flags, MB_OK);
+  }
+  EXPECT_EQ(map->Car->State(), 1);
+}
+
+TEST_F(Window, OpenPlacesTheCarAndShowsTheFirstFrame) {
+  Start(StraightDown(3));
+  Choose(Course("c.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+  EXPECT_EQ(platform.lastFilter, "コースデータ|*.bmp");
+  EXPECT_EQ(map->OpenDialog1.FileName, dir.PathOf("c.bmp"));
+  EXPECT_TRUE(map->StopRequested);
+  EXPECT_EQ(platform.pauses, std::vector<int>{70});
+  EXPECT_EQ(map->Car->X(), 50.0);
+  EXPECT_EQ(map->Car->Y(), 10.0);
+  EXPECT_EQ(map->Car->Direction(), 4.71238898038469);
+  EXPECT_EQ(map->Car->Speed(), 1.0);
+  // The car's body is drawn on the frame, never on the course.
+  EXPECT_EQ(FramePixel(50, 10), clBlue);
+  EXPECT_EQ(map->CourseImage->Picture.Bitmap()->GetPixel(50, 10), clWhite);
+  EXPECT_GT(platform.invalidations, 0);
+  // The dialog offers the last confirmed name next time.
+  Run(&TTraceMap::Open1Click);
+  EXPECT_EQ(platform.lastOfferedName, dir.PathOf("c.bmp"));
+}
+
+TEST_F(Window, RunEndsAfterTheStopTickIsDrawnAndPaused) {
+  Start(StraightDown(3));
+  Choose(Course("c.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+  platform.events.clear();
+  platform.pauses.clear();
+  bool runningInside = false;
+  platform.whenIdle = [&] { runningInside = map->Running; };
+  Run(&TTraceMap::N3Click);
+  EXPECT_TRUE(runningInside);
+  EXPECT_FALSE(map->Running);
+  // Three ticks that move, one that reports the stop; each is followed by
+  // message processing and the pause.
+  EXPECT_EQ(platform.pauses.size(), 4u);
+  EXPECT_EQ(map->Car->Y(), 16.0);
+  EXPECT_EQ(map->Car->State(), 0);
+  EXPECT_EQ(platform.events.front(), "process");  // the first tick follows at once
+  EXPECT_EQ(platform.events.back(), "pause");
+
+  // A stopped car stays stopped: Start runs one tick that does not move it.
+  platform.pauses.clear();
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(platform.pauses.size(), 1u);
+  EXPECT_EQ(map->Car->Y(), 16.0);
+}
+
+TEST_F(Window, StopAndStartDuringARun) {
+  Start(StraightDown(10));
+  Choose(Course("c.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+
+  // Stop while idle has no effect: the next Start clears it.
+  Run(&TTraceMap::N4Click);
+  int ticks = 0;
+  platform.whenIdle = [&] {
+    ++ticks;
+    if (ticks == 1) {
+      Run(&TTraceMap::N3Click);  // a second Start inside the run: nothing
+    }
+    if (ticks == 3) {
+      Run(&TTraceMap::N4Click);
+    }
+  };
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(map->Car->Y(), 16.0);
+  EXPECT_EQ(map->Car->State(), 4);
+  EXPECT_FALSE(map->Running);
+
+  // Start again: the car goes on from where it stopped, in the state reached.
+  ticks = 0;
+  platform.whenIdle = nullptr;
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(map->Car->Y(), 30.0);
+  EXPECT_EQ(map->Car->State(), 0);
+}
+
+TEST_F(Window, OpenDuringARunEndsItWithoutAFurtherTick) {
+  Start(StraightDown(10));
+  const std::string first = Course("a.bmp", 100, 60, White);
+  const std::string second = Course("b.bmp", 120, 80, [](int x, int) { return x == 0; });
+  Choose(first);
+  Run(&TTraceMap::Open1Click);
+  int ticks = 0;
+  platform.whenIdle = [&] {
+    if (++ticks == 2) {
+      platform.whenIdle = nullptr;
+      Choose(second);
+      Run(&TTraceMap::Open1Click);
+    }
+  };
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(ticks, 2);
+  EXPECT_FALSE(map->Running);
+  EXPECT_EQ(map->Car->Y(), 10.0);   // placed again, not moved since
+  EXPECT_EQ(map->Car->State(), 3);  // the controller state is left alone
+  EXPECT_EQ(map->CourseImage->Picture.Bitmap()->Width(), 120);
+  EXPECT_EQ(FramePixel(0, 70), clBlack);
+}
+
+TEST_F(Window, OpeningAMissingFileKeepsThePreviousFrameAndAllowsStart) {
+  Start(StraightDown(2));
+  Choose(Course("a.bmp", 100, 60, [](int x, int) { return x == 1; }));
+  Run(&TTraceMap::Open1Click);
+  const TBitmap* frame = map->Image1.Picture.Bitmap();
+  const std::string missing = dir.PathOf("gone.bmp");
+  Choose(missing);
+  Run(&TTraceMap::Open1Click);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "ファイル " + missing + " は開けません.");
+  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(map->Image1.Picture.Bitmap(), frame);
+  EXPECT_EQ(map->CourseImage->Picture.Bitmap()->GetPixel(1, 0), clBlack);
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(map->Car->Y(), 14.0);
+}
+
+TEST_F(Window, OverflowingStartPointEndsOpenBeforeTheCarIsPlaced) {
+  Start("[car]\ninit_x=2E500\n");
+  Choose(Course("a.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "浮動小数点数のオーバーフロー.");
+  EXPECT_EQ(map->Car->Speed(), 0.0);
+  EXPECT_EQ(map->CourseImage->Picture.GetKind(), TPicture::Kind::None);
+  EXPECT_TRUE(map->StopRequested);
+}
+
+TEST_F(Window, StartOnACourseThatNeverLoadedRunsOnAWhiteField) {
+  Start("[state]\n1-0=0,1,0\n");
+  Choose(dir.PathOf("gone.bmp"));
+  Run(&TTraceMap::Open1Click);
+  Run(&TTraceMap::N3Click);
+  ASSERT_EQ(map->CourseImage->Picture.GetKind(), TPicture::Kind::Bitmap);
+  const TBitmap* course = map->CourseImage->Picture.Bitmap();
+  EXPECT_EQ(course->Width(), 500);
+  EXPECT_EQ(course->Height(), 400);
+  EXPECT_EQ(course->GetPixel(0, 0), clWhite);
+  EXPECT_EQ(map->Image1.Picture.Bitmap()->Width(), 500);
+}
+
+TEST_F(Window, FailureInsideATickClearsRunningBeforeTheBox) {
+  Start(StraightDown(5));
+  // An icon course: the open command fails in Redraw, the first probe of a
+  // run fails too.
+  std::string icon("\0\0\1\0\1\0", 6);
+  icon += std::string("\x01\x01\x00\x00\x01\x00\x20\x00", 8);
+  std::string dib(40, '\0');
+  dib[0] = 40;
+  dib[4] = 1;
+  dib[8] = 2;
+  dib[12] = 1;
+  dib[14] = 32;
+  dib += std::string(4, '\0') + std::string(4, '\0');  // one pixel, one mask row
+  const auto putLe = [](std::string& s, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  putLe(icon, static_cast<std::uint32_t>(dib.size()));
+  putLe(icon, 22);
+  icon += dib;
+  Choose(dir.WriteFile("c.ico", icon));
+  Run(&TTraceMap::Open1Click);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, std::string(kBitmapOnlyMessage) + ".");
+  EXPECT_EQ(map->Image1.Picture.GetKind(), TPicture::Kind::Icon);
+  bool runningAtBox = true;
+  platform.onBox = [&](const auto&) { runningAtBox = map->Running; };
+  Run(&TTraceMap::N3Click);
+  ASSERT_EQ(platform.boxes.size(), 2u);
+  EXPECT_EQ(platform.boxes[1].text, std::string(kBitmapOnlyMessage) + ".");
+  EXPECT_FALSE(runningAtBox);
+  EXPECT_EQ(map->Car->State(), 1);
+}
+
+TEST_F(Window, AboutBox) {
+  Start("");
+  Run(&TTraceMap::About2Click);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text.rfind("Ormakin Ver 1.1\r\n", 0), 0u);
+  EXPECT_EQ(platform.boxes[0].text.find('\n', 17), std::string::npos);
+  EXPECT_EQ(platform.boxes[0].caption, "About");
+  EXPECT_EQ(platform.boxes[0].flags, MB_OK);
+}
+
+// --- Closing ----------------------------------------------------------------
+
+TEST_F(Window, ClosingDuringARunEndsItWithoutTouchingTheFreedObjects) {
+  Start(StraightDown(10));
+  Choose(Course("a.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+  int ticks = 0;
+  int invalidationsAtClose = 0;
+  platform.whenIdle = [&] {
+    if (++ticks == 2) {
+      Run(&TTraceMap::Exit1Click);
+      invalidationsAtClose = platform.invalidations;
+    }
+  };
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(ticks, 3);  // two ticks, and the close query's own processing
+  EXPECT_TRUE(map->Closed());
+  EXPECT_EQ(map->Car, nullptr);
+  EXPECT_EQ(map->CourseImage, nullptr);
+  EXPECT_EQ(map->IniFile, nullptr);
+  EXPECT_FALSE(map->Running);
+  EXPECT_EQ(platform.invalidations, invalidationsAtClose);  // no frame after the close
+  EXPECT_EQ(platform.terminations, 1);
+
+  // Input that was waiting when the window closed does nothing.
+  Run(&TTraceMap::N3Click);
+  Run(&TTraceMap::Open1Click);
+  Run(&TTraceMap::Exit1Click);
+  EXPECT_EQ(platform.terminations, 1);
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Window, CloseFromInsideTheOpenCommandStopsIt) {
+  Start(StraightDown(3));
+  Choose(Course("a.bmp", 100, 60, White));
+  platform.script.push_back([&] { map->Close(); });
+  Run(&TTraceMap::Open1Click);
+  EXPECT_TRUE(map->Closed());
+  EXPECT_EQ(platform.terminations, 1);
+  EXPECT_EQ(map->Image1.Picture.GetKind(), TPicture::Kind::None);
+  EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Window, CloseQueryStopsTheRunAndNeverRefuses) {
+  Start("");
+  bool canClose = true;
+  map->FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_TRUE(map->StopRequested);
+  EXPECT_EQ(platform.events, (std::vector<std::string>{"process", "pause"}));
+  EXPECT_NE(map->Car, nullptr);  // only FormClose frees
+}
+
+}  // namespace
+}  // namespace ormakin
