@@ -1,0 +1,28 @@
+// ImageWidget: the control that shows the current frame (the core's Image1).
+#pragma once
+
+#include <QWidget>
+
+#include "picture.h"
+
+namespace ormakin {
+
+class ImageWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Shows `image`'s picture, which must outlive the widget. The widget takes
+  // the image's size (500 x 400 pixels) and the object name "Image1".
+  explicit ImageWidget(const TImage& image, QWidget* parent = nullptr);
+
+ protected:
+  // Paints the picture 1:1 from the top-left corner, clipped to the widget:
+  // a bitmap or an icon at its own size, a metafile as nothing. What the
+  // picture leaves uncovered shows the window's button-face colour.
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const TImage& image_;
+};
+
+}  // namespace ormakin

@@ -1,0 +1,184 @@
+// Start-up and the menu commands through the real window and platform: the
+// boxes they show (text, caption, icon, owner) and the frame they paint.
+#include <QAction>
+#include <QImage>
+#include <QtTest>
+#include <string>
+
+#include "box_watcher.h"
+#include "course_builder.h"
+#include "program_fixture.h"
+
+using ormakin::testing::BoxWatcher;
+using ormakin::testing::Program;
+
+namespace {
+
+// The real platform, but the open dialog answers with a fixed name.
+class ScriptedDialogPlatform : public ormakin::QtPlatform {
+ public:
+  std::string answer;
+  std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
+    return answer;
+  }
+};
+
+}  // namespace
+
+class CommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void withoutSettingsFileCreationShowsNothing() {
+    Program program;
+    BoxWatcher watcher(&program.window);
+    program.traceMap.Create();
+    QVERIFY(program.traceMap.Car != nullptr);
+    QCoreApplication::processEvents();
+    QVERIFY(watcher.boxes.isEmpty());
+  }
+
+  // Malformed rules are reported in key order, each in its own box, before
+  // the window is on the screen; the window then opens as usual.
+  void malformedRulesShowBoxesInKeyOrderBeforeTheWindow() {
+    Program program("[state]\r\n2-0=zz\r\n1-3=abc\r\n1-1=1,2\r\n");
+    BoxWatcher watcher(&program.window);
+    program.traceMap.Create();
+    program.window.show();
+
+    QCOMPARE(watcher.boxes.size(), 3);
+    const QStringList texts = {
+        QStringLiteral("データに誤りがあります\n1-1=1,2"),
+        QStringLiteral("データに誤りがあります\n1-3=abc"),
+        QStringLiteral("データに誤りがあります\n2-0=zz"),
+    };
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+      const ormakin::testing::SeenBox& box = watcher.boxes[i];
+      QCOMPARE(box.text, texts[i]);
+      QCOMPARE(box.caption, QStringLiteral("Ormakin"));
+      QCOMPARE(box.icon, QMessageBox::NoIcon);
+      QCOMPARE(box.buttonCount, 1);
+      QVERIFY(box.applicationModal);
+      QVERIFY(!box.windowVisible);
+      QCOMPARE(box.owner, nullptr);
+    }
+    QVERIFY(program.traceMap.Car != nullptr);
+    QVERIFY(program.window.isVisible());
+  }
+
+  // A rule part that is no number stops creation: one error box with the
+  // added period and the stop icon; the window opens without a car.
+  void conversionErrorShowsOneErrorBoxAndLeavesNoCar() {
+    Program program("[state]\n1-1=x,1,1\n1-2=y,1,1\n");
+    BoxWatcher watcher(&program.window);
+    program.traceMap.Create();
+    program.window.show();
+
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes[0].text, QStringLiteral("'x' は浮動小数点数ではありません."));
+    QCOMPARE(watcher.boxes[0].caption, QStringLiteral("Ormakin"));
+    QCOMPARE(watcher.boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(!watcher.boxes[0].windowVisible);
+    QVERIFY(program.traceMap.Car == nullptr);
+    QVERIFY(program.traceMap.IniFile != nullptr);
+    QVERIFY(program.traceMap.CourseImage != nullptr);
+    QVERIFY(program.window.isVisible());
+
+    // Start without a car does nothing at all.
+    program.window.findChild<QAction*>(QStringLiteral("N3"))->trigger();
+    QCOMPARE(watcher.boxes.size(), 1);
+  }
+
+  void aboutShowsItsBoxOwnedByTheWindow() {
+    Program program;
+    program.traceMap.Create();
+    program.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&program.window));
+    BoxWatcher watcher(&program.window);
+
+    program.window.findChild<QAction*>(QStringLiteral("About2"))->trigger();
+
+    QCOMPARE(watcher.boxes.size(), 1);
+    const QStringList lines = watcher.boxes[0].text.split(u'\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("Ormakin Ver 1.1"));
+    QVERIFY(!lines[1].isEmpty());
+    QCOMPARE(watcher.boxes[0].caption, QStringLiteral("About"));
+    QCOMPARE(watcher.boxes[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(watcher.boxes[0].owner, &program.window);
+    QVERIFY(watcher.boxes[0].applicationModal);
+  }
+
+  void startBeforeAnyCourseAsksForOne() {
+    Program program;
+    program.traceMap.Create();
+    program.window.show();
+    BoxWatcher watcher(&program.window);
+
+    program.window.findChild<QAction*>(QStringLiteral("N3"))->trigger();
+
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes[0].text, QStringLiteral("コースデータを指定してください"));
+    QCOMPARE(watcher.boxes[0].caption, QStringLiteral("Ormakin"));
+    QCOMPARE(watcher.boxes[0].icon, QMessageBox::NoIcon);
+    QVERIFY(!program.traceMap.Running);
+  }
+
+  // A failure inside a command reaches the error box through the window's
+  // dispatch: its text with the period, the caption, the stop icon.
+  void openingAMissingFileShowsTheErrorBox() {
+    ormakin::testing::TempDir dir;
+    ScriptedDialogPlatform platform;
+    ormakin::TTraceMap traceMap(platform, dir.PathOf("ormakin.ini"));
+    ormakin::MainWindow window(traceMap);
+    platform.SetWindow(&window, window.Image1());
+    traceMap.Create();
+    window.show();
+    BoxWatcher watcher(&window);
+    platform.answer = dir.PathOf("nowhere.bmp");
+
+    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(
+        watcher.boxes[0].text,
+        QStringLiteral("ファイル %1 は開けません.").arg(QString::fromStdString(platform.answer)));
+    QCOMPARE(watcher.boxes[0].caption, QStringLiteral("Ormakin"));
+    QCOMPARE(watcher.boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(watcher.boxes[0].buttonCount, 1);
+    QCOMPARE(watcher.boxes[0].owner, &window);
+  }
+
+  // Open paints the course with the car at its start point; the part of the
+  // control that a small course leaves free shows the background.
+  void openPaintsTheCourseWithTheCar() {
+    ormakin::testing::TempDir dir;
+    ScriptedDialogPlatform platform;
+    ormakin::TTraceMap traceMap(
+        platform, dir.WriteFile("ormakin.ini", "[car]\ninit_x=100\ninit_y=50\nsensor_pos=12\n"));
+    ormakin::MainWindow window(traceMap);
+    platform.SetWindow(&window, window.Image1());
+    traceMap.Create();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    BoxWatcher watcher(&window);
+    platform.answer = dir.WriteFile(
+        "course.bmp",
+        ormakin::testing::LineCourseBmp(300, 200, [](int x, int) { return x >= 99 && x < 102; }));
+
+    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    QVERIFY(watcher.boxes.isEmpty());
+    QCoreApplication::processEvents();
+
+    const QImage shown = window.Image1()->grab().toImage();
+    const QRgb background = window.palette().color(QPalette::Button).rgb();
+    QCOMPARE(shown.pixel(0, 199), qRgb(255, 255, 255));  // the course's ground
+    QCOMPARE(shown.pixel(100, 199), qRgb(0, 0, 0));      // its line
+    QCOMPARE(shown.pixel(300, 0), background);           // right of the course
+    QCOMPARE(shown.pixel(0, 200), background);           // below it
+    QCOMPARE(shown.pixel(100, 50), qRgb(0, 0, 255));     // the car's body
+  }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"

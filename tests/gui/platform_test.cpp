@@ -1,0 +1,220 @@
+// The window-system services of QtPlatform: the open dialog, the processing
+// of pending events, repaints, the end of the main loop and locale changes.
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QScreen>
+#include <QtTest>
+#include <clocale>
+#include <optional>
+
+#include "app.h"
+#include "decimal_mark.h"
+#include "file_filter.h"
+#include "temp_dir.h"
+
+namespace {
+
+// The first open file dialog, or null.
+QFileDialog* OpenFileDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    if (dialog != nullptr && dialog->isVisible()) return dialog;
+  }
+  return nullptr;
+}
+
+// Runs `answer` on the file dialog as soon as it is on the screen.
+void WhenDialogOpens(std::function<void(QFileDialog&)> answer) {
+  auto* poll = new QTimer(qApp);
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+    if (QFileDialog* dialog = OpenFileDialog()) {
+      poll->deleteLater();
+      poll->stop();
+      answer(*dialog);
+    }
+  });
+  poll->start();
+}
+
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+}  // namespace
+
+class PlatformTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void filterConversion_data() {
+    QTest::addColumn<QString>("core");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("course filter")
+        << QStringLiteral("コースデータ|*.bmp") << QStringLiteral("コースデータ (*.bmp)");
+    QTest::newRow("two entries") << QStringLiteral("Bitmaps|*.bmp|All|*.*")
+                                 << QStringLiteral("Bitmaps (*.bmp);;All (*.*)");
+    QTest::newRow("several patterns") << QStringLiteral("Pictures|*.bmp;*.ico; *.wmf")
+                                      << QStringLiteral("Pictures (*.bmp *.ico *.wmf)");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("description without pattern") << QStringLiteral("Lonely") << QString();
+    QTest::newRow("trailing description dropped")
+        << QStringLiteral("A|*.a|B") << QStringLiteral("A (*.a)");
+    QTest::newRow("empty pattern means all") << QStringLiteral("A|") << QStringLiteral("A (*)");
+  }
+  void filterConversion() {
+    QFETCH(QString, core);
+    QFETCH(QString, dialog);
+    QCOMPARE(ormakin::ToDialogFilter(core.toStdString()), dialog);
+  }
+
+  void dialogPosition_data() {
+    QTest::addColumn<QRect>("monitor");
+    QTest::addColumn<QSize>("dialog");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("primary") << QRect(0, 0, 1024, 768) << QSize(600, 400) << QPoint(212, 122);
+    QTest::newRow("odd free space rounds down")
+        << QRect(0, 0, 1025, 770) << QSize(600, 400) << QPoint(212, 123);
+    QTest::newRow("second monitor")
+        << QRect(1920, -200, 1280, 1024) << QSize(600, 401) << QPoint(2260, 7);
+    QTest::newRow("dialog larger than monitor rounds toward zero")
+        << QRect(0, 0, 800, 600) << QSize(901, 704) << QPoint(-50, -34);
+  }
+  void dialogPosition() {
+    QFETCH(QRect, monitor);
+    QFETCH(QSize, dialog);
+    QFETCH(QPoint, expected);
+    QCOMPARE(ormakin::DialogPosition(monitor, dialog), expected);
+  }
+
+  // A typed name that does not exist comes back as typed, in full.
+  void chooseFileReturnsATypedNameAndShowsTheSetUp() {
+    ormakin::testing::TempDir dir;
+    const std::string last = dir.WriteFile("last.bmp", "x");
+    QWidget window;
+    window.resize(519, 411);
+    window.move(192, 107);
+    window.show();
+    ormakin::QtPlatform platform;
+    platform.SetWindow(&window, nullptr);
+
+    QStringList filters;
+    QStringList preselected;
+    Qt::WindowModality modality = Qt::NonModal;
+    QPoint place;
+    QSize size;
+    WhenDialogOpens([&](QFileDialog& dialog) {
+      filters = dialog.nameFilters();
+      preselected = dialog.selectedFiles();
+      modality = dialog.windowModality();
+      place = dialog.frameGeometry().topLeft();
+      size = dialog.frameGeometry().size();
+      dialog.selectFile(QStringLiteral("not-there.bmp"));
+      QMetaObject::invokeMethod(&dialog, "accept");
+    });
+    const std::optional<std::string> chosen = platform.ChooseFile("コースデータ|*.bmp", last);
+
+    QVERIFY(chosen.has_value());
+    QCOMPARE(QString::fromStdString(*chosen), QString::fromStdString(dir.PathOf("not-there.bmp")));
+    QCOMPARE(filters, QStringList{QStringLiteral("コースデータ (*.bmp)")});
+    QCOMPARE(preselected, QStringList{QString::fromStdString(last)});
+    QCOMPARE(modality, Qt::ApplicationModal);
+    QCOMPARE(place, ormakin::DialogPosition(window.screen()->geometry(), size));
+  }
+
+  void chooseFileCancelledGivesNothing() {
+    ormakin::QtPlatform platform;
+    WhenDialogOpens([](QFileDialog& dialog) { dialog.reject(); });
+    QVERIFY(!platform.ChooseFile("コースデータ|*.bmp", "").has_value());
+  }
+
+  // While a menu is open the run stands still: processing returns only once
+  // the menu has closed.
+  void processMessagesWaitsUnderAnOpenMenu() {
+    ormakin::QtPlatform platform;
+    QMenu menu;
+    menu.addAction(QStringLiteral("開始"));
+    menu.popup(QPoint(200, 200));
+    QVERIFY(QApplication::activePopupWidget() == &menu);
+    QTimer::singleShot(100, &menu, &QMenu::close);
+
+    QElapsedTimer clock;
+    clock.start();
+    platform.ProcessMessages();
+    QVERIFY2(clock.elapsed() >= 80, "returned while the menu was still open");
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+  }
+
+  void processMessagesReturnsAtOnceWithoutAMenu() {
+    ormakin::QtPlatform platform;
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(1);  // let the zero timer become due
+    platform.ProcessMessages();
+    QVERIFY(clock.elapsed() < 1000);
+    QVERIFY(ran);
+  }
+
+  void invalidateImageRepaintsOnTheNextProcessing() {
+    QWidget window;
+    auto* image = new QWidget(&window);
+    image->setGeometry(8, 0, 500, 400);
+    window.resize(519, 411);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ormakin::QtPlatform platform;
+    platform.SetWindow(&window, image);
+    PaintCounter counter;
+    image->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+
+    platform.InvalidateImage();
+    QCOMPARE(counter.paints, 0);  // nothing is painted before events are processed
+    platform.ProcessMessages();
+    QCOMPARE(counter.paints, 1);
+  }
+
+  void terminateEndsTheMainLoopWithCodeZero() {
+    ormakin::QtPlatform platform;
+    QTimer::singleShot(0, [&platform] { platform.Terminate(); });
+    QTimer failSafe;
+    failSafe.setSingleShot(true);
+    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    failSafe.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
+  void localeChangeRefreshesTheDecimalMark() {
+    ormakin::QtPlatform platform;
+    qputenv("LC_ALL", "C");
+    ormakin::SetDecimalMark(',');
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(qApp, &change);
+    QCOMPARE(ormakin::DecimalMark(), '.');
+  }
+
+  void cancelMouseCaptureReleasesTheGrab() {
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.grabMouse();
+    QCOMPARE(QWidget::mouseGrabber(), &window);
+    ormakin::QtPlatform platform;
+    platform.CancelMouseCapture();
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);
+  }
+};
+
+QTEST_MAIN(PlatformTest)
+#include "platform_test.moc"
