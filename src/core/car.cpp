@@ -70,8 +70,9 @@ TCar::TCar(const TCustomIniFile& iniFile, MessageBoxService& boxes, LineProbe& c
 
 void TCar::Sense(std::int32_t& mask) {
   const Extended direction = Direction_;
-  const double sinH = static_cast<double>(Sin(direction));
-  const double cosH = static_cast<double>(Cos(direction));
+  const SineCosine h = SinCos(direction);
+  const double sinH = static_cast<double>(h.sin);
+  const double cosH = static_cast<double>(h.cos);
   const Extended x = X_;
   const Extended y = Y_;
   const Extended ahead = SensorPos_;
@@ -79,10 +80,9 @@ void TCar::Sense(std::int32_t& mask) {
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
   auto side = [&](Extended a, Extended lateral) {
-    const Extended cosA = Cos(a);
-    const Extended sinA = Sin(a);
-    return ProbePoint{Trunc32(cosA * lateral + x + ahead * cosH + 0.5L),
-                      Trunc32(y - sinA * lateral - ahead * sinH + 0.5L)};
+    const SineCosine offset = SinCos(a);
+    return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + 0.5L),
+                      Trunc32(y - offset.sin * lateral - ahead * sinH + 0.5L)};
   };
   // A point that is no 32-bit pixel lies far outside any course.
   auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
@@ -122,22 +122,27 @@ bool TCar::Step() {
   const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
   State_ = rule.NextState;
 
-  const Extended heading = Direction_;
-  X_ = static_cast<double>(Cos(heading) * d + X_);
-  Y_ = static_cast<double>(Y_ - Sin(heading) * d);
+  const SineCosine heading = SinCos(Direction_);
+  X_ = static_cast<double>(heading.cos * d + X_);
+  Y_ = static_cast<double>(Y_ - heading.sin * d);
   return true;
 }
 
 void TCar::Draw(TCanvas& canvas) const {
+  // Eight values, each rounded to a double.
   const Extended D = Direction_;
-  const Extended s0 = static_cast<double>(Sin(D));
-  const Extended c0 = static_cast<double>(Cos(D));
-  const Extended s1 = static_cast<double>(Sin(D + kHalfPi));
-  const Extended c1 = static_cast<double>(Cos(D + kHalfPi));
-  const Extended s2 = static_cast<double>(Sin(D - kHalfPi));
-  const Extended c2 = static_cast<double>(Cos(D - kHalfPi));
-  const Extended s3 = static_cast<double>(Sin(D + kPi));
-  const Extended c3 = static_cast<double>(Cos(D + kPi));
+  const SineCosine v0 = SinCos(D);
+  const SineCosine v1 = SinCos(D + kHalfPi);
+  const SineCosine v2 = SinCos(D - kHalfPi);
+  const SineCosine v3 = SinCos(D + kPi);
+  const Extended s0 = static_cast<double>(v0.sin);
+  const Extended c0 = static_cast<double>(v0.cos);
+  const Extended s1 = static_cast<double>(v1.sin);
+  const Extended c1 = static_cast<double>(v1.cos);
+  const Extended s2 = static_cast<double>(v2.sin);
+  const Extended c2 = static_cast<double>(v2.cos);
+  const Extended s3 = static_cast<double>(v3.sin);
+  const Extended c3 = static_cast<double>(v3.cos);
 
   const Extended cx = static_cast<Extended>(X_) + 0.5L;
   const Extended cy = static_cast<Extended>(Y_) + 0.5L;
