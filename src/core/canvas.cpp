@@ -25,11 +25,14 @@ std::int64_t Clamp(Wide v, std::int64_t lo, std::int64_t hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<std::int64_t>(v);
 }
 
-// The interior by the even-odd rule: pixel (x, y) is inside when its centre
-// (x + 1/2, y + 1/2) has an odd number of edge crossings at or to its left on
-// its row. With integer corners a centre never lies on a horizontal edge, and
-// a centre exactly on a left edge is in while one on a right edge is out, so
-// the right and bottom edges are left out. All arithmetic is exact.
+// The interior by the even-odd rule, sampled at the pixels themselves:
+// pixel (x, y) is inside when an odd number of edges cross row y at or left
+// of x. An edge counts for the rows top <= y < bottom of its span, so a
+// horizontal edge counts for none, a pixel on a top edge is in and one on a
+// bottom edge out; a pixel exactly on a left edge is in and one on a right
+// edge out. So the right and bottom edges are left out, and the one-pixel
+// outline drawn afterwards (same pixel model) covers them without gaps. All
+// arithmetic is exact.
 void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32_t raw) {
   const std::int64_t width = store.Width();
   const std::int64_t height = store.Height();
@@ -39,8 +42,7 @@ void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32
     minY = std::min<std::int64_t>(minY, p.y);
     maxY = std::max<std::int64_t>(maxY, p.y);
   }
-  // Only rows whose centre lies strictly between the lowest and highest
-  // corner, and inside the bitmap.
+  // Only rows that some edge counts for, and inside the bitmap.
   const std::int64_t yFrom = std::max<std::int64_t>(minY, 0);
   const std::int64_t yTo = std::min<std::int64_t>(maxY, height);
   std::vector<std::int64_t> bounds;
@@ -52,18 +54,18 @@ void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32
       const TPoint& b = points[(i + 1) % points.size()];
       const std::int64_t lo = std::min(a.y, b.y);
       const std::int64_t hi = std::max(a.y, b.y);
-      if (lo == hi || y < lo || y >= hi) {
+      if (y < lo || y >= hi) {
         continue;
       }
-      // The edge crosses the row's centre line at x0 + p / q; the first
-      // pixel whose centre lies at or right of it is x0 + ceil((2p - q) / 2q).
-      Wide p = Wide{2 * (y - a.y) + 1} * (std::int64_t{b.x} - a.x);
-      Wide q = Wide{2} * (std::int64_t{b.y} - a.y);
+      // The edge crosses row y at x = a.x + p / q; the pixels from
+      // ceil(a.x + p / q) on lie at or right of the crossing.
+      Wide p = Wide{y - a.y} * (std::int64_t{b.x} - a.x);
+      Wide q = std::int64_t{b.y} - a.y;
       if (q < 0) {
         p = -p;
         q = -q;
       }
-      bounds.push_back(Clamp(a.x + CeilDiv(2 * p - q, 2 * q), 0, width));
+      bounds.push_back(Clamp(a.x + CeilDiv(p, q), 0, width));
     }
     std::sort(bounds.begin(), bounds.end());
     for (std::size_t i = 0; i + 1 < bounds.size(); i += 2) {

@@ -35,9 +35,15 @@ class TCanvas {
   void SetPenColor(TColor color) { penColor_ = color; }
   void SetBrushColor(TColor color) { brushColor_ = color; }
 
-  // A closed polygon: its interior (even-odd rule, right and bottom edges
-  // left out) in the brush colour, then its outline, one pixel wide along
-  // every edge, in the pen colour.
+  // A closed polygon (corners in pixels): its interior in the brush colour,
+  // then its outline in the pen colour. Interior: pixel (x, y) is inside when
+  // an odd number of edges cross row y at or left of x, an edge counting for
+  // the rows from its top up to but not including its bottom (even-odd rule;
+  // pixels on the right and bottom edges are left out). Outline: a line one
+  // pixel wide along every edge, closing edge included, both ends included,
+  // one pixel per step along the longer axis, the other coordinate rounded
+  // half up. So equal pen and brush paint the figure solid up to its edges.
+  // Any 32-bit corners are fine: the work is bounded by the bitmap's size.
   void Polygon(std::span<const TPoint> points);
 
   // Paints Left <= x < Right, Top <= y < Bottom in the brush colour.
