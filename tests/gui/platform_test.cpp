@@ -5,7 +5,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QtTest>
-#include <clocale>
+#include <functional>
 #include <optional>
 
 #include "app.h"
@@ -25,7 +25,7 @@ QFileDialog* OpenFileDialog() {
 }
 
 // Runs `answer` on the file dialog as soon as it is on the screen.
-void WhenDialogOpens(std::function<void(QFileDialog&)> answer) {
+void WhenDialogOpens(const std::function<void(QFileDialog&)>& answer) {
   auto* poll = new QTimer(qApp);
   poll->setInterval(5);
   QObject::connect(poll, &QTimer::timeout, [poll, answer] {
