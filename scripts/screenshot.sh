@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the program's window on a virtual screen and writes
-# it to docs/window.png. Checks on the way that the window is mapped at
-# (192, 107) with a client area of 519 x 411 below its menu bar.
+# Takes screenshots of the program's window on a virtual screen:
+#   docs/window.png   the window as it opens. On the way it checks that the
+#                     window is mapped at (192, 107) with a client area of
+#                     519 x 411 below its menu bar.
+#   docs/running.png  a sample course opened through the menu and its file
+#                     dialog, a few seconds into a run (needs xdotool to
+#                     work the menu; skipped with a note without it).
 #
 # Usage: scripts/screenshot.sh [build directory]   (default: build)
-# Needs xvfb, x11-utils and imagemagick (scripts/install-deps.sh).
+# Needs xvfb, x11-utils and imagemagick, and xdotool for the second picture
+# (scripts/install-deps.sh).
 set -euo pipefail
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,6 +19,8 @@ build="$(cd "${1:-$repo/build}" 2>/dev/null && pwd)" || {
 }
 program="$build/ormakin"
 output="$repo/docs/window.png"
+running_output="$repo/docs/running.png"
+course="$repo/examples/courses/2-bends.bmp"
 
 if [ ! -x "$program" ]; then
   echo "No program at $program: build it first (make build)." >&2
@@ -81,3 +88,49 @@ sleep 0.5
 mkdir -p "$(dirname "$output")"
 import -window root -crop "${width}x${height}+${left}+${top}" +repage "$output"
 echo "Wrote $output: the window, ${width} x ${height} (menu bar ${menu_height} pixels)."
+
+# The second picture: open a course through the menu and start a run.
+if ! command -v xdotool >/dev/null; then
+  echo "xdotool is missing: $running_output was not taken (run scripts/install-deps.sh)."
+  exit 0
+fi
+if [ ! -f "$course" ]; then
+  echo "No sample course at $course: $running_output was not taken." >&2
+  exit 1
+fi
+menu_y=$((top + menu_height / 2))
+# Chooses the first item of the menu whose caption lies at x (screen pixels).
+choose_first_item() {
+  xdotool mousemove "$1" "$menu_y" click 1
+  sleep 0.3
+  xdotool key Down Return
+}
+
+choose_first_item $((left + 29))  # ファイル, then 開く...
+dialog=""
+for _ in $(seq 1 50); do
+  dialog="$(xdotool search --onlyvisible --name '^Open$' 2>/dev/null | head -n 1 || true)"
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+if [ -z "$dialog" ]; then
+  echo "The file dialog did not open." >&2
+  exit 1
+fi
+sleep 0.3
+xdotool windowfocus --sync "$dialog"
+xdotool type --delay 5 "$course"
+xdotool key Return
+sleep 1
+choose_first_item $((left + 75))  # 実行, then 開始
+sleep 10  # about 140 ticks: the car is in the first bend
+import -window root -crop "${width}x${height}+${left}+${top}" +repage "$running_output"
+
+# The car's body is pure blue: the picture must show it.
+blue="$(convert "$running_output" -fill black +opaque '#0000FF' -fill white -opaque '#0000FF' \
+  -format '%[fx:round(mean*w*h)]' info:)"
+if [ "$blue" -lt 50 ]; then
+  echo "The running window shows no car (${blue} blue pixels): see $running_output." >&2
+  exit 1
+fi
+echo "Wrote $running_output: a run on $(basename "$course"), the car ${blue} blue pixels."
