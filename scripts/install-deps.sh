@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick xdotool
   fonts-ipafont-gothic
   libstb-dev
+  zlib1g-dev
 )
 
 missing=()

@@ -1,0 +1,32 @@
+#include "cli_platform.h"
+
+namespace ormakin::cli {
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;  // the LF that follows makes the separator
+    }
+    if (text[i] == '\n' || text[i] == '\r') {
+      line += ": ";
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+int CliPlatform::ShowMessageBox(const std::string& text, const std::string& /*caption*/,
+                                unsigned flags) {
+  if ((flags & MB_ICONERROR) != 0) {
+    failed_ = true;
+  }
+  const std::string line = OneLine(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), err_);
+  std::fflush(err_);
+  return 1;
+}
+
+}  // namespace ormakin::cli

@@ -1,0 +1,179 @@
+#include "command_line.h"
+
+#include <charconv>
+#include <vector>
+
+namespace ormakin::cli {
+
+const char* const kUsage =
+    "usage: ormakin-sim run COURSE [--settings FILE] [--ticks N] [--trace FILE|-]\n"
+    "                       [--frame FILE] [--path FILE] [--rules] [--until-loop]\n"
+    "       ormakin-sim check COURSE [--mask FILE]\n"
+    "       ormakin-sim lint [FILE] [--course FILE]\n";
+
+namespace {
+
+// The arguments of one command, taken one at a time.
+class ArgumentList {
+ public:
+  explicit ArgumentList(std::span<const std::string> args) : args_(args) {}
+
+  bool Done() const { return next_ >= args_.size(); }
+
+  // The next argument; an option written "--name=value" is split, and its
+  // value is kept for Value().
+  std::string Take() {
+    std::string arg = args_[next_++];
+    pending_.reset();
+    if (arg.starts_with("--")) {
+      const auto equals = arg.find('=');
+      if (equals != std::string::npos) {
+        pending_ = arg.substr(equals + 1);
+        arg.resize(equals);
+      }
+    }
+    return arg;
+  }
+
+  // The value of the option just taken.
+  std::string Value(const std::string& option) {
+    if (pending_) {
+      std::string value = std::move(*pending_);
+      pending_.reset();
+      return value;
+    }
+    if (Done()) {
+      throw UsageError(option + " needs a value");
+    }
+    return args_[next_++];
+  }
+
+  // An option without a value must not have been given one.
+  void NoValue(const std::string& option) const {
+    if (pending_) {
+      throw UsageError(option + " takes no value");
+    }
+  }
+
+ private:
+  std::span<const std::string> args_;
+  std::size_t next_ = 0;
+  std::optional<std::string> pending_;
+};
+
+bool IsOption(const std::string& arg) {
+  // A lone "-" is a name (standard output), not an option.
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+std::uint64_t ParseTicks(const std::string& text) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) {
+    throw UsageError("--ticks needs a whole number of ticks, 0 or more, not '" + text + "'");
+  }
+  return value;
+}
+
+// The one positional argument of a command.
+void SetPositional(std::optional<std::string>& slot, const std::string& arg, const char* what) {
+  if (slot) {
+    throw UsageError(std::string("more than one ") + what + ": '" + arg + "'");
+  }
+  slot = arg;
+}
+
+RunOptions ParseRun(ArgumentList& in) {
+  RunOptions options;
+  std::optional<std::string> course;
+  while (!in.Done()) {
+    const std::string arg = in.Take();
+    if (arg == "--settings") {
+      options.settings = in.Value(arg);
+    } else if (arg == "--ticks") {
+      options.ticks = ParseTicks(in.Value(arg));
+    } else if (arg == "--trace") {
+      options.trace = in.Value(arg);
+    } else if (arg == "--frame") {
+      options.frame = in.Value(arg);
+    } else if (arg == "--path") {
+      options.path = in.Value(arg);
+    } else if (arg == "--rules") {
+      in.NoValue(arg);
+      options.rules = true;
+    } else if (arg == "--until-loop") {
+      in.NoValue(arg);
+      options.untilLoop = true;
+    } else if (IsOption(arg)) {
+      throw UsageError("unknown option for run: " + arg);
+    } else {
+      SetPositional(course, arg, "course");
+    }
+  }
+  if (!course) {
+    throw UsageError("run needs a COURSE");
+  }
+  options.course = *course;
+  return options;
+}
+
+CheckOptions ParseCheck(ArgumentList& in) {
+  CheckOptions options;
+  std::optional<std::string> course;
+  while (!in.Done()) {
+    const std::string arg = in.Take();
+    if (arg == "--mask") {
+      options.mask = in.Value(arg);
+    } else if (IsOption(arg)) {
+      throw UsageError("unknown option for check: " + arg);
+    } else {
+      SetPositional(course, arg, "course");
+    }
+  }
+  if (!course) {
+    throw UsageError("check needs a COURSE");
+  }
+  options.course = *course;
+  return options;
+}
+
+LintOptions ParseLint(ArgumentList& in) {
+  LintOptions options;
+  while (!in.Done()) {
+    const std::string arg = in.Take();
+    if (arg == "--course") {
+      options.course = in.Value(arg);
+    } else if (IsOption(arg)) {
+      throw UsageError("unknown option for lint: " + arg);
+    } else {
+      SetPositional(options.file, arg, "settings file");
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+Command ParseCommandLine(std::span<const std::string> args) {
+  if (args.empty()) {
+    throw UsageError("no command given");
+  }
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h" || command == "help") {
+    return HelpRequest{};
+  }
+  ArgumentList in(args.subspan(1));
+  if (command == "run") {
+    return ParseRun(in);
+  }
+  if (command == "check") {
+    return ParseCheck(in);
+  }
+  if (command == "lint") {
+    return ParseLint(in);
+  }
+  throw UsageError("unknown command: " + command);
+}
+
+}  // namespace ormakin::cli

@@ -1,0 +1,49 @@
+// ormakin-sim: the simulator without a window. It runs a controller on a
+// course as fast as the machine allows, describes a course picture, and
+// finds what a settings file gets wrong, all through the window's own code.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "check_command.h"
+#include "command_line.h"
+#include "decimal_mark.h"
+#include "lint_command.h"
+#include "run_command.h"
+
+int main(int argc, char* argv[]) {
+  using namespace ormakin::cli;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  Command command;
+  try {
+    command = ParseCommandLine(args);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "ormakin-sim: %s\n%s", error.what(), kUsage);
+    return kExitUsage;
+  }
+  // Numbers in the settings file use the user's decimal mark, as in the window.
+  ormakin::RefreshDecimalMark();
+  try {
+    return std::visit(
+        [](const auto& options) -> int {
+          using T = std::decay_t<decltype(options)>;
+          if constexpr (std::is_same_v<T, RunOptions>) {
+            return RunCommand(options, stdout, stderr);
+          } else if constexpr (std::is_same_v<T, CheckOptions>) {
+            return CheckCommand(options, stdout, stderr);
+          } else if constexpr (std::is_same_v<T, LintOptions>) {
+            return LintCommand(options, stdout, stderr);
+          } else {
+            std::fputs(kUsage, stdout);
+            return kExitDone;
+          }
+        },
+        command);
+  } catch (const std::exception& failure) {
+    // Whatever the commands did not catch themselves (memory running out).
+    std::fprintf(stderr, "%s\n", failure.what());
+    return kExitFailure;
+  }
+}

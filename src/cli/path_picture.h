@@ -1,0 +1,41 @@
+// The picture a user looks at first after a run: the course, the car's whole
+// path drawn over it, and the car at the end of the path.
+#pragma once
+
+#include "bitmap.h"
+#include "car.h"
+#include "color.h"
+
+namespace ormakin::cli {
+
+// The path's colour: magenta, unlike the course and every colour of the car.
+inline constexpr TColor kPathColor = 0x00FF00FF;
+
+class PathPicture {
+ public:
+  // A full-colour copy of `course`, made before the run, so that the path is
+  // drawn as the car moves and nothing per tick is kept. Raises Exception
+  // for a course too large to copy in full colour.
+  explicit PathPicture(const TBitmap& course);
+
+  // The path's first point (the placement), in course pixels.
+  void MoveTo(double x, double y);
+  // A straight piece of path from the last point to (x, y), one pixel wide,
+  // clipped to the picture. Pieces with a coordinate that is not finite are
+  // left out.
+  void LineTo(double x, double y);
+
+  // Draws `car` over the path and returns the picture.
+  const TBitmap& Finish(const TCar& car);
+
+ private:
+  void Plot(double x, double y);
+
+  TBitmap picture_;
+  PixelStore* store_ = nullptr;
+  std::uint32_t raw_ = 0;  // the path colour in the store's format
+  double lastX_ = 0.0;
+  double lastY_ = 0.0;
+};
+
+}  // namespace ormakin::cli

@@ -1,0 +1,191 @@
+#include "picture_file.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "errors.h"
+#include "output_file.h"
+
+namespace ormakin::cli {
+
+namespace {
+
+void RequirePixels(const TBitmap& picture, const std::string& name) {
+  if (picture.Width() <= 0 || picture.Height() <= 0) {
+    throw Exception("cannot write " + name + ": the picture has no pixels (" +
+                    std::to_string(picture.Width()) + " x " + std::to_string(picture.Height()) +
+                    ")");
+  }
+}
+
+void PutBigEndian32(std::uint8_t* out, std::uint32_t value) {
+  out[0] = static_cast<std::uint8_t>(value >> 24);
+  out[1] = static_cast<std::uint8_t>(value >> 16);
+  out[2] = static_cast<std::uint8_t>(value >> 8);
+  out[3] = static_cast<std::uint8_t>(value);
+}
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) {
+    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+  }
+}
+
+// One PNG chunk: length, type, data, and the CRC of type and data.
+void WriteChunk(OutputFile& file, const char* type, const std::uint8_t* data, std::size_t size) {
+  std::array<std::uint8_t, 8> head{};
+  PutBigEndian32(head.data(), static_cast<std::uint32_t>(size));
+  std::copy(type, type + 4, head.begin() + 4);
+  uLong crc = crc32(0L, Z_NULL, 0);
+  crc = crc32(crc, head.data() + 4, 4);
+  if (size > 0) {
+    crc = crc32(crc, data, static_cast<uInt>(size));
+  }
+  std::array<std::uint8_t, 4> tail{};
+  PutBigEndian32(tail.data(), static_cast<std::uint32_t>(crc));
+  file.Write(head.data(), head.size());
+  file.Write(data, size);
+  file.Write(tail.data(), tail.size());
+}
+
+bool EndsWithBmp(const std::string& name) {
+  if (name.size() < 4) {
+    return false;
+  }
+  std::string tail = name.substr(name.size() - 4);
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return tail == ".bmp";
+}
+
+}  // namespace
+
+void PictureRowRgb(const TBitmap& picture, int y, std::vector<std::uint32_t>& scratch,
+                   std::uint8_t* rgb) {
+  const int width = picture.Width();
+  scratch.resize(static_cast<std::size_t>(width));
+  picture.Store()->RowToRgb32(y, width, scratch.data());
+  for (std::uint32_t argb : scratch) {
+    *rgb++ = static_cast<std::uint8_t>(argb >> 16);
+    *rgb++ = static_cast<std::uint8_t>(argb >> 8);
+    *rgb++ = static_cast<std::uint8_t>(argb);
+  }
+}
+
+void WritePng(const TBitmap& picture, const std::string& name) {
+  RequirePixels(picture, name);
+  const int width = picture.Width();
+  const int height = picture.Height();
+  OutputFile file(name);
+  static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
+                                                             '\r', '\n', 0x1A, '\n'};
+  file.Write(kSignature.data(), kSignature.size());
+
+  std::array<std::uint8_t, 13> header{};
+  PutBigEndian32(header.data(), static_cast<std::uint32_t>(width));
+  PutBigEndian32(header.data() + 4, static_cast<std::uint32_t>(height));
+  header[8] = 8;  // bits per channel
+  header[9] = 2;  // colour type: RGB
+  // Compression, filter method and interlace: all 0.
+  WriteChunk(file, "IHDR", header.data(), header.size());
+
+  // The rows go through deflate one at a time, each with the filter byte 0,
+  // and come out as IDAT chunks of at most 64 KiB: memory stays small
+  // whatever the picture's size.
+  z_stream z{};
+  if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) {
+    throw Exception("cannot write " + name + ": the compressor cannot start");
+  }
+  std::vector<std::uint8_t> row(1 + 3 * static_cast<std::size_t>(width));
+  std::vector<std::uint32_t> scratch;
+  std::vector<std::uint8_t> chunk(65536);
+  z.next_out = chunk.data();
+  z.avail_out = static_cast<uInt>(chunk.size());
+  auto drain = [&](int flush) {
+    int status = Z_OK;
+    do {
+      status = deflate(&z, flush);
+      if (z.avail_out == 0 || (flush == Z_FINISH && status == Z_STREAM_END)) {
+        const std::size_t used = chunk.size() - z.avail_out;
+        if (used > 0) {
+          WriteChunk(file, "IDAT", chunk.data(), used);
+        }
+        z.next_out = chunk.data();
+        z.avail_out = static_cast<uInt>(chunk.size());
+      }
+    } while (z.avail_in > 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+  };
+  try {
+    for (int y = 0; y < height; ++y) {
+      row[0] = 0;
+      PictureRowRgb(picture, y, scratch, row.data() + 1);
+      z.next_in = row.data();
+      z.avail_in = static_cast<uInt>(row.size());
+      drain(Z_NO_FLUSH);
+    }
+    drain(Z_FINISH);
+  } catch (...) {
+    deflateEnd(&z);
+    throw;
+  }
+  deflateEnd(&z);
+  WriteChunk(file, "IEND", nullptr, 0);
+  file.Close();
+}
+
+void WriteBmp(const TBitmap& picture, const std::string& name) {
+  RequirePixels(picture, name);
+  const int width = picture.Width();
+  const int height = picture.Height();
+  const std::uint64_t rowLength = (static_cast<std::uint64_t>(width) * 3 + 3) / 4 * 4;
+  const std::uint64_t imageSize = rowLength * static_cast<std::uint64_t>(height);
+  if (imageSize > 0xFFFFFFFFULL - 54) {
+    throw Exception("cannot write " + name + ": the picture is too large for a BMP file");
+  }
+  std::string header;
+  header += "BM";
+  PutLittleEndian(header, static_cast<std::uint32_t>(54 + imageSize), 4);
+  PutLittleEndian(header, 0, 4);   // reserved
+  PutLittleEndian(header, 54, 4);  // pixels follow the two headers
+  PutLittleEndian(header, 40, 4);
+  PutLittleEndian(header, static_cast<std::uint32_t>(width), 4);
+  PutLittleEndian(header, static_cast<std::uint32_t>(height), 4);  // bottom row first
+  PutLittleEndian(header, 1, 2);                                   // planes
+  PutLittleEndian(header, 24, 2);
+  PutLittleEndian(header, 0, 4);  // no compression
+  PutLittleEndian(header, static_cast<std::uint32_t>(imageSize), 4);
+  PutLittleEndian(header, 2835, 4);  // 72 dots per inch
+  PutLittleEndian(header, 2835, 4);
+  PutLittleEndian(header, 0, 4);
+  PutLittleEndian(header, 0, 4);
+
+  OutputFile file(name);
+  file.Write(header);
+  std::vector<std::uint8_t> rgb(3 * static_cast<std::size_t>(width));
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(rowLength), 0);
+  std::vector<std::uint32_t> scratch;
+  for (int y = height - 1; y >= 0; --y) {
+    PictureRowRgb(picture, y, scratch, rgb.data());
+    for (int x = 0; x < width; ++x) {
+      // A BMP file stores blue, green, red.
+      row[3 * x] = rgb[3 * x + 2];
+      row[3 * x + 1] = rgb[3 * x + 1];
+      row[3 * x + 2] = rgb[3 * x];
+    }
+    file.Write(row.data(), row.size());
+  }
+  file.Close();
+}
+
+void WritePicture(const TBitmap& picture, const std::string& name) {
+  if (EndsWithBmp(name)) {
+    WriteBmp(picture, name);
+  } else {
+    WritePng(picture, name);
+  }
+}
+
+}  // namespace ormakin::cli

@@ -1,0 +1,35 @@
+#include "trace_writer.h"
+
+#include <array>
+#include <charconv>
+
+namespace ormakin::cli {
+
+TraceWriter::TraceWriter(const std::string& name) : file_(name) {
+  file_.Write(std::string_view("tick,x,y,direction,sensor_bits,state\n"));
+}
+
+void TraceWriter::Row(std::uint64_t tick, double x, double y, double direction,
+                      std::int32_t sensorBits, std::int32_t state) {
+  // to_chars ignores the locale: the decimal mark is always ".". The line
+  // has room for the longest row, so nothing is ever cut.
+  std::array<char, 160> line{};
+  char* p = line.data();
+  char* const end = line.data() + line.size();
+  auto put = [&](char c) {
+    if (p < end) *p++ = c;
+  };
+  p = std::to_chars(p, end, tick).ptr;
+  for (double v : {x, y, direction}) {
+    put(',');
+    p = std::to_chars(p, end, v, std::chars_format::general, 17).ptr;
+  }
+  put(',');
+  p = std::to_chars(p, end, sensorBits).ptr;
+  put(',');
+  p = std::to_chars(p, end, state).ptr;
+  put('\n');
+  file_.Write(line.data(), static_cast<std::size_t>(p - line.data()));
+}
+
+}  // namespace ormakin::cli
