@@ -23,6 +23,16 @@ class ScriptedDialogPlatform : public ormakin::QtPlatform {
   }
 };
 
+// A car that follows a line straight down the screen from (50, 20), and the
+// course for it.
+constexpr const char* kFollower =
+    "[car]\ninit_x=50\ninit_y=20\n[state]\n1-4=0,1,1\n1-5=5,1,1\n1-6=-5,1,1\n"
+    "1-1=10,1,1\n1-2=-10,1,1\n1-7=0,1,1\n1-0=0,1,1\n1-3=0,1,1\n";
+
+std::string StraightCourse() {
+  return ormakin::testing::LineCourseBmp(100, 400, [](int x, int) { return x >= 48 && x < 53; });
+}
+
 }  // namespace
 
 class CommandsTest : public QObject {
@@ -177,6 +187,70 @@ class CommandsTest : public QObject {
     QCOMPARE(shown.pixel(300, 0), background);           // right of the course
     QCOMPARE(shown.pixel(0, 200), background);           // below it
     QCOMPARE(shown.pixel(100, 50), qRgb(0, 0, 255));     // the car's body
+  }
+
+  // Stop chosen from the menu during a run ends it after the current tick;
+  // the car has moved on from its start.
+  void stopFromTheMenuEndsARun() {
+    ormakin::testing::TempDir dir;
+    ScriptedDialogPlatform platform;
+    ormakin::TTraceMap traceMap(platform, dir.WriteFile("ormakin.ini", kFollower));
+    ormakin::MainWindow window(traceMap);
+    platform.SetWindow(&window, window.Image1());
+    traceMap.Create();
+    window.show();
+    BoxWatcher watcher(&window);
+    platform.answer = dir.WriteFile("course.bmp", StraightCourse());
+    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    const QImage atStart = window.Image1()->grab().toImage();
+
+    bool wasRunning = false;
+    QTimer::singleShot(250, &window, [&] {
+      wasRunning = traceMap.Running;
+      window.findChild<QAction*>(QStringLiteral("N4"))->trigger();
+    });
+    window.findChild<QAction*>(QStringLiteral("N3"))->trigger();  // returns when the run ends
+
+    QVERIFY(wasRunning);
+    QVERIFY(!traceMap.Running);
+    QVERIFY(watcher.boxes.isEmpty());
+    QCoreApplication::processEvents();
+    QVERIFY(window.Image1()->grab().toImage() != atStart);  // the car was drawn further on
+  }
+
+  // Closing the window during a run frees the core's objects, ends the run
+  // and then the main loop with code 0.
+  void closingDuringARunEndsTheRunAndTheLoop() {
+    ormakin::testing::TempDir dir;
+    ScriptedDialogPlatform platform;
+    ormakin::TTraceMap traceMap(platform, dir.WriteFile("ormakin.ini", kFollower));
+    ormakin::MainWindow window(traceMap);
+    platform.SetWindow(&window, window.Image1());
+    traceMap.Create();
+    window.show();
+    BoxWatcher watcher(&window);
+    platform.answer = dir.WriteFile("course.bmp", StraightCourse());
+    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+
+    bool closedWhileRunning = false;
+    QTimer::singleShot(0, &window,
+                       [&] { window.findChild<QAction*>(QStringLiteral("N3"))->trigger(); });
+    QTimer::singleShot(250, &window, [&] {
+      closedWhileRunning = traceMap.Running;
+      window.close();
+    });
+    QTimer failSafe;
+    failSafe.setSingleShot(true);
+    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    failSafe.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+
+    QVERIFY(closedWhileRunning);
+    QVERIFY(traceMap.Closed());
+    QVERIFY(!traceMap.Running);
+    QVERIFY(traceMap.Car == nullptr);
+    QVERIFY(traceMap.CourseImage == nullptr);
+    QVERIFY(watcher.boxes.isEmpty());
   }
 };
 
