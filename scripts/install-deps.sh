@@ -13,6 +13,7 @@ packages=(
   fonts-ipafont-gothic
   libstb-dev
   zlib1g-dev
+  python3
 )
 
 missing=()

@@ -1,0 +1,146 @@
+// The sample courses of examples/courses/ and the bundled examples/ormakin.ini:
+// every course loads through the picture reader as a clean black-on-white
+// course in the layout it was written in, and the bundled controller takes
+// the car round every course, again and again, without stopping.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <ostream>
+#include <string>
+
+#include "bmp_reader.h"
+#include "byte_source.h"
+#include "color.h"
+#include "recording_platform.h"
+#include "trace_map.h"
+
+namespace ormakin {
+namespace {
+
+using testing::RecordingPlatform;
+
+const std::string kExamples = std::string(ORMAKIN_SOURCE_DIR) + "/examples";
+const std::string kSettings = kExamples + "/ormakin.ini";
+
+// The one start point that examples/ormakin.ini gives for all the courses.
+constexpr double kStartX = 60;
+constexpr double kStartY = 200;
+
+struct SampleCourse {
+  const char* file;
+  int width;
+  int height;
+  int bitsPerPixel;           // as stored in the file
+  std::uint32_t compression;  // 0 none, 1 RLE8
+  bool topDown;
+  int ticks;  // enough for well over two laps at about one pixel a tick
+};
+
+const SampleCourse kCourses[] = {
+    {"1-oval.bmp", 500, 400, 24, 0, false, 3000}, {"2-bends.bmp", 500, 400, 8, 0, false, 4000},
+    {"3-eight.bmp", 500, 400, 1, 0, false, 3000}, {"4-gap-corner.bmp", 500, 400, 8, 1, false, 4000},
+    {"5-large.bmp", 1200, 900, 8, 0, true, 9000},
+};
+
+// Names the course in failure messages.
+void PrintTo(const SampleCourse& course, std::ostream* out) {
+  *out << course.file;
+}
+
+std::string CoursePath(const SampleCourse& course) {
+  return kExamples + "/courses/" + course.file;
+}
+
+class SampleCourses : public ::testing::TestWithParam<SampleCourse> {};
+
+TEST_P(SampleCourses, StoredInItsLayoutAndDrawnInPureBlackOnWhite) {
+  const SampleCourse& course = GetParam();
+  const BmpInfo info = InspectBitmap(FileSource(CoursePath(course)));
+  EXPECT_EQ(info.bitsPerPixel, course.bitsPerPixel);
+  EXPECT_EQ(info.compression, course.compression);
+  EXPECT_EQ(info.topDown, course.topDown);
+
+  const TBitmap bitmap = ReadBitmapFile(CoursePath(course));
+  ASSERT_EQ(bitmap.Width(), course.width);
+  ASSERT_EQ(bitmap.Height(), course.height);
+  long black = 0;
+  long other = 0;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      const TColor color = bitmap.GetPixel(x, y);
+      black += color == clBlack ? 1 : 0;
+      other += color != clBlack && color != clWhite ? 1 : 0;
+    }
+  }
+  // No smoothing: not one pixel between black and white.
+  EXPECT_EQ(other, 0);
+  // A line 5 pixels wide round a loop of at least 1000 pixels.
+  EXPECT_GT(black, 5000);
+  // The shared start point lies on the line, and so does the centre sensor's
+  // first probe 12 pixels below it.
+  EXPECT_EQ(bitmap.GetPixel(kStartX, kStartY), clBlack);
+  EXPECT_EQ(bitmap.GetPixel(kStartX, kStartY + 12), clBlack);
+}
+
+// Runs the car as the window does (open, then tick after tick) and counts how
+// often it comes back to its start point after having left it, going the same
+// way as at the start. A car that turned back where it lost the line would
+// also pass the start, the other way round.
+TEST_P(SampleCourses, BundledControllerGoesRoundAtLeastTwiceWithoutStopping) {
+  const SampleCourse& course = GetParam();
+  RecordingPlatform platform;
+  TTraceMap map(platform, kSettings);
+  map.Create();
+  // The bundled settings read without a single complaint.
+  ASSERT_TRUE(platform.boxes.empty()) << platform.boxes.front().text;
+  ASSERT_NE(map.Car, nullptr);
+
+  platform.fileChoices.push_back(CoursePath(course));
+  map.Dispatch(&TTraceMap::Open1Click);
+  ASSERT_TRUE(platform.boxes.empty()) << platform.boxes.front().text;
+  ASSERT_EQ(map.Car->X(), kStartX);
+  ASSERT_EQ(map.Car->Y(), kStartY);
+
+  constexpr double kLeft = 50;  // farther than this, the car has left the start
+  constexpr double kBack = 15;  // nearer than this, it has come back
+  bool away = false;
+  int returns = 0;
+  int blind = 0;  // ticks on which no sensor saw the line
+  for (int tick = 0; tick < course.ticks; ++tick) {
+    ASSERT_TRUE(map.Car->Step()) << "stopped at tick " << tick;
+    ASSERT_NE(map.Car->State(), 0) << "told to stop at tick " << tick;
+    blind += map.Car->SensorBits() == 0 ? 1 : 0;
+    const double distance = std::hypot(map.Car->X() - kStartX, map.Car->Y() - kStartY);
+    if (distance > kLeft) {
+      away = true;
+    } else if (away && distance < kBack) {
+      away = false;
+      // Still heading down the screen, within 45 degrees.
+      EXPECT_LT(std::abs(map.Car->Direction() - kStartHeading), std::numbers::pi / 4)
+          << "came back the wrong way at tick " << tick;
+      ++returns;
+    }
+  }
+  EXPECT_GE(returns, 2);
+  // The car follows the line rather than wandering and finding it by chance:
+  // it loses the line only at gaps and sharp corners, briefly.
+  EXPECT_LT(blind, course.ticks / 50) << "ticks without the line";
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, SampleCourses, ::testing::ValuesIn(kCourses),
+                         [](const ::testing::TestParamInfo<SampleCourse>& info) {
+                           std::string name;
+                           for (const char* c = info.param.file; *c != '.'; ++c) {
+                             if (std::isalnum(static_cast<unsigned char>(*c)) != 0) {
+                               name += *c;
+                             }
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace ormakin
