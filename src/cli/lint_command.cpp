@@ -1,6 +1,7 @@
 #include "lint_command.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <exception>
 #include <memory>
@@ -100,7 +101,10 @@ void CheckStart(const TIniFile& settings, const SettingsLint& lint, const std::s
   if (mask == 0) {
     const std::uint64_t line =
         lint.carLine[kInitX] != 0 ? lint.carLine[kInitX] : lint.carLine[kInitY];
-    out.Add(line, "at the start point no sensor sees the line on " + ToDisplayText(courseName) +
+    std::array<char, 96> point{};
+    std::snprintf(point.data(), point.size(), "(%.17g, %.17g)", lint.car[kInitX], lint.car[kInitY]);
+    out.Add(line, std::string("at the start point ") + point.data() +
+                      " no sensor sees the line on " + ToDisplayText(courseName) +
                       ": the car begins with rule 1-0");
   }
 }

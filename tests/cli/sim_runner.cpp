@@ -1,0 +1,77 @@
+#include "sim_runner.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "temp_dir.h"
+
+extern char** environ;
+
+namespace ormakin::testing {
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+SimResult RunSim(const std::vector<std::string>& args, const std::string& workDir) {
+  TempDir outputs;
+  const std::string outPath = outputs.PathOf("out");
+  const std::string errPath = outputs.PathOf("err");
+
+  std::vector<std::string> argv{ORMAKIN_SIM_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<char*> pointers;
+  for (std::string& a : argv) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  pid_t pid = 0;
+  const int spawned =
+      posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    throw std::runtime_error("cannot start " + argv[0]);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  SimResult result;
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadAll(outPath);
+  result.err = ReadAll(errPath);
+  return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string LastLine(const std::string& text) {
+  const auto lines = Lines(text);
+  return lines.empty() ? std::string() : lines.back();
+}
+
+}  // namespace ormakin::testing
