@@ -235,12 +235,19 @@ class BmpDecoder {
       return TBitmap(std::move(store));
     }
 
-    auto store =
-        std::make_shared<PixelStore>(width, height, dib_.bitsPerPixel, order, StoreInit::Overwrite);
-    const std::uint64_t count = std::min({expected, available, std::uint64_t{store->Size()}});
+    const std::uint64_t storeSize =
+        PixelStore::RowLengthFor(width, dib_.bitsPerPixel) * static_cast<std::uint64_t>(height);
+    const std::uint64_t count = std::min({expected, available, storeSize});
+    // Pixels the data does not reach stay black, as in a new store. When the
+    // data fills most of the store only the rest is zeroed; otherwise the
+    // store starts zeroed, which costs nothing for a large one.
+    const bool mostlyRead = count >= storeSize / 2;
+    auto store = std::make_shared<PixelStore>(width, height, dib_.bitsPerPixel, order,
+                                              mostlyRead ? StoreInit::Overwrite : StoreInit::Zero);
     source_.ReadAt(start, std::span(store->Data(), static_cast<std::size_t>(count)));
-    // Pixels the data does not reach stay black, as in a new store.
-    std::memset(store->Data() + count, 0, store->Size() - static_cast<std::size_t>(count));
+    if (mostlyRead) {
+      std::memset(store->Data() + count, 0, store->Size() - static_cast<std::size_t>(count));
+    }
     for (int i = 0; i < paletteCount_; ++i) {
       store->SetPaletteEntry(i, palette_[static_cast<std::size_t>(i)]);
     }

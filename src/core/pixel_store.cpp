@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "errors.h"
 
@@ -79,10 +81,7 @@ PixelStore::PixelStore(int width, int height, int bitsPerPixel, RowOrder order, 
     throw EInvalidGraphic(kInvalidBitmapMessage);
   }
   rowLength_ = static_cast<std::size_t>(rowLength);
-  data_ = std::make_unique_for_overwrite<std::uint8_t[]>(Size());
-  if (init == StoreInit::Zero && Size() > 0) {
-    std::memset(data_.get(), 0, Size());
-  }
+  data_ = Allocate(Size(), init);
   SetMasks(DefaultMasks(bitsPerPixel));
 }
 
@@ -92,7 +91,7 @@ PixelStore::PixelStore(const PixelStore& other)
       bitsPerPixel_(other.bitsPerPixel_),
       order_(other.order_),
       rowLength_(other.rowLength_),
-      data_(std::make_unique_for_overwrite<std::uint8_t[]>(other.Size())),
+      data_(Allocate(other.Size(), StoreInit::Overwrite)),
       palette_(other.palette_),
       paletteCount_(other.paletteCount_),
       masks_(other.masks_),
@@ -101,6 +100,21 @@ PixelStore::PixelStore(const PixelStore& other)
   if (Size() > 0) {
     std::memcpy(data_.get(), other.data_.get(), Size());
   }
+}
+
+void PixelStore::Free::operator()(std::uint8_t* p) const {
+  std::free(p);
+}
+
+std::unique_ptr<std::uint8_t[], PixelStore::Free> PixelStore::Allocate(std::size_t size,
+                                                                       StoreInit init) {
+  // At least one byte, so that an empty store still has a valid pointer.
+  const std::size_t bytes = size > 0 ? size : 1;
+  void* p = init == StoreInit::Zero ? std::calloc(bytes, 1) : std::malloc(bytes);
+  if (p == nullptr) {
+    throw std::bad_alloc();
+  }
+  return std::unique_ptr<std::uint8_t[], Free>(static_cast<std::uint8_t*>(p));
 }
 
 void PixelStore::SetPaletteEntry(int index, TColor color) {

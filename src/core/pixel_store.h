@@ -17,6 +17,8 @@ enum class RowOrder { BottomUp, TopDown };
 
 // Whether a new store's bytes start at zero or are left for the caller to
 // write every one of them (the file reader fills the store straight from disk).
+// A zeroed store comes from calloc, so a large one costs no writes: the
+// system hands out pages that are already zero.
 enum class StoreInit { Zero, Overwrite };
 
 // Bit masks that pick the red, green and blue values out of a 16- or 32-bit
@@ -113,7 +115,12 @@ class PixelStore {
   int bitsPerPixel_ = 32;
   RowOrder order_ = RowOrder::TopDown;
   std::size_t rowLength_ = 0;
-  std::unique_ptr<std::uint8_t[]> data_;
+  struct Free {
+    void operator()(std::uint8_t* p) const;
+  };
+  static std::unique_ptr<std::uint8_t[], Free> Allocate(std::size_t size, StoreInit init);
+
+  std::unique_ptr<std::uint8_t[], Free> data_;
   std::array<TColor, 256> palette_{};
   int paletteCount_ = 0;
   ColorMasks masks_;
