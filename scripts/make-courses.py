@@ -171,8 +171,9 @@ def eight():
 
 
 def gap_corner():
-    """Straight sides with a right-angled corner, a corner sharper than a right
-    angle both ways, and a gap in the long bottom side."""
+    """Straight sides: right-angled corners, a sharp corner of 130 degrees to
+    the left (top right), one of 91 degrees to the right (top middle), and a
+    gap in the long bottom side."""
     course = Course(500, 400)
     x0, _ = START
     course.draw(polygon([(x0, 60), (x0, 340), (440, 340), (440, 60), (300, 180), (200, 60)]),
