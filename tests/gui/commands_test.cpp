@@ -29,9 +29,21 @@ constexpr const char* kFollower =
     "[car]\ninit_x=50\ninit_y=20\n[state]\n1-4=0,1,1\n1-5=5,1,1\n1-6=-5,1,1\n"
     "1-1=10,1,1\n1-2=-10,1,1\n1-7=0,1,1\n1-0=0,1,1\n1-3=0,1,1\n";
 
-std::string StraightCourse() {
-  return ormakin::testing::LineCourseBmp(100, 400, [](int x, int) { return x >= 48 && x < 53; });
-}
+// The program with the scripted dialog.
+struct ScriptedProgram : ormakin::testing::BasicProgram<ScriptedDialogPlatform> {
+  using BasicProgram::BasicProgram;
+
+  // Creates, shows and opens a course with a line straight down from x = 48
+  // to 52, for the follower above.
+  void OpenStraightCourse() {
+    traceMap.Create();
+    window.show();
+    platform.answer = dir.WriteFile(
+        "course.bmp",
+        ormakin::testing::LineCourseBmp(100, 400, [](int x, int) { return x >= 48 && x < 53; }));
+    Choose("Open1");
+  }
+};
 
 }  // namespace
 
@@ -95,7 +107,7 @@ class CommandsTest : public QObject {
     QVERIFY(program.window.isVisible());
 
     // Start without a car does nothing at all.
-    program.window.findChild<QAction*>(QStringLiteral("N3"))->trigger();
+    program.Choose("N3");
     QCOMPARE(watcher.boxes.size(), 1);
   }
 
@@ -106,7 +118,7 @@ class CommandsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&program.window));
     BoxWatcher watcher(&program.window);
 
-    program.window.findChild<QAction*>(QStringLiteral("About2"))->trigger();
+    program.Choose("About2");
 
     QCOMPARE(watcher.boxes.size(), 1);
     const QStringList lines = watcher.boxes[0].text.split(u'\n');
@@ -125,7 +137,7 @@ class CommandsTest : public QObject {
     program.window.show();
     BoxWatcher watcher(&program.window);
 
-    program.window.findChild<QAction*>(QStringLiteral("N3"))->trigger();
+    program.Choose("N3");
 
     QCOMPARE(watcher.boxes.size(), 1);
     QCOMPARE(watcher.boxes[0].text, QStringLiteral("コースデータを指定してください"));
@@ -137,51 +149,41 @@ class CommandsTest : public QObject {
   // A failure inside a command reaches the error box through the window's
   // dispatch: its text with the period, the caption, the stop icon.
   void openingAMissingFileShowsTheErrorBox() {
-    ormakin::testing::TempDir dir;
-    ScriptedDialogPlatform platform;
-    ormakin::TTraceMap traceMap(platform, dir.PathOf("ormakin.ini"));
-    ormakin::MainWindow window(traceMap);
-    platform.SetWindow(&window, window.Image1());
-    traceMap.Create();
-    window.show();
-    BoxWatcher watcher(&window);
-    platform.answer = dir.PathOf("nowhere.bmp");
+    ScriptedProgram program;
+    program.traceMap.Create();
+    program.window.show();
+    BoxWatcher watcher(&program.window);
+    program.platform.answer = program.dir.PathOf("nowhere.bmp");
 
-    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    program.Choose("Open1");
 
     QCOMPARE(watcher.boxes.size(), 1);
-    QCOMPARE(
-        watcher.boxes[0].text,
-        QStringLiteral("ファイル %1 は開けません.").arg(QString::fromStdString(platform.answer)));
+    QCOMPARE(watcher.boxes[0].text, QStringLiteral("ファイル %1 は開けません.")
+                                        .arg(QString::fromStdString(program.platform.answer)));
     QCOMPARE(watcher.boxes[0].caption, QStringLiteral("Ormakin"));
     QCOMPARE(watcher.boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(watcher.boxes[0].buttonCount, 1);
-    QCOMPARE(watcher.boxes[0].owner, &window);
+    QCOMPARE(watcher.boxes[0].owner, &program.window);
   }
 
   // Open paints the course with the car at its start point; the part of the
   // control that a small course leaves free shows the background.
   void openPaintsTheCourseWithTheCar() {
-    ormakin::testing::TempDir dir;
-    ScriptedDialogPlatform platform;
-    ormakin::TTraceMap traceMap(
-        platform, dir.WriteFile("ormakin.ini", "[car]\ninit_x=100\ninit_y=50\nsensor_pos=12\n"));
-    ormakin::MainWindow window(traceMap);
-    platform.SetWindow(&window, window.Image1());
-    traceMap.Create();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    BoxWatcher watcher(&window);
-    platform.answer = dir.WriteFile(
+    ScriptedProgram program("[car]\ninit_x=100\ninit_y=50\nsensor_pos=12\n");
+    program.traceMap.Create();
+    program.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&program.window));
+    BoxWatcher watcher(&program.window);
+    program.platform.answer = program.dir.WriteFile(
         "course.bmp",
         ormakin::testing::LineCourseBmp(300, 200, [](int x, int) { return x >= 99 && x < 102; }));
 
-    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    program.Choose("Open1");
     QVERIFY(watcher.boxes.isEmpty());
     QCoreApplication::processEvents();
 
-    const QImage shown = window.Image1()->grab().toImage();
-    const QRgb background = window.palette().color(QPalette::Button).rgb();
+    const QImage shown = program.window.Image1()->grab().toImage();
+    const QRgb background = program.window.palette().color(QPalette::Button).rgb();
     QCOMPARE(shown.pixel(0, 199), qRgb(255, 255, 255));  // the course's ground
     QCOMPARE(shown.pixel(100, 199), qRgb(0, 0, 0));      // its line
     QCOMPARE(shown.pixel(300, 0), background);           // right of the course
@@ -192,52 +194,37 @@ class CommandsTest : public QObject {
   // Stop chosen from the menu during a run ends it after the current tick;
   // the car has moved on from its start.
   void stopFromTheMenuEndsARun() {
-    ormakin::testing::TempDir dir;
-    ScriptedDialogPlatform platform;
-    ormakin::TTraceMap traceMap(platform, dir.WriteFile("ormakin.ini", kFollower));
-    ormakin::MainWindow window(traceMap);
-    platform.SetWindow(&window, window.Image1());
-    traceMap.Create();
-    window.show();
-    BoxWatcher watcher(&window);
-    platform.answer = dir.WriteFile("course.bmp", StraightCourse());
-    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
-    const QImage atStart = window.Image1()->grab().toImage();
+    ScriptedProgram program(kFollower);
+    program.OpenStraightCourse();
+    const QImage atStart = program.window.Image1()->grab().toImage();
+    BoxWatcher watcher(&program.window);
 
     bool wasRunning = false;
-    QTimer::singleShot(250, &window, [&] {
-      wasRunning = traceMap.Running;
-      window.findChild<QAction*>(QStringLiteral("N4"))->trigger();
+    QTimer::singleShot(250, &program.window, [&] {
+      wasRunning = program.traceMap.Running;
+      program.Choose("N4");
     });
-    window.findChild<QAction*>(QStringLiteral("N3"))->trigger();  // returns when the run ends
+    program.Choose("N3");  // returns when the run ends
 
     QVERIFY(wasRunning);
-    QVERIFY(!traceMap.Running);
+    QVERIFY(!program.traceMap.Running);
     QVERIFY(watcher.boxes.isEmpty());
     QCoreApplication::processEvents();
-    QVERIFY(window.Image1()->grab().toImage() != atStart);  // the car was drawn further on
+    QVERIFY(program.window.Image1()->grab().toImage() != atStart);  // the car moved on
   }
 
   // Closing the window during a run frees the core's objects, ends the run
   // and then the main loop with code 0.
   void closingDuringARunEndsTheRunAndTheLoop() {
-    ormakin::testing::TempDir dir;
-    ScriptedDialogPlatform platform;
-    ormakin::TTraceMap traceMap(platform, dir.WriteFile("ormakin.ini", kFollower));
-    ormakin::MainWindow window(traceMap);
-    platform.SetWindow(&window, window.Image1());
-    traceMap.Create();
-    window.show();
-    BoxWatcher watcher(&window);
-    platform.answer = dir.WriteFile("course.bmp", StraightCourse());
-    window.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    ScriptedProgram program(kFollower);
+    program.OpenStraightCourse();
+    BoxWatcher watcher(&program.window);
 
     bool closedWhileRunning = false;
-    QTimer::singleShot(0, &window,
-                       [&] { window.findChild<QAction*>(QStringLiteral("N3"))->trigger(); });
-    QTimer::singleShot(250, &window, [&] {
-      closedWhileRunning = traceMap.Running;
-      window.close();
+    QTimer::singleShot(0, &program.window, [&] { program.Choose("N3"); });
+    QTimer::singleShot(250, &program.window, [&] {
+      closedWhileRunning = program.traceMap.Running;
+      program.window.close();
     });
     QTimer failSafe;
     failSafe.setSingleShot(true);
@@ -246,10 +233,10 @@ class CommandsTest : public QObject {
     QCOMPARE(QApplication::exec(), 0);
 
     QVERIFY(closedWhileRunning);
-    QVERIFY(traceMap.Closed());
-    QVERIFY(!traceMap.Running);
-    QVERIFY(traceMap.Car == nullptr);
-    QVERIFY(traceMap.CourseImage == nullptr);
+    QVERIFY(program.traceMap.Closed());
+    QVERIFY(!program.traceMap.Running);
+    QVERIFY(program.traceMap.Car == nullptr);
+    QVERIFY(program.traceMap.CourseImage == nullptr);
     QVERIFY(watcher.boxes.isEmpty());
   }
 };

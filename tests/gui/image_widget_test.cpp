@@ -3,9 +3,12 @@
 
 #include <QImage>
 #include <QtTest>
+#include <cstdint>
+#include <string>
 
 #include "canvas.h"
 #include "picture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -22,6 +25,35 @@ ormakin::TBitmap MarkedBitmap(QSize size) {
   canvas.FillRect({0, h - 2, 2, h});
   canvas.FillRect({w - 2, h - 2, w, h});
   return bitmap;
+}
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// An icon file of one 2 x 2 image at 32 bits per pixel: top row transparent,
+// then opaque red; bottom row opaque green, then opaque blue.
+std::string TwoByTwoIcon() {
+  std::string image;
+  PutLittleEndian(image, 40, 4);  // BITMAPINFOHEADER
+  PutLittleEndian(image, 2, 4);
+  PutLittleEndian(image, 4, 4);  // colour rows and mask rows
+  PutLittleEndian(image, 1, 2);
+  PutLittleEndian(image, 32, 2);
+  image += std::string(24, '\0');
+  for (const std::uint32_t argb : {0xFF00FF00u, 0xFF0000FFu, 0x00000000u, 0xFFFF0000u}) {
+    PutLittleEndian(image, argb, 4);  // bottom row first
+  }
+  image += std::string(8, '\0');  // the AND mask
+
+  std::string file;
+  for (const std::uint32_t field : {0u, 1u, 1u}) PutLittleEndian(file, field, 2);
+  file += std::string("\x02\x02\x00\x00", 4);  // 2 x 2, no palette
+  PutLittleEndian(file, 1, 2);
+  PutLittleEndian(file, 32, 2);
+  PutLittleEndian(file, static_cast<std::uint32_t>(image.size()), 4);
+  PutLittleEndian(file, 22, 4);
+  return file + image;
 }
 
 }  // namespace
@@ -76,6 +108,24 @@ class ImageWidgetTest : public QObject {
     if (w < 500) QCOMPARE(shown.pixel(w, 0), background);
     if (h < 400) QCOMPARE(shown.pixel(0, h), background);
     if (w < 500 || h < 400) QCOMPARE(shown.pixel(499, 399), background);
+  }
+
+  // An icon is shown at its own size at the top-left corner; its
+  // transparent pixels show the background.
+  void iconIsShownAtItsOwnSize() {
+    ormakin::testing::TempDir dir;
+    ormakin::TImage image(500, 400);
+    image.Picture.LoadFromFile(dir.WriteFile("course.ico", TwoByTwoIcon()));
+    QCOMPARE(image.Picture.GetKind(), ormakin::TPicture::Kind::Icon);
+    ormakin::ImageWidget widget(image);
+    const QImage shown = widget.grab().toImage();
+    const QRgb background = widget.palette().color(QPalette::Button).rgb();
+    QCOMPARE(shown.pixel(0, 0), background);
+    QCOMPARE(shown.pixel(1, 0), qRgb(255, 0, 0));
+    QCOMPARE(shown.pixel(0, 1), qRgb(0, 255, 0));
+    QCOMPARE(shown.pixel(1, 1), qRgb(0, 0, 255));
+    QCOMPARE(shown.pixel(2, 0), background);
+    QCOMPARE(shown.pixel(0, 2), background);
   }
 
   // A repaint of part of the control paints that part correctly.

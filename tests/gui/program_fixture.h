@@ -3,8 +3,8 @@
 // and the Qt window. Creation (FormCreate) is left to the test.
 #pragma once
 
-#include <string>
-#include <string_view>
+#include <QAction>
+#include <QString>
 
 #include "app.h"
 #include "image_widget.h"
@@ -14,23 +14,31 @@
 
 namespace ormakin::testing {
 
-struct Program {
+template <typename PlatformType>
+struct BasicProgram {
   // `settings` is written as the settings file; nullptr leaves none.
-  explicit Program(const char* settings = nullptr)
+  explicit BasicProgram(const char* settings = nullptr)
       : traceMap(platform, settings != nullptr ? dir.WriteFile("ormakin.ini", settings)
                                                : dir.PathOf("ormakin.ini")),
         window(traceMap) {
     TraceMap = &traceMap;
     platform.SetWindow(&window, window.Image1());
   }
-  ~Program() { TraceMap = nullptr; }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
+  ~BasicProgram() { TraceMap = nullptr; }
+  BasicProgram(const BasicProgram&) = delete;
+  BasicProgram& operator=(const BasicProgram&) = delete;
+
+  // Triggers the menu item of that object name ("Open1", "N3", ...).
+  void Choose(const char* item) {
+    window.template findChild<QAction*>(QString::fromUtf8(item))->trigger();
+  }
 
   TempDir dir;
-  QtPlatform platform;
+  PlatformType platform;
   TTraceMap traceMap;
   MainWindow window;
 };
+
+using Program = BasicProgram<QtPlatform>;
 
 }  // namespace ormakin::testing
