@@ -115,7 +115,8 @@ class CommandsTest : public QObject {
     Program program;
     program.traceMap.Create();
     program.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&program.window));
+    program.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&program.window));
     BoxWatcher watcher(&program.window);
 
     program.Choose("About2");
@@ -129,6 +130,7 @@ class CommandsTest : public QObject {
     QCOMPARE(watcher.boxes[0].icon, QMessageBox::NoIcon);
     QCOMPARE(watcher.boxes[0].owner, &program.window);
     QVERIFY(watcher.boxes[0].applicationModal);
+    QTRY_COMPARE(QApplication::activeWindow(), &program.window);  // active again afterwards
   }
 
   void startBeforeAnyCourseAsksForOne() {
