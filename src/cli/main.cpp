@@ -25,8 +25,9 @@ int main(int argc, char* argv[]) {
   }
   // Numbers in the settings file use the user's decimal mark, as in the window.
   ormakin::RefreshDecimalMark();
+  int status = kExitFailure;
   try {
-    return std::visit(
+    status = std::visit(
         [](const auto& options) -> int {
           using T = std::decay_t<decltype(options)>;
           if constexpr (std::is_same_v<T, RunOptions>) {
@@ -46,4 +47,10 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "%s\n", failure.what());
     return kExitFailure;
   }
+  // A summary that never reached its reader (a full disk) is no success.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "cannot write the standard output\n");
+    return kExitFailure;
+  }
+  return status;
 }

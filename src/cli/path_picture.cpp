@@ -91,8 +91,10 @@ void PathPicture::Plot(double x, double y) {
   if (!(x >= -0.5 && y >= -0.5 && x < store_->Width() - 0.5 && y < store_->Height() - 0.5)) {
     return;
   }
-  const int px = static_cast<int>(x + 0.5);
-  const int py = static_cast<int>(y + 0.5);
+  // The pixel of a coordinate, as the car's own drawing rounds it: here
+  // x + 0.5 >= 0, so truncating is rounding down.
+  const int px = static_cast<int>(std::floor(x + 0.5));
+  const int py = static_cast<int>(std::floor(y + 0.5));
   store_->PutRaw(px, py, raw_);
 }
 

@@ -169,11 +169,11 @@ void WriteBmp(const TBitmap& picture, const std::string& name) {
   std::vector<std::uint32_t> scratch;
   for (int y = height - 1; y >= 0; --y) {
     PictureRowRgb(picture, y, scratch, rgb.data());
-    for (int x = 0; x < width; ++x) {
+    for (std::size_t i = 0; i < rgb.size(); i += 3) {
       // A BMP file stores blue, green, red.
-      row[3 * x] = rgb[3 * x + 2];
-      row[3 * x + 1] = rgb[3 * x + 1];
-      row[3 * x + 2] = rgb[3 * x];
+      row[i] = rgb[i + 2];
+      row[i + 1] = rgb[i + 1];
+      row[i + 2] = rgb[i];
     }
     file.Write(row.data(), row.size());
   }

@@ -11,8 +11,6 @@
 
 #include "temp_dir.h"
 
-extern char** environ;
-
 namespace ormakin::testing {
 
 namespace {
@@ -34,6 +32,7 @@ SimResult RunSim(const std::vector<std::string>& args, const std::string& workDi
   std::vector<std::string> argv{ORMAKIN_SIM_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
+  pointers.reserve(argv.size() + 1);
   for (std::string& a : argv) pointers.push_back(a.data());
   pointers.push_back(nullptr);
 
