@@ -20,7 +20,9 @@ class OutputFile {
 
   std::FILE* Stream() { return stream_; }
   void Write(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stream_); }
-  void Write(const void* data, std::size_t size) { std::fwrite(data, 1, size, stream_); }
+  void Write(const void* data, std::size_t size) {
+    if (size > 0) std::fwrite(data, 1, size, stream_);
+  }
 
   // Flushes and closes (standard output is only flushed). Raises Exception
   // when anything written was lost (a full disk, a closed pipe).
