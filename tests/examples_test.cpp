@@ -41,9 +41,11 @@ struct SampleCourse {
 };
 
 const SampleCourse kCourses[] = {
-    {"1-oval.bmp", 500, 400, 24, 0, false, 3000}, {"2-bends.bmp", 500, 400, 8, 0, false, 4000},
-    {"3-eight.bmp", 500, 400, 1, 0, false, 3000}, {"4-gap-corner.bmp", 500, 400, 8, 1, false, 4000},
-    {"5-large.bmp", 1200, 900, 8, 0, true, 9000},
+    {"1-oval.bmp", 500, 400, 24, 0, false, 3000},       // full colour
+    {"2-bends.bmp", 500, 400, 8, 0, false, 4000},       // 256 greys
+    {"3-eight.bmp", 500, 400, 1, 0, false, 3000},       // black and white
+    {"4-gap-corner.bmp", 500, 400, 8, 1, false, 4000},  // run-length encoded
+    {"5-large.bmp", 1200, 900, 8, 0, true, 9000},       // two colours, top row first
 };
 
 // Names the course in failure messages.
