@@ -1,10 +1,14 @@
 #include "decimal_mark.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <atomic>
 #include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <langinfo.h>
+#include <locale.h>
+#endif
 
 namespace ormakin {
 
@@ -36,6 +40,14 @@ char DecimalMark() {
 
 void RefreshDecimalMark() {
   char mark = '.';
+#ifdef _WIN32
+  // The thread's locale, as the user set it in the system's settings. A
+  // separator of more than one byte does not fit the buffer and gives ".".
+  char buffer[2] = {};
+  if (GetLocaleInfoA(GetThreadLocale(), LOCALE_SDECIMAL, buffer, 2) == 2 && UsableMark(buffer[0])) {
+    mark = buffer[0];
+  }
+#else
   // A locale object of its own: the process's global C locale stays as it is,
   // so printf and strtod elsewhere keep their behaviour.
   locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
@@ -46,6 +58,7 @@ void RefreshDecimalMark() {
     }
     freelocale(numeric);
   }
+#endif
   SetDecimalMark(mark);
 }
 

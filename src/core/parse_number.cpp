@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -28,6 +29,24 @@ int HexDigitValue(char c) {
   return -1;
 }
 
+#ifdef _WIN32
+
+// Converts a text of the form [-]digits.digitsE[-]digits, already checked,
+// to the nearest value in extended precision. The runtime's own strtold
+// rounds correctly to 80 bits; it reads the decimal point of the process's C
+// locale, so the "." is replaced by that point first.
+long double ToExtended(std::string clean) {
+  const lconv* conventions = localeconv();
+  const char point = (conventions != nullptr && conventions->decimal_point != nullptr &&
+                      conventions->decimal_point[0] != '\0')
+                         ? conventions->decimal_point[0]
+                         : '.';
+  std::replace(clean.begin(), clean.end(), '.', point);
+  return std::strtold(clean.c_str(), nullptr);
+}
+
+#else
+
 // The "C" locale, made once: the conversion below must read "." whatever
 // locale the process or the user has chosen.
 locale_t CLocale() {
@@ -46,6 +65,8 @@ long double ToExtended(const std::string& clean) {
   }
   return strtold_l(clean.c_str(), nullptr, c);
 }
+
+#endif
 
 }  // namespace
 

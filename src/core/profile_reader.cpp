@@ -40,7 +40,12 @@ class ReadOnlyFile {
   // a device could block the program or never end. O_NONBLOCK keeps the open
   // itself from waiting for a pipe's writer.
   explicit ReadOnlyFile(const std::string& path)
+#ifdef _WIN32
+      // Binary: line ends are the reader's business, not the runtime's.
+      : fd_(open(path.c_str(), O_RDONLY | O_BINARY | O_NOINHERIT)) {
+#else
       : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
+#endif
     struct stat info {};
     if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
       close(fd_);
@@ -53,7 +58,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const {
+    return fd_ >= 0;
+  }
 
   // The next byte (0 to 255), or -1 at the end of the file or on an error.
   int Next() {

@@ -1,10 +1,14 @@
 #include "text_encoding.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
 
 namespace ormakin {
 
@@ -56,6 +60,29 @@ std::string AsciiOnly(std::string_view bytes) {
   return text;
 }
 
+#ifdef _WIN32
+
+// Appends the code page 932 character at the start of `bytes` to `text` as
+// UTF-8 and returns its length in bytes; 0 when it does not decode.
+std::size_t DecodeCp932(std::string_view bytes, std::string& text) {
+  constexpr UINT kCp932 = 932;
+  const bool lead = IsDBCSLeadByteEx(kCp932, static_cast<BYTE>(bytes[0])) != 0;
+  const std::size_t length = lead ? 2 : 1;
+  if (bytes.size() < length) return 0;
+  wchar_t wide[2] = {};
+  const int units = MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, bytes.data(),
+                                        static_cast<int>(length), wide, 2);
+  if (units <= 0) return 0;
+  char utf8[8] = {};
+  const int written =
+      WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, sizeof utf8, nullptr, nullptr);
+  if (written <= 0) return 0;
+  text.append(utf8, static_cast<std::size_t>(written));
+  return length;
+}
+
+#endif
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -70,6 +97,21 @@ bool IsValidUtf8(std::string_view bytes) {
 std::string ToDisplayText(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
 
+#ifdef _WIN32
+  // One character at a time, so that a byte that does not decode becomes one
+  // U+FFFD and the text goes on after it.
+  if (!IsValidCodePage(932)) return AsciiOnly(bytes);
+  std::string text;
+  while (!bytes.empty()) {
+    std::size_t length = DecodeCp932(bytes, text);
+    if (length == 0) {
+      text += kReplacement;
+      length = 1;
+    }
+    bytes.remove_prefix(length);
+  }
+  return text;
+#else
   iconv_t converter = iconv_open("UTF-8", "CP932");
   // (iconv_t)-1 is iconv_open's failure value.
   if (converter == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
@@ -99,6 +141,7 @@ std::string ToDisplayText(std::string_view bytes) {
   }
   iconv_close(converter);
   return text;
+#endif
 }
 
 }  // namespace ormakin

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs what the Windows cross-build and its tests need on Debian 12:
+# the mingw-w64 cross compilers (32- and 64-bit), Wine with its 32-bit half
+# (which needs the i386 architecture), a virtual X screen, the Japanese
+# locale and font the window's texts are drawn with, and GoogleTest's source
+# so the core's unit tests can be built with the cross compilers.
+# Idempotent: apt is only touched when something is missing.
+set -euo pipefail
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+packages=(
+  cmake ninja-build ccache make
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine32:i386 wine64
+  xvfb xauth x11-utils xdotool imagemagick
+  fonts-ipafont-gothic
+  locales
+  googletest libz-mingw-w64-dev
+  python3
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture (for wine32)"
+  $sudo dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+  echo "Installing: ${missing[*]:-}"
+  $sudo apt-get update -qq
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+# The static C++ runtime must use the POSIX-thread-less ("win32") variant or
+# the posix one consistently; Debian's default alternative is win32, which
+# needs no libwinpthread DLL beside the program. Nothing to do here.
+
+# Wine shows Japanese texts only with a Japanese locale present.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  $sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

@@ -1,0 +1,20 @@
+// The program's texts are UTF-8; the window system's wide calls take UTF-16.
+// These convert at that boundary.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ormakin::win {
+
+// UTF-8 to UTF-16; a byte sequence that is not UTF-8 becomes U+FFFD.
+std::wstring ToWide(std::string_view utf8);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string ToUtf8(std::wstring_view wide);
+
+// A filter of the form "description|pattern|description|pattern" as the
+// file dialog wants it: each part ended by a NUL, the whole by a second NUL.
+std::wstring ToDialogFilter(std::string_view filter);
+
+}  // namespace ormakin::win
