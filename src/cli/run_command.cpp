@@ -134,6 +134,15 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
       trace->Close();
     }
     if (options.frame) {
+      const TBitmap* course = traceMap.CourseImage->Picture.Bitmap();
+      if (course != nullptr && static_cast<std::uint64_t>(course->Width()) *
+                                       static_cast<std::uint64_t>(course->Height()) * 4 >
+                                   PixelStore::kMaxBytes) {
+        // The frame is drawn in full colour: refused before anything is allocated.
+        throw Exception("the course is too large for a picture of its frame (" +
+                        std::to_string(course->Width()) + " x " + std::to_string(course->Height()) +
+                        " pixels)");
+      }
       WritePicture(traceMap.ComposeFullFrame(), *options.frame);
     }
     if (path) {
