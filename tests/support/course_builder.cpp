@@ -1,49 +1,21 @@
 #include "course_builder.h"
 
 #include <cmath>
-#include <cstdint>
 #include <sstream>
+
+#include "bmp_builder.h"
 
 namespace ormakin::testing {
 
-namespace {
-
-void PutLe(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  }
-}
-
-}  // namespace
-
 std::string LineCourseBmp(int width, int height, const std::function<bool(int, int)>& isLine) {
-  const std::uint32_t rowLength = (static_cast<std::uint32_t>(width) * 24 + 31) / 32 * 4;
-  const std::uint32_t imageSize = rowLength * static_cast<std::uint32_t>(height);
-  std::string out;
-  out += "BM";
-  PutLe(out, 54 + imageSize, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 54, 4);
-  PutLe(out, 40, 4);
-  PutLe(out, static_cast<std::uint32_t>(width), 4);
-  PutLe(out, static_cast<std::uint32_t>(height), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 24, 2);
-  PutLe(out, 0, 4);
-  PutLe(out, imageSize, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);
-  PutLe(out, 0, 4);
-  for (int row = height - 1; row >= 0; --row) {
-    std::string line(rowLength, '\0');
-    for (int x = 0; x < width; ++x) {
-      const char v = isLine(x, row) ? '\0' : '\xFF';
-      line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = v;
-    }
-    out += line;
-  }
-  return out;
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bitsPerPixel = 24;
+  spec.pixels = PackPixels(width, height, 24, [&](int x, int y) {
+    return isLine(x, y) ? RawBgr(clBlack) : RawBgr(clWhite);
+  });
+  return AsString(BuildBmp(spec));
 }
 
 std::function<bool(int, int)> Ring(double cx, double cy, double radius, double halfWidth) {
