@@ -3,6 +3,7 @@
 // every pixel format are exercised.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 #include "bmp_reader.h"
@@ -14,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ormakin::TBitmap bitmap = ormakin::ReadBitmap(std::span(data, size));
     const long long pixels = static_cast<long long>(bitmap.Width()) * bitmap.Height();
     if (pixels <= 1 << 16) {
-      std::uint32_t sum = 0;
+      // Every pixel inside is a 24-bit colour; every point outside has none.
       for (int y = -1; y <= bitmap.Height(); ++y) {
         for (int x = -1; x <= bitmap.Width(); ++x) {
-          sum += bitmap.GetPixel(x, y);
+          const bool inside = x >= 0 && y >= 0 && x < bitmap.Width() && y < bitmap.Height();
+          const ormakin::TColor color = bitmap.GetPixel(x, y);
+          if (inside ? (color >> 24) != 0 : color != ormakin::kNoColor) std::abort();
         }
       }
-      static volatile std::uint32_t sink;
-      sink = sum;
       ormakin::TBitmap copy = bitmap;
       ormakin::TCanvas canvas(copy);
       canvas.SetBrushColor(0x00123456);

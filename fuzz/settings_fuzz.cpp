@@ -1,0 +1,43 @@
+// Builds the car from an arbitrary settings file, as start-up does: the
+// reader and the car may show boxes or raise their own errors, nothing else.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "car.h"
+#include "errors.h"
+#include "ini_file.h"
+#include "recording_platform.h"
+#include "temp_dir.h"
+
+namespace {
+
+class NoCourse : public ormakin::LineProbe {
+ public:
+  bool IsOnLine(std::int32_t, std::int32_t) override { return false; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const ormakin::testing::TempDir dir;
+  const std::string path =
+      dir.WriteFile("ormakin.ini", std::string(reinterpret_cast<const char*>(data), size));
+  ormakin::TIniFile settings(path);
+  ormakin::testing::RecordingPlatform boxes;
+  NoCourse course;
+  try {
+    ormakin::TCar car(settings, boxes, course);
+    if (boxes.boxes.size() > 160) std::abort();
+    car.SetSpeed(1.0);
+    for (int tick = 0; tick < 64 && car.Step(); ++tick) {
+    }
+  } catch (const ormakin::EConvertError&) {
+  } catch (const ormakin::EOverflow&) {
+  }
+  try {
+    (void)settings.ReadNumber("car", "init_x", 5.0);
+  } catch (const ormakin::EOverflow&) {
+  }
+  return 0;
+}
