@@ -1,7 +1,9 @@
 # What both mingw-w64 toolchain files share; ORMAKIN_MINGW_TRIPLE names the
 # compiler prefix.
-set(CMAKE_C_COMPILER ${ORMAKIN_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${ORMAKIN_MINGW_TRIPLE}-g++)
+# The POSIX-thread flavour: its C++ library has std::mutex, which GoogleTest
+# needs; linked statically, it needs no DLL either.
+set(CMAKE_C_COMPILER ${ORMAKIN_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ORMAKIN_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${ORMAKIN_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORMAKIN_MINGW_TRIPLE})
