@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan bench fuzz format tidy clean
+.PHONY: all deps build run test asan bench soak fuzz format tidy clean
 
 all: build
 
@@ -38,6 +38,12 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORMAKIN_GUI=OFF -DORMAKIN_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 	./scripts/run-benchmarks.sh build-bench
+
+# A million ticks with a frame each; memory must not grow. Takes minutes.
+soak: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORMAKIN_BENCH=ON
+	cmake --build build-bench -j $(JOBS) --target soak_bench
+	./build-bench/bench/soak_bench
 
 # libFuzzer targets under sanitizers (clang); FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 60

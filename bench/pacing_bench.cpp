@@ -1,0 +1,62 @@
+// The pacing of a run: every tick is followed by a pause of 70 ms, so 100
+// ticks take 100 x 70 ms plus the ticks' own work (step, frame, message
+// processing). Reports the whole time and what each tick adds to its pause.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "course_builder.h"
+#include "recording_platform.h"
+#include "temp_dir.h"
+#include "trace_map.h"
+
+namespace {
+
+using namespace ormakin;
+
+// A platform that pauses for real, as the window does.
+class SleepingPlatform : public testing::RecordingPlatform {
+ public:
+  void Pause(int milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+};
+
+constexpr int kTicks = 100;
+
+void BM_PacedRun(benchmark::State& state) {
+  testing::TempDir dir;
+  SleepingPlatform platform;
+  dir.WriteFile("ormakin.ini", testing::FollowerSettings(400, 200));
+  TTraceMap map(platform, dir.PathOf("ormakin.ini"));
+  map.Create();
+  platform.fileChoices.push_back(dir.WriteFile(
+      "ring.bmp", testing::LineCourseBmp(500, 400, testing::Ring(250, 200, 150, 1.5))));
+  map.Dispatch(&TTraceMap::Open1Click);
+
+  double seconds = 0;
+  for (auto _ : state) {
+    int ticks = 0;
+    // The user chooses Stop during the 100th tick's message processing.
+    platform.whenIdle = [&] {
+      if (++ticks == kTicks) {
+        map.Dispatch(&TTraceMap::N4Click);
+      }
+    };
+    const auto start = std::chrono::steady_clock::now();
+    map.Dispatch(&TTraceMap::N3Click);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.SetIterationTime(seconds);
+  }
+  const double paused = kTicks * kPauseMilliseconds / 1000.0;
+  state.counters["ticks"] = kTicks;
+  state.counters["paused_ms"] = paused * 1000;
+  state.counters["work_per_tick_us"] = (seconds - paused) / kTicks * 1e6;
+}
+BENCHMARK(BM_PacedRun)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
