@@ -18,7 +18,7 @@ namespace ormakin {
 namespace {
 
 using testing::BmpHeader;
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::BuildBmp;
 using testing::PackPixels;
 using testing::RawBgr;
@@ -51,7 +51,7 @@ std::vector<TColor> Palette(int count) {
 // that pixel must read as.
 struct DepthCase {
   const char* name;
-  BmpSpec spec;
+  BmpLayout layout;
   std::function<std::uint32_t(int, int)> raw;
   std::function<TColor(int, int)> expected;
 };
@@ -59,17 +59,18 @@ struct DepthCase {
 std::vector<DepthCase> DepthCases() {
   std::vector<DepthCase> cases;
   auto paletted = [&](const char* name, int bpp, BmpHeader header, int height) {
-    BmpSpec spec;
-    spec.bitsPerPixel = static_cast<std::uint16_t>(bpp);
-    spec.header = header;
-    spec.height = height;
+    BmpLayout layout;
+    layout.bitsPerPixel = static_cast<std::uint16_t>(bpp);
+    layout.header = header;
+    layout.height = height;
     const int entries = 1 << bpp;
-    spec.palette = Palette(entries);
+    layout.palette = Palette(entries);
     auto raw = [entries](int x, int y) {
       return static_cast<std::uint32_t>((x * 7 + y * 3) % entries);
     };
-    auto palette = spec.palette;
-    cases.push_back({name, spec, raw, [raw, palette](int x, int y) { return palette[raw(x, y)]; }});
+    auto palette = layout.palette;
+    cases.push_back(
+        {name, layout, raw, [raw, palette](int x, int y) { return palette[raw(x, y)]; }});
   };
   paletted("1 bpp bottom-up", 1, BmpHeader::Info, kH);
   paletted("1 bpp top-down", 1, BmpHeader::Info, -kH);
@@ -100,54 +101,54 @@ std::vector<DepthCase> DepthCases() {
   auto raw24 = [=](int x, int y) { return RawBgr(colour24(x, y)); };
 
   for (int height : {kH, -kH}) {
-    BmpSpec spec;
-    spec.height = height;
-    spec.bitsPerPixel = 16;
+    BmpLayout layout;
+    layout.height = height;
+    layout.bitsPerPixel = 16;
     cases.push_back(
-        {height > 0 ? "16 bpp 5-5-5 bottom-up" : "16 bpp 5-5-5 top-down", spec, rgb555, as555});
-    spec.bitsPerPixel = 24;
-    cases.push_back({height > 0 ? "24 bpp bottom-up" : "24 bpp top-down", spec, raw24, colour24});
-    spec.bitsPerPixel = 32;
-    cases.push_back({height > 0 ? "32 bpp bottom-up" : "32 bpp top-down", spec,
+        {height > 0 ? "16 bpp 5-5-5 bottom-up" : "16 bpp 5-5-5 top-down", layout, rgb555, as555});
+    layout.bitsPerPixel = 24;
+    cases.push_back({height > 0 ? "24 bpp bottom-up" : "24 bpp top-down", layout, raw24, colour24});
+    layout.bitsPerPixel = 32;
+    cases.push_back({height > 0 ? "32 bpp bottom-up" : "32 bpp top-down", layout,
                      [=](int x, int y) { return raw24(x, y) | 0xAB000000u; }, colour24});
   }
   {
-    BmpSpec spec;
-    spec.height = kH;
-    spec.bitsPerPixel = 16;
-    spec.compression = 3;
-    spec.redMask = 0xF800;
-    spec.greenMask = 0x07E0;
-    spec.blueMask = 0x001F;
-    cases.push_back({"16 bpp bit fields 5-6-5 after an info header", spec, rgb565, as565});
-    spec.header = BmpHeader::V4;
-    cases.push_back({"16 bpp bit fields 5-6-5 in a V4 header", spec, rgb565, as565});
-    spec.header = BmpHeader::V5;
-    spec.height = -kH;
-    cases.push_back({"16 bpp bit fields in a top-down V5 header", spec, rgb565, as565});
+    BmpLayout layout;
+    layout.height = kH;
+    layout.bitsPerPixel = 16;
+    layout.compression = 3;
+    layout.redMask = 0xF800;
+    layout.greenMask = 0x07E0;
+    layout.blueMask = 0x001F;
+    cases.push_back({"16 bpp bit fields 5-6-5 after an info header", layout, rgb565, as565});
+    layout.header = BmpHeader::V4;
+    cases.push_back({"16 bpp bit fields 5-6-5 in a V4 header", layout, rgb565, as565});
+    layout.header = BmpHeader::V5;
+    layout.height = -kH;
+    cases.push_back({"16 bpp bit fields in a top-down V5 header", layout, rgb565, as565});
     // Without bit-field compression the masks in the header do not count.
-    spec.compression = 0;
-    cases.push_back({"16 bpp V5 header uncompressed is 5-5-5", spec, rgb555, as555});
+    layout.compression = 0;
+    cases.push_back({"16 bpp V5 header uncompressed is 5-5-5", layout, rgb555, as555});
   }
   {
     // Masks that put red in the low byte: the stored bytes are R, G, B, x.
-    BmpSpec spec;
-    spec.height = kH;
-    spec.bitsPerPixel = 32;
-    spec.compression = 3;
-    spec.redMask = 0x000000FF;
-    spec.greenMask = 0x0000FF00;
-    spec.blueMask = 0x00FF0000;
+    BmpLayout layout;
+    layout.height = kH;
+    layout.bitsPerPixel = 32;
+    layout.compression = 3;
+    layout.redMask = 0x000000FF;
+    layout.greenMask = 0x0000FF00;
+    layout.blueMask = 0x00FF0000;
     auto raw = [=](int x, int y) { return colour24(x, y) | 0xFF000000u; };
-    cases.push_back({"32 bpp bit fields R-G-B bytes", spec, raw, colour24});
-    spec.header = BmpHeader::V4;
-    cases.push_back({"32 bpp bit fields in a V4 header", spec, raw, colour24});
+    cases.push_back({"32 bpp bit fields R-G-B bytes", layout, raw, colour24});
+    layout.header = BmpHeader::V4;
+    cases.push_back({"32 bpp bit fields in a V4 header", layout, raw, colour24});
     // 10-bit channels keep their top 8 bits.
-    spec.header = BmpHeader::Info;
-    spec.redMask = 0x3FF00000;
-    spec.greenMask = 0x000FFC00;
-    spec.blueMask = 0x000003FF;
-    cases.push_back({"32 bpp bit fields 10-10-10", spec,
+    layout.header = BmpHeader::Info;
+    layout.redMask = 0x3FF00000;
+    layout.greenMask = 0x000FFC00;
+    layout.blueMask = 0x000003FF;
+    cases.push_back({"32 bpp bit fields 10-10-10", layout,
                      [=](int x, int y) {
                        const TColor c = colour24(x, y);
                        return ((c & 0xFF) << 22) | (((c >> 8) & 0xFF) << 12) |
@@ -156,11 +157,11 @@ std::vector<DepthCase> DepthCases() {
                      colour24});
   }
   {
-    BmpSpec spec;
-    spec.height = kH;
-    spec.header = BmpHeader::Core;
-    spec.bitsPerPixel = 24;
-    cases.push_back({"24 bpp core header", spec, raw24, colour24});
+    BmpLayout layout;
+    layout.height = kH;
+    layout.header = BmpHeader::Core;
+    layout.bitsPerPixel = 24;
+    cases.push_back({"24 bpp core header", layout, raw24, colour24});
   }
   return cases;
 }
@@ -168,9 +169,9 @@ std::vector<DepthCase> DepthCases() {
 TEST(BmpReader, ReadsEveryDepthHeaderAndRowOrder) {
   for (DepthCase& c : DepthCases()) {
     SCOPED_TRACE(c.name);
-    c.spec.width = kW;
-    c.spec.pixels = PackPixels(kW, c.spec.height, c.spec.bitsPerPixel, c.raw);
-    const auto bytes = BuildBmp(c.spec);
+    c.layout.width = kW;
+    c.layout.pixels = PackPixels(kW, c.layout.height, c.layout.bitsPerPixel, c.raw);
+    const auto bytes = BuildBmp(c.layout);
     const TBitmap bitmap = ReadBitmap(bytes);
     ASSERT_EQ(bitmap.Width(), kW);
     ASSERT_EQ(bitmap.Height(), kH);
@@ -180,7 +181,7 @@ TEST(BmpReader, ReadsEveryDepthHeaderAndRowOrder) {
       }
     }
     // Uncompressed pictures keep the file's format.
-    EXPECT_EQ(bitmap.Store()->BitsPerPixel(), c.spec.bitsPerPixel);
+    EXPECT_EQ(bitmap.Store()->BitsPerPixel(), c.layout.bitsPerPixel);
     EXPECT_EQ(bitmap.Store()->Size(), bitmap.Store()->RowLength() * kH);
   }
 }
@@ -192,22 +193,23 @@ TEST(BmpReader, EmptyFileIsAnEmptyPicture) {
   EXPECT_EQ(bitmap.GetPixel(0, 0), kNoColor);
 }
 
-BmpSpec Small24(int width = 2, int height = 2) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels = PackPixels(width, height, 24, [](int, int) { return RawBgr(clWhite); });
-  return spec;
+BmpLayout Small24(int width = 2, int height = 2) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.pixels = PackPixels(width, height, 24, [](int, int) { return RawBgr(clWhite); });
+  return layout;
 }
 
-BmpSpec Small8() {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.bitsPerPixel = 8;
-  spec.palette = Palette(256);
-  spec.pixels = PackPixels(2, 2, 8, [](int x, int y) { return static_cast<std::uint32_t>(x + y); });
-  return spec;
+BmpLayout Small8() {
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.bitsPerPixel = 8;
+  layout.palette = Palette(256);
+  layout.pixels =
+      PackPixels(2, 2, 8, [](int x, int y) { return static_cast<std::uint32_t>(x + y); });
+  return layout;
 }
 
 enum class Failure { Read, Invalid };
@@ -218,9 +220,9 @@ struct RejectCase {
   Failure failure;
 };
 
-std::vector<std::uint8_t> With(BmpSpec spec, const std::function<void(BmpSpec&)>& change) {
-  change(spec);
-  return BuildBmp(spec);
+std::vector<std::uint8_t> With(BmpLayout layout, const std::function<void(BmpLayout&)>& change) {
+  change(layout);
+  return BuildBmp(layout);
 }
 
 std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
@@ -239,7 +241,7 @@ std::vector<std::uint8_t> Patch32(std::vector<std::uint8_t> bytes, std::size_t a
 TEST(BmpReader, RejectsBrokenFilesWithTheirMessage) {
   const auto good24 = BuildBmp(Small24());
   const auto good8 = BuildBmp(Small8());
-  BmpSpec masks = Small24();
+  BmpLayout masks = Small24();
   masks.bitsPerPixel = 16;
   masks.compression = 3;
   masks.pixels = PackPixels(2, 2, 16, [](int, int) { return 0u; });
@@ -250,69 +252,69 @@ TEST(BmpReader, RejectsBrokenFilesWithTheirMessage) {
       {"ends inside the header size", Cut(good24, 16), Failure::Read},
       {"ends inside the info header", Cut(good24, 30), Failure::Read},
       {"ends inside the core header",
-       Cut(With(Small24(), [](BmpSpec& s) { s.header = BmpHeader::Core; }), 20), Failure::Read},
+       Cut(With(Small24(), [](BmpLayout& s) { s.header = BmpHeader::Core; }), 20), Failure::Read},
       {"ends inside the masks", Cut(BuildBmp(masks), 14 + 40 + 6), Failure::Read},
       {"ends inside the colour table", Cut(good8, 14 + 40 + 1000), Failure::Read},
       {"ends right before the last table entry", Cut(good8, 14 + 40 + 1023), Failure::Read},
       {"colour count of 4 billion", Patch32(good8, 14 + 32, 4000000000u), Failure::Read},
       {"header size 4 billion", Patch32(good24, 14, 0xFFFFFFF0u), Failure::Read},
-      {"wrong magic", With(Small24(), [](BmpSpec& s) { s.magic = 0x4142; }), Failure::Invalid},
-      {"magic in the wrong byte order", With(Small24(), [](BmpSpec& s) { s.magic = 0x424D; }),
+      {"wrong magic", With(Small24(), [](BmpLayout& s) { s.magic = 0x4142; }), Failure::Invalid},
+      {"magic in the wrong byte order", With(Small24(), [](BmpLayout& s) { s.magic = 0x424D; }),
        Failure::Invalid},
-      {"planes 2", With(Small24(), [](BmpSpec& s) { s.planes = 2; }), Failure::Invalid},
-      {"planes 0", With(Small24(), [](BmpSpec& s) { s.planes = 0; }), Failure::Invalid},
-      {"width 0", With(Small24(), [](BmpSpec& s) { s.width = 0; }), Failure::Invalid},
-      {"width -1", With(Small24(), [](BmpSpec& s) { s.width = -1; }), Failure::Invalid},
-      {"height 0", With(Small24(), [](BmpSpec& s) { s.height = 0; }), Failure::Invalid},
+      {"planes 2", With(Small24(), [](BmpLayout& s) { s.planes = 2; }), Failure::Invalid},
+      {"planes 0", With(Small24(), [](BmpLayout& s) { s.planes = 0; }), Failure::Invalid},
+      {"width 0", With(Small24(), [](BmpLayout& s) { s.width = 0; }), Failure::Invalid},
+      {"width -1", With(Small24(), [](BmpLayout& s) { s.width = -1; }), Failure::Invalid},
+      {"height 0", With(Small24(), [](BmpLayout& s) { s.height = 0; }), Failure::Invalid},
       {"core width 0",
        With(Small24(),
-            [](BmpSpec& s) {
+            [](BmpLayout& s) {
               s.header = BmpHeader::Core;
               s.width = 0;
             }),
        Failure::Invalid},
       {"core height 0",
        With(Small24(),
-            [](BmpSpec& s) {
+            [](BmpLayout& s) {
               s.header = BmpHeader::Core;
               s.height = 0;
             }),
        Failure::Invalid},
-      {"2 bpp", With(Small24(), [](BmpSpec& s) { s.bitsPerPixel = 2; }), Failure::Invalid},
-      {"0 bpp", With(Small24(), [](BmpSpec& s) { s.bitsPerPixel = 0; }), Failure::Invalid},
-      {"64 bpp", With(Small24(), [](BmpSpec& s) { s.bitsPerPixel = 64; }), Failure::Invalid},
-      {"bit fields at 24 bpp", With(Small24(), [](BmpSpec& s) { s.compression = 3; }),
+      {"2 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 2; }), Failure::Invalid},
+      {"0 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 0; }), Failure::Invalid},
+      {"64 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 64; }), Failure::Invalid},
+      {"bit fields at 24 bpp", With(Small24(), [](BmpLayout& s) { s.compression = 3; }),
        Failure::Invalid},
-      {"bit fields at 8 bpp", With(Small8(), [](BmpSpec& s) { s.compression = 3; }),
+      {"bit fields at 8 bpp", With(Small8(), [](BmpLayout& s) { s.compression = 3; }),
        Failure::Invalid},
       {"RLE8 at 4 bpp",
        With(Small8(),
-            [](BmpSpec& s) {
+            [](BmpLayout& s) {
               s.bitsPerPixel = 4;
               s.compression = 1;
             }),
        Failure::Invalid},
-      {"RLE4 at 8 bpp", With(Small8(), [](BmpSpec& s) { s.compression = 2; }), Failure::Invalid},
-      {"JPEG compression", With(Small24(), [](BmpSpec& s) { s.compression = 4; }),
+      {"RLE4 at 8 bpp", With(Small8(), [](BmpLayout& s) { s.compression = 2; }), Failure::Invalid},
+      {"JPEG compression", With(Small24(), [](BmpLayout& s) { s.compression = 4; }),
        Failure::Invalid},
       {"header size 13", Patch32(good24, 14, 13), Failure::Invalid},
       {"header size 0", Patch32(good24, 14, 0), Failure::Invalid},
-      {"100000 x 100000", With(Small24(), [](BmpSpec& s) { s.width = s.height = 100000; }),
+      {"100000 x 100000", With(Small24(), [](BmpLayout& s) { s.width = s.height = 100000; }),
        Failure::Invalid},
       {"just over 1 GiB",
        With(Small24(),
-            [](BmpSpec& s) {
+            [](BmpLayout& s) {
               s.bitsPerPixel = 32;
               s.width = 65536;
               s.height = 4097;
             }),
        Failure::Invalid},
-      {"largest width", With(Small24(), [](BmpSpec& s) { s.width = INT_MAX; }), Failure::Invalid},
-      {"smallest height", With(Small24(), [](BmpSpec& s) { s.height = INT_MIN; }),
+      {"largest width", With(Small24(), [](BmpLayout& s) { s.width = INT_MAX; }), Failure::Invalid},
+      {"smallest height", With(Small24(), [](BmpLayout& s) { s.height = INT_MIN; }),
        Failure::Invalid},
       {"huge RLE picture",
        With(Small8(),
-            [](BmpSpec& s) {
+            [](BmpLayout& s) {
               s.compression = 1;
               s.width = 30000;
               s.height = 30000;
@@ -340,19 +342,19 @@ TEST(BmpReader, RejectsBrokenFilesWithTheirMessage) {
 }
 
 TEST(BmpReader, LargePictureWithoutPixelDataIsAllBlack) {
-  auto spec = Small24();
-  spec.bitsPerPixel = 32;
-  spec.width = 4096;
-  spec.height = 1024;
-  spec.pixels.clear();
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  auto layout = Small24();
+  layout.bitsPerPixel = 32;
+  layout.width = 4096;
+  layout.height = 1024;
+  layout.pixels.clear();
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.Width(), 4096);
   EXPECT_EQ(bitmap.GetPixel(4095, 1023), clBlack);
 }
 
 TEST(BmpReader, PixelsBeyondTheEndOfTheDataAreBlackAtTheTopOfABottomUpFile) {
-  auto spec = Small24(3, 4);
-  auto bytes = BuildBmp(spec);
+  auto layout = Small24(3, 4);
+  auto bytes = BuildBmp(layout);
   // Rows are 12 bytes; keep the bottom two rows and half of the third.
   const std::size_t pixelStart = 14 + 40;
   bytes.resize(pixelStart + 2 * 12 + 4);
@@ -370,16 +372,16 @@ TEST(BmpReader, PixelsBeyondTheEndOfTheDataAreBlackAtTheTopOfABottomUpFile) {
 }
 
 TEST(BmpReader, OnlyTheBlackTableEntryReadsBlack) {
-  BmpSpec spec;
-  spec.width = 16;
-  spec.height = 16;
-  spec.bitsPerPixel = 8;
+  BmpLayout layout;
+  layout.width = 16;
+  layout.height = 16;
+  layout.bitsPerPixel = 8;
   for (std::uint32_t i = 0; i < 256; ++i) {
-    spec.palette.push_back(i == 7 ? clBlack : Rgb(i, 255 - i, (i * 3) | 1));
+    layout.palette.push_back(i == 7 ? clBlack : Rgb(i, 255 - i, (i * 3) | 1));
   }
-  spec.pixels =
+  layout.pixels =
       PackPixels(16, 16, 8, [](int x, int y) { return static_cast<std::uint32_t>(x + 16 * y); });
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
       EXPECT_EQ(bitmap.GetPixel(x, y) == clBlack, x + 16 * y == 7) << x << "," << y;
@@ -388,34 +390,34 @@ TEST(BmpReader, OnlyTheBlackTableEntryReadsBlack) {
 }
 
 TEST(BmpReader, NearlyBlackIsNotBlack) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 1;
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 1;
   const TColor colours[] = {0x00010000, 0x00000100, 0x00000001, 0x00000000};
-  spec.pixels = PackPixels(4, 1, 24, [&](int x, int) { return RawBgr(colours[x]); });
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  layout.pixels = PackPixels(4, 1, 24, [&](int x, int) { return RawBgr(colours[x]); });
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   for (int x = 0; x < 4; ++x) {
     EXPECT_EQ(bitmap.GetPixel(x, 0), colours[x]);
   }
 }
 
 TEST(BmpReader, BitFieldBlackIsExactlyZeroAndFullChannelsAreFull) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitsPerPixel = 16;
-  spec.pixels = PackPixels(2, 1, 16, [](int x, int) { return x == 0 ? 0u : 0x7FFFu; });
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bitsPerPixel = 16;
+  layout.pixels = PackPixels(2, 1, 16, [](int x, int) { return x == 0 ? 0u : 0x7FFFu; });
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
   EXPECT_EQ(bitmap.GetPixel(1, 0), clWhite);
 }
 
 TEST(BmpReader, PointsJustOutsideHaveNoColour) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 3;
-  spec.pixels = PackPixels(4, 3, 24, [](int, int) { return 0u; });  // all black
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 3;
+  layout.pixels = PackPixels(4, 3, 24, [](int, int) { return 0u; });  // all black
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(-1, 0), kNoColor);
   EXPECT_EQ(bitmap.GetPixel(4, 0), kNoColor);
   EXPECT_EQ(bitmap.GetPixel(0, 3), kNoColor);
@@ -426,65 +428,65 @@ TEST(BmpReader, PointsJustOutsideHaveNoColour) {
 }
 
 TEST(BmpReader, ImageSizeLargerThanTheStoreReadsOnlyTheStore) {
-  auto spec = Small24();
-  spec.imageSize = 0x80000000u;                        // 2 GiB
-  spec.pixels.resize(spec.pixels.size() + 100, 0xEE);  // data beyond the store
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  auto layout = Small24();
+  layout.imageSize = 0x80000000u;                          // 2 GiB
+  layout.pixels.resize(layout.pixels.size() + 100, 0xEE);  // data beyond the store
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(1, 1), clWhite);
   EXPECT_EQ(bitmap.Store()->Size(), 16u);
 }
 
 TEST(BmpReader, SmallImageSizeLeavesTheRestBlack) {
-  auto spec = Small24();
-  spec.imageSize = 8;  // the bottom row (and 2 bytes of padding)
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  auto layout = Small24();
+  layout.imageSize = 8;  // the bottom row (and 2 bytes of padding)
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(0, 1), clWhite);
   EXPECT_EQ(bitmap.GetPixel(1, 1), clWhite);
   EXPECT_EQ(bitmap.GetPixel(0, 0), clBlack);
 }
 
 TEST(BmpReader, PixelOffsetIsUsedWhenItLiesPastTheTableAndInsideTheFile) {
-  BmpSpec spec = Small24(1, 1);
-  spec.pixels = {0x10, 0x20, 0x30, 0x00};
+  BmpLayout layout = Small24(1, 1);
+  layout.pixels = {0x10, 0x20, 0x30, 0x00};
   const TColor expected = 0x00102030;
   {
-    auto gap = spec;
+    auto gap = layout;
     gap.pixelOffset = 14 + 40 + 6;  // six bytes of padding before the pixels
     EXPECT_EQ(ReadBitmap(BuildBmp(gap)).GetPixel(0, 0), expected);
   }
   {
     // An offset inside the header: the pixels follow the header.
-    auto bytes = Patch32(BuildBmp(spec), 10, 20);
+    auto bytes = Patch32(BuildBmp(layout), 10, 20);
     EXPECT_EQ(ReadBitmap(bytes).GetPixel(0, 0), expected);
   }
   {
     // An offset past the end of the file: likewise.
-    auto bytes = Patch32(BuildBmp(spec), 10, 1000);
+    auto bytes = Patch32(BuildBmp(layout), 10, 1000);
     EXPECT_EQ(ReadBitmap(bytes).GetPixel(0, 0), expected);
   }
 }
 
 TEST(BmpReader, TableOfMoreThan256EntriesKeepsTheFirst256) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitsPerPixel = 8;
-  spec.palette = Palette(300);
-  spec.pixels = {5, 255, 0, 0};
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
-  EXPECT_EQ(bitmap.GetPixel(0, 0), spec.palette[5]);
-  EXPECT_EQ(bitmap.GetPixel(1, 0), spec.palette[255]);
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bitsPerPixel = 8;
+  layout.palette = Palette(300);
+  layout.pixels = {5, 255, 0, 0};
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
+  EXPECT_EQ(bitmap.GetPixel(0, 0), layout.palette[5]);
+  EXPECT_EQ(bitmap.GetPixel(1, 0), layout.palette[255]);
   EXPECT_EQ(bitmap.Store()->PaletteCount(), 256);
 }
 
 TEST(BmpReader, IndexBeyondASmallTableIsBlack) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitsPerPixel = 8;
-  spec.palette = {clWhite, clRed};
-  spec.pixels = {1, 200, 0, 0};
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bitsPerPixel = 8;
+  layout.palette = {clWhite, clRed};
+  layout.pixels = {1, 200, 0, 0};
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
   EXPECT_EQ(bitmap.GetPixel(1, 0), clBlack);
 }
@@ -531,15 +533,15 @@ TEST(BmpReader, DecodesRunLengthData) {
   const std::vector<TColor> palette = {clBlack, clWhite, clRed, clBlue, clLime, 0x00808080};
   for (const RleCase& c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.bitsPerPixel = static_cast<std::uint16_t>(c.bitsPerPixel);
-    spec.compression = c.bitsPerPixel == 8 ? 1 : 2;
-    spec.palette = palette;
-    spec.pixels = c.data;
-    spec.imageSize = static_cast<std::uint32_t>(c.data.size());
-    const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = c.height;
+    layout.bitsPerPixel = static_cast<std::uint16_t>(c.bitsPerPixel);
+    layout.compression = c.bitsPerPixel == 8 ? 1 : 2;
+    layout.palette = palette;
+    layout.pixels = c.data;
+    layout.imageSize = static_cast<std::uint32_t>(c.data.size());
+    const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
     EXPECT_EQ(bitmap.Store()->BitsPerPixel(), 32);
     for (int y = 0; y < c.height; ++y) {
       for (int x = 0; x < c.width; ++x) {
@@ -552,11 +554,11 @@ TEST(BmpReader, DecodesRunLengthData) {
 }
 
 TEST(BmpReader, TopDownFileShowsItsFirstRowAtTheTop) {
-  BmpSpec spec;
-  spec.width = 1;
-  spec.height = -2;
-  spec.pixels = {0, 0, 0xFF, 0, 0xFF, 0, 0, 0};  // red, then blue
-  const TBitmap bitmap = ReadBitmap(BuildBmp(spec));
+  BmpLayout layout;
+  layout.width = 1;
+  layout.height = -2;
+  layout.pixels = {0, 0, 0xFF, 0, 0xFF, 0, 0, 0};  // red, then blue
+  const TBitmap bitmap = ReadBitmap(BuildBmp(layout));
   EXPECT_EQ(bitmap.GetPixel(0, 0), clRed);
   EXPECT_EQ(bitmap.GetPixel(0, 1), clBlue);
 }

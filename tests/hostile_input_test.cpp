@@ -79,10 +79,10 @@ TEST_F(Hostile, CourseFilesThatCannotBeReadNameThemselves) {
 
 TEST_F(Hostile, HugeDeclaredPictureIsRefusedWithoutAllocatingIt) {
   Start(dir.PathOf("none.ini"));
-  testing::BmpSpec spec;
-  spec.width = spec.height = 100000;
+  testing::BmpLayout layout;
+  layout.width = layout.height = 100000;
   const long before = PeakKilobytes();
-  Open(dir.WriteFile("huge.bmp", testing::AsString(testing::BuildBmp(spec))));
+  Open(dir.WriteFile("huge.bmp", testing::AsString(testing::BuildBmp(layout))));
   EXPECT_EQ(LastBox(), std::string(kInvalidBitmapMessage) + ".");
   EXPECT_LT(PeakKilobytes() - before, 64 * 1024);
 }
@@ -91,11 +91,11 @@ TEST_F(Hostile, SmallFileDeclaringTheLargestPictureStaysCheap) {
   // 16384 x 16384 at 32 bits is exactly the largest store; the file holds
   // no pixels, so they all read black, and the store's pages stay untouched.
   Start(dir.PathOf("none.ini"));
-  testing::BmpSpec spec;
-  spec.width = spec.height = 16384;
-  spec.bitsPerPixel = 32;
+  testing::BmpLayout layout;
+  layout.width = layout.height = 16384;
+  layout.bitsPerPixel = 32;
   const long before = PeakKilobytes();
-  Open(dir.WriteFile("large.bmp", testing::AsString(testing::BuildBmp(spec))));
+  Open(dir.WriteFile("large.bmp", testing::AsString(testing::BuildBmp(layout))));
   EXPECT_TRUE(platform.boxes.empty()) << LastBox();
   EXPECT_TRUE(map->IsOnLine(16383, 16383));
   EXPECT_LT(PeakKilobytes() - before, 256 * 1024);

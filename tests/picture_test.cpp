@@ -188,7 +188,7 @@ TEST(Picture, ExtensionPicksTheReaderOrIsRefusedAsWritten) {
 TEST(Picture, FailedLoadKeepsTheGraphicItHad) {
   TempDir dir;
   const std::string good = dir.WriteFile("good.bmp", kGoodBmp);
-  testing::BmpSpec planes;
+  testing::BmpLayout planes;
   planes.planes = 2;
   planes.pixels = {0, 0, 0, 0};
   const std::string bad = dir.WriteFile("bad.bmp", AsString(testing::BuildBmp(planes)));

@@ -9,7 +9,7 @@
 #include "bmp_builder.h"
 
 using ormakin::testing::BmpHeader;
-using ormakin::testing::BmpSpec;
+using ormakin::testing::BmpLayout;
 
 namespace {
 
@@ -24,63 +24,63 @@ void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
   std::fclose(f);
 }
 
-BmpSpec Spec(int bpp, int height, BmpHeader header = BmpHeader::Info) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = height;
-  spec.bitsPerPixel = static_cast<std::uint16_t>(bpp);
-  spec.header = header;
+BmpLayout Layout(int bpp, int height, BmpHeader header = BmpHeader::Info) {
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = height;
+  layout.bitsPerPixel = static_cast<std::uint16_t>(bpp);
+  layout.header = header;
   if (bpp <= 8) {
     for (int i = 0; i < (1 << bpp) && i < 4; ++i) {
-      spec.palette.push_back(i == 0 ? 0u : 0x00FFFFFFu >> (i * 4));
+      layout.palette.push_back(i == 0 ? 0u : 0x00FFFFFFu >> (i * 4));
     }
   }
-  spec.pixels = ormakin::testing::PackPixels(3, height, bpp, [](int x, int y) {
+  layout.pixels = ormakin::testing::PackPixels(3, height, bpp, [](int x, int y) {
     return static_cast<std::uint32_t>((x + y) & 1 ? 0xFFFFFFFF : 0);
   });
-  return spec;
+  return layout;
 }
 
 }  // namespace
 
 int main() {
   for (int bpp : {1, 4, 8, 16, 24, 32}) {
-    Write("bottom_up_" + std::to_string(bpp), BuildBmp(Spec(bpp, 2)));
-    Write("top_down_" + std::to_string(bpp), BuildBmp(Spec(bpp, -2)));
+    Write("bottom_up_" + std::to_string(bpp), BuildBmp(Layout(bpp, 2)));
+    Write("top_down_" + std::to_string(bpp), BuildBmp(Layout(bpp, -2)));
   }
-  Write("core_8", BuildBmp(Spec(8, 2, BmpHeader::Core)));
-  Write("core_24", BuildBmp(Spec(24, 2, BmpHeader::Core)));
+  Write("core_8", BuildBmp(Layout(8, 2, BmpHeader::Core)));
+  Write("core_24", BuildBmp(Layout(24, 2, BmpHeader::Core)));
   for (const auto& [name, header] :
        {std::pair{"bitfields_info_16", BmpHeader::Info},
         std::pair{"bitfields_v4_16", BmpHeader::V4}, std::pair{"bitfields_v5_16", BmpHeader::V5}}) {
-    BmpSpec spec = Spec(16, 2, header);
-    spec.compression = 3;
-    spec.redMask = 0xF800;
-    spec.greenMask = 0x07E0;
-    spec.blueMask = 0x001F;
-    Write(name, BuildBmp(spec));
+    BmpLayout layout = Layout(16, 2, header);
+    layout.compression = 3;
+    layout.redMask = 0xF800;
+    layout.greenMask = 0x07E0;
+    layout.blueMask = 0x001F;
+    Write(name, BuildBmp(layout));
   }
   {
-    BmpSpec spec = Spec(32, 2);
-    spec.compression = 3;
-    spec.redMask = 0x000000FF;
-    spec.greenMask = 0x0000FF00;
-    spec.blueMask = 0x00FF0000;
-    Write("bitfields_info_32", BuildBmp(spec));
+    BmpLayout layout = Layout(32, 2);
+    layout.compression = 3;
+    layout.redMask = 0x000000FF;
+    layout.greenMask = 0x0000FF00;
+    layout.blueMask = 0x00FF0000;
+    Write("bitfields_info_32", BuildBmp(layout));
   }
   {
-    BmpSpec spec = Spec(8, 3);
-    spec.compression = 1;
-    spec.pixels = {3, 1, 0, 0, 0, 3, 1, 2, 3, 0, 0, 2, 1, 1, 2, 2, 0, 1};
-    spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
-    Write("rle8", BuildBmp(spec));
+    BmpLayout layout = Layout(8, 3);
+    layout.compression = 1;
+    layout.pixels = {3, 1, 0, 0, 0, 3, 1, 2, 3, 0, 0, 2, 1, 1, 2, 2, 0, 1};
+    layout.imageSize = static_cast<std::uint32_t>(layout.pixels.size());
+    Write("rle8", BuildBmp(layout));
   }
   {
-    BmpSpec spec = Spec(4, 3);
-    spec.compression = 2;
-    spec.pixels = {3, 0x12, 0, 0, 0, 3, 0x23, 0x10, 0, 2, 1, 1, 1, 0x33, 0, 1};
-    spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
-    Write("rle4", BuildBmp(spec));
+    BmpLayout layout = Layout(4, 3);
+    layout.compression = 2;
+    layout.pixels = {3, 0x12, 0, 0, 0, 3, 0x23, 0x10, 0, 2, 1, 1, 1, 0x33, 0, 1};
+    layout.imageSize = static_cast<std::uint32_t>(layout.pixels.size());
+    Write("rle4", BuildBmp(layout));
   }
   Write("course_8", ormakin::testing::BuildCourse(24, 16, 8));
   return 0;

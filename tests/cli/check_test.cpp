@@ -21,15 +21,15 @@ using ::testing::Not;
 // and `edge` on the rows just above and below it (rows 3 and 6), as the
 // smoothing of a drawing program leaves it.
 std::string CourseWithEdge(TColor edge, std::int32_t height = 10) {
-  BmpSpec spec;
-  spec.width = 20;
-  spec.height = height;
-  spec.pixels = PackPixels(20, height, 24, [&](int, int y) {
+  BmpLayout layout;
+  layout.width = 20;
+  layout.height = height;
+  layout.pixels = PackPixels(20, height, 24, [&](int, int y) {
     if (y == 4 || y == 5) return RawBgr(clBlack);
     if (y == 3 || y == 6) return RawBgr(edge);
     return RawBgr(clWhite);
   });
-  return AsString(BuildBmp(spec));
+  return AsString(BuildBmp(layout));
 }
 
 class CheckTest : public ::testing::Test {
@@ -66,12 +66,12 @@ TEST_F(CheckTest, NearBlackLimitIsInclusive) {
 }
 
 TEST_F(CheckTest, CourseWithoutLineIsWarnedAbout) {
-  BmpSpec spec;
-  spec.width = 8;
-  spec.height = -4;  // top-down
-  spec.pixels =
+  BmpLayout layout;
+  layout.width = 8;
+  layout.height = -4;  // top-down
+  layout.pixels =
       PackPixels(8, -4, 24, [](int x, int) { return RawBgr(x == 3 ? 0x00101010 : clWhite); });
-  const std::string course = dir_.WriteFile("grey.bmp", AsString(BuildBmp(spec)));
+  const std::string course = dir_.WriteFile("grey.bmp", AsString(BuildBmp(layout)));
   const SimResult r = RunSim({"check", course});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.out, HasSubstr("top_down=yes\nline_pixels=0\nnear_black_pixels=4\n"));

@@ -52,57 +52,58 @@ std::uint32_t RawBgr(TColor color) {
   return ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
 }
 
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
+std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout) {
   std::vector<std::uint8_t> out;
-  Put16(out, spec.magic);
+  Put16(out, layout.magic);
   Put32(out, 0);  // file size, set below
   Put32(out, 0);  // reserved
   Put32(out, 0);  // pixel offset, set below
-  const std::uint32_t headerSize = HeaderSize(spec.header);
+  const std::uint32_t headerSize = HeaderSize(layout.header);
   Put32(out, headerSize);
-  if (spec.header == BmpHeader::Core) {
-    Put16(out, static_cast<std::uint32_t>(spec.width));
-    Put16(out, static_cast<std::uint32_t>(spec.height));
-    Put16(out, spec.planes);
-    Put16(out, spec.bitsPerPixel);
+  if (layout.header == BmpHeader::Core) {
+    Put16(out, static_cast<std::uint32_t>(layout.width));
+    Put16(out, static_cast<std::uint32_t>(layout.height));
+    Put16(out, layout.planes);
+    Put16(out, layout.bitsPerPixel);
   } else {
-    Put32(out, static_cast<std::uint32_t>(spec.width));
-    Put32(out, static_cast<std::uint32_t>(spec.height));
-    Put16(out, spec.planes);
-    Put16(out, spec.bitsPerPixel);
-    Put32(out, spec.compression);
-    Put32(out, spec.imageSize.value_or(0));
+    Put32(out, static_cast<std::uint32_t>(layout.width));
+    Put32(out, static_cast<std::uint32_t>(layout.height));
+    Put16(out, layout.planes);
+    Put16(out, layout.bitsPerPixel);
+    Put32(out, layout.compression);
+    Put32(out, layout.imageSize.value_or(0));
     Put32(out, 2835);  // 72 dpi
     Put32(out, 2835);
-    Put32(out, spec.colorsUsed.value_or(static_cast<std::uint32_t>(spec.palette.size())));
+    Put32(out, layout.colorsUsed.value_or(static_cast<std::uint32_t>(layout.palette.size())));
     Put32(out, 0);
-    if (spec.header != BmpHeader::Info) {
-      Put32(out, spec.redMask);
-      Put32(out, spec.greenMask);
-      Put32(out, spec.blueMask);
+    if (layout.header != BmpHeader::Info) {
+      Put32(out, layout.redMask);
+      Put32(out, layout.greenMask);
+      Put32(out, layout.blueMask);
       Put32(out, 0);           // alpha mask
       Put32(out, 0x73524742);  // colour space "sRGB"
       out.resize(14 + headerSize, 0);
-    } else if (spec.compression == 3 && (spec.bitsPerPixel == 16 || spec.bitsPerPixel == 32)) {
-      Put32(out, spec.redMask);
-      Put32(out, spec.greenMask);
-      Put32(out, spec.blueMask);
+    } else if (layout.compression == 3 &&
+               (layout.bitsPerPixel == 16 || layout.bitsPerPixel == 32)) {
+      Put32(out, layout.redMask);
+      Put32(out, layout.greenMask);
+      Put32(out, layout.blueMask);
     }
   }
-  for (TColor c : spec.palette) {
+  for (TColor c : layout.palette) {
     out.push_back(static_cast<std::uint8_t>(c >> 16));
     out.push_back(static_cast<std::uint8_t>(c >> 8));
     out.push_back(static_cast<std::uint8_t>(c));
-    if (spec.header != BmpHeader::Core) {
+    if (layout.header != BmpHeader::Core) {
       out.push_back(0);
     }
   }
-  const std::uint32_t offset = spec.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
+  const std::uint32_t offset = layout.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
   if (offset > out.size()) {
     out.resize(offset, 0);
   }
   Set32(out, 10, offset);
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   Set32(out, 2, static_cast<std::uint32_t>(out.size()));
   return out;
 }
@@ -138,18 +139,18 @@ std::vector<std::uint8_t> PackPixels(int width, int height, int bitsPerPixel,
 }
 
 std::vector<std::uint8_t> BuildCourse(int width, int height, int bitsPerPixel) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitsPerPixel = static_cast<std::uint16_t>(bitsPerPixel);
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitsPerPixel = static_cast<std::uint16_t>(bitsPerPixel);
   if (bitsPerPixel == 1) {
-    spec.palette = {clBlack, clWhite};
+    layout.palette = {clBlack, clWhite};
   } else if (bitsPerPixel == 8) {
     for (std::uint32_t i = 0; i < 256; ++i) {
-      spec.palette.push_back(i | (i << 8) | (i << 16));
+      layout.palette.push_back(i | (i << 8) | (i << 16));
     }
   }
-  spec.pixels = PackPixels(width, height, bitsPerPixel, [&](int x, int y) -> std::uint32_t {
+  layout.pixels = PackPixels(width, height, bitsPerPixel, [&](int x, int y) -> std::uint32_t {
     const bool line = OnCourseLine(x, y, width, height);
     if (bitsPerPixel == 1) {
       return line ? 0 : 1;
@@ -159,16 +160,16 @@ std::vector<std::uint8_t> BuildCourse(int width, int height, int bitsPerPixel) {
     }
     return line ? 0 : RawBgr(clWhite);
   });
-  return BuildBmp(spec);
+  return BuildBmp(layout);
 }
 
 std::vector<std::uint8_t> BuildRle8Course(int width, int height) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitsPerPixel = 8;
-  spec.compression = 1;
-  spec.palette = {clBlack, clWhite};
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitsPerPixel = 8;
+  layout.compression = 1;
+  layout.palette = {clBlack, clWhite};
   for (int fileRow = 0; fileRow < height; ++fileRow) {
     const int y = height - 1 - fileRow;
     int x = 0;
@@ -178,17 +179,17 @@ std::vector<std::uint8_t> BuildRle8Course(int width, int height) {
       while (x + run < width && run < 255 && OnCourseLine(x + run, y, width, height) == line) {
         ++run;
       }
-      spec.pixels.push_back(static_cast<std::uint8_t>(run));
-      spec.pixels.push_back(line ? 0 : 1);
+      layout.pixels.push_back(static_cast<std::uint8_t>(run));
+      layout.pixels.push_back(line ? 0 : 1);
       x += run;
     }
-    spec.pixels.push_back(0);
-    spec.pixels.push_back(0);  // end of line
+    layout.pixels.push_back(0);
+    layout.pixels.push_back(0);  // end of line
   }
-  spec.pixels.push_back(0);
-  spec.pixels.push_back(1);  // end of bitmap
-  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
-  return BuildBmp(spec);
+  layout.pixels.push_back(0);
+  layout.pixels.push_back(1);  // end of bitmap
+  layout.imageSize = static_cast<std::uint32_t>(layout.pixels.size());
+  return BuildBmp(layout);
 }
 
 std::string AsString(const std::vector<std::uint8_t>& bytes) {

@@ -13,7 +13,7 @@ namespace ormakin::testing {
 
 enum class BmpHeader { Core, Info, V4, V5 };
 
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 1;
   std::int32_t height = 1;  // negative: top row first
   std::uint16_t bitsPerPixel = 24;
@@ -36,7 +36,7 @@ struct BmpSpec {
 };
 
 // The bytes of a BMP file.
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout);
 
 // Pixel rows in file order for a picture of width x |height| (bottom row
 // first unless height < 0), each padded to 32 bits. `value(x, y)`, y = 0 the

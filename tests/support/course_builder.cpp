@@ -8,14 +8,14 @@
 namespace ormakin::testing {
 
 std::string LineCourseBmp(int width, int height, const std::function<bool(int, int)>& isLine) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitsPerPixel = 24;
-  spec.pixels = PackPixels(width, height, 24, [&](int x, int y) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitsPerPixel = 24;
+  layout.pixels = PackPixels(width, height, 24, [&](int x, int y) {
     return isLine(x, y) ? RawBgr(clBlack) : RawBgr(clWhite);
   });
-  return AsString(BuildBmp(spec));
+  return AsString(BuildBmp(layout));
 }
 
 std::function<bool(int, int)> Ring(double cx, double cy, double radius, double halfWidth) {
