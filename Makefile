@@ -59,5 +59,21 @@ format:
 tidy: build
 	clang-tidy -p $(BUILD) $$(git ls-files 'src/*.cpp')
 
+# The Windows build, cross-compiled with mingw-w64: ormakin.exe and
+# ormakin-sim.exe for 32-bit (the program's own platform) and 64-bit Windows.
+WIN_CMAKE = cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -S src/win
+windows:
+	@./scripts/install-windows-deps.sh
+	$(WIN_CMAKE) -B build-win32 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	cmake --build build-win32 -j $(JOBS) --target ormakin ormakin-sim
+	$(WIN_CMAKE) -B build-win64 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
+	cmake --build build-win64 -j $(JOBS)
+	@cp examples/ormakin.ini build-win32/ormakin.ini
+	@cp examples/ormakin.ini build-win64/ormakin.ini
+
+# Its tests under Wine, against the Linux build's traces.
+test-windows: windows
+	./scripts/test-windows.sh
+
 clean:
-	rm -rf $(BUILD) build-asan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-bench build-fuzz build-win32 build-win64
