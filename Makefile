@@ -60,16 +60,20 @@ tidy: build
 	clang-tidy -p $(BUILD) $$(git ls-files 'src/*.cpp')
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
-# ormakin-sim.exe for 32-bit (the program's own platform) and 64-bit Windows.
+# ormakin-sim.exe for 64-bit Windows (windows) and for 32-bit Windows, the
+# program's own platform (windows32).
 WIN_CMAKE = cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -S src/win
 windows:
 	@./scripts/install-windows-deps.sh
-	$(WIN_CMAKE) -B build-win32 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
-	cmake --build build-win32 -j $(JOBS) --target ormakin ormakin-sim
 	$(WIN_CMAKE) -B build-win64 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
 	cmake --build build-win64 -j $(JOBS)
-	@cp examples/ormakin.ini build-win32/ormakin.ini
 	@cp examples/ormakin.ini build-win64/ormakin.ini
+
+windows32:
+	@./scripts/install-windows-deps.sh
+	$(WIN_CMAKE) -B build-win32 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	cmake --build build-win32 -j $(JOBS)
+	@cp examples/ormakin.ini build-win32/ormakin.ini
 
 # Its tests under Wine, against the Linux build's traces.
 test-windows: windows
