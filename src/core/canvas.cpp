@@ -4,12 +4,18 @@
 #include <vector>
 
 #include "pixel_store.h"
+#include "wide_int.h"
 
 namespace ormakin {
 
 namespace {
 
-using Wide = __int128;  // holds products of two 33-bit coordinate differences
+// Holds products of two 33-bit coordinate differences.
+#ifdef __SIZEOF_INT128__
+using Wide = __int128;
+#else
+using Wide = WideInt;
+#endif
 
 // ceil(a / d) for d > 0.
 Wide CeilDiv(Wide a, Wide d) {
@@ -108,7 +114,7 @@ void DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
     if (minor < 0 || minor >= minorLimit) {
       continue;
     }
-    const auto mi = static_cast<int>(minor);
+    const auto mi = static_cast<int>(static_cast<std::int64_t>(minor));
     const auto ma = static_cast<int>(m);
     if (alongX) {
       store.PutRaw(ma, mi, raw);
