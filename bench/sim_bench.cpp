@@ -1,0 +1,147 @@
+// A headless run as a user starts it: the whole ormakin-sim process for one
+// million ticks on a ring that the car follows for ever, beside the same
+// number of bare TCar::Step calls in this process on the same course and
+// settings. The difference is what the tool adds: process start, loading,
+// the run's hash, loop search and rule counts, and the summary.
+//
+// Both are timed in wall-clock time: the child's CPU time is not this
+// process's.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "course_builder.h"
+#include "recording_platform.h"
+#include "temp_dir.h"
+#include "trace_map.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace ormakin;
+
+constexpr std::uint64_t kTicks = 1000000;
+
+// The ring course and the follower's settings, written once.
+struct RingFiles {
+  RingFiles()
+      : course(dir.WriteFile("ring.bmp",
+                             testing::LineCourseBmp(500, 400, testing::Ring(250, 200, 150, 1.5)))),
+        settings(dir.WriteFile("ormakin.ini", testing::FollowerSettings(400, 200))) {}
+  testing::TempDir dir;
+  std::string course;
+  std::string settings;
+};
+
+RingFiles& Files() {
+  static RingFiles files;
+  return files;
+}
+
+// Runs the tool once and returns its standard output, or an empty string
+// when it could not be started or did not exit with status 0.
+std::string RunSim(const std::vector<std::string>& args) {
+  std::array<int, 2> pipe{};
+  if (::pipe(pipe.data()) != 0) {
+    return {};
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipe[0]);
+  posix_spawn_file_actions_addclose(&actions, pipe[1]);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) {
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  }
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = ::posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe[1]);
+  std::string output;
+  if (spawned == 0) {
+    std::array<char, 4096> buffer{};
+    ssize_t got = 0;
+    while ((got = ::read(pipe[0], buffer.data(), buffer.size())) > 0) {
+      output.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+  }
+  ::close(pipe[0]);
+  if (spawned != 0) {
+    return {};
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return {};
+  }
+  return output;
+}
+
+void BM_SimRun(benchmark::State& state) {
+  const RingFiles& files = Files();
+  const std::vector<std::string> args = {ORMAKIN_SIM_PATH,      "run",          files.course,
+                                         "--settings",          files.settings, "--ticks",
+                                         std::to_string(kTicks)};
+  const std::string expected = "ticks=" + std::to_string(kTicks) + " stopped=no";
+  for (auto _ : state) {
+    const std::string output = RunSim(args);
+    // A run that stopped early or failed would look fast and mean nothing.
+    if (output.rfind(expected, 0) != 0) {
+      state.SkipWithError(("unexpected output: " + output).c_str());
+      break;
+    }
+  }
+  state.counters["ticks_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * kTicks), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SimRun)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BareSteps(benchmark::State& state) {
+  const RingFiles& files = Files();
+  testing::RecordingPlatform platform;
+  TTraceMap map(platform, files.settings);
+  map.Create();
+  platform.fileChoices.push_back(files.course);
+  map.Dispatch(&TTraceMap::Open1Click);
+  if (!map.Car || !platform.boxes.empty()) {
+    state.SkipWithError("the course or the settings did not load");
+    return;
+  }
+  for (auto _ : state) {
+    // Each run starts at the start point heading down, as the tool's does:
+    // the heading grows without bound while the car circles, and the sines
+    // of a larger angle cost more.
+    state.PauseTiming();
+    platform.fileChoices.push_back(files.course);
+    map.Dispatch(&TTraceMap::Open1Click);
+    TCar& car = *map.Car;
+    state.ResumeTiming();
+    bool moving = true;
+    for (std::uint64_t i = 0; i < kTicks; ++i) {
+      moving = car.Step() && moving;
+    }
+    if (!moving) {
+      state.SkipWithError("the car stopped");
+      break;
+    }
+  }
+  state.counters["ticks_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * kTicks), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BareSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
