@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test asan bench soak fuzz format tidy clean
+.PHONY: all deps build run test asan bench soak fuzz format tidy clean windows windows32 windows64 test-windows
 
 all: build
 
@@ -60,20 +60,22 @@ tidy: build
 	clang-tidy -p $(BUILD) $$(git ls-files 'src/*.cpp')
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
-# ormakin-sim.exe for 64-bit Windows (windows) and for 32-bit Windows, the
-# program's own platform (windows32).
+# ormakin-sim.exe for 32-bit Windows, the program's own platform, in
+# build-win32, and for 64-bit Windows in build-win64.
 WIN_CMAKE = cmake -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -S src/win
-windows:
-	@./scripts/install-windows-deps.sh
-	$(WIN_CMAKE) -B build-win64 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
-	cmake --build build-win64 -j $(JOBS)
-	@cp examples/ormakin.ini build-win64/ormakin.ini
+windows: windows32 windows64
 
 windows32:
 	@./scripts/install-windows-deps.sh
 	$(WIN_CMAKE) -B build-win32 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
 	cmake --build build-win32 -j $(JOBS)
 	@cp examples/ormakin.ini build-win32/ormakin.ini
+
+windows64:
+	@./scripts/install-windows-deps.sh
+	$(WIN_CMAKE) -B build-win64 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
+	cmake --build build-win64 -j $(JOBS)
+	@cp examples/ormakin.ini build-win64/ormakin.ini
 
 # Its tests under Wine, against the Linux build's traces.
 test-windows: windows
