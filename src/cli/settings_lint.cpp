@@ -1,7 +1,5 @@
 #include "settings_lint.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include "errors.h"
 #include "parse_number.h"
 #include "profile_reader.h"
+#include "profile_scanner.h"
 #include "text_encoding.h"
 #include "trace_map.h"
 
@@ -29,16 +28,6 @@ void SettingsLint::Add(std::uint64_t line, std::string message) {
 
 namespace {
 
-// The reading rules below follow the settings reader (profile_reader.cpp):
-// blanks are space, tab and CR; names longer than kMaxName match nothing;
-// a value keeps at most kMaxProfileValue bytes after one pair of enclosing
-// quotes is dropped.
-constexpr std::size_t kMaxName = 1024;
-
-bool IsBlank(int c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
 std::string AsciiLower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') {
@@ -47,134 +36,6 @@ std::string AsciiLower(std::string text) {
   }
   return text;
 }
-
-// Text with its leading and trailing blanks dropped, of which at most
-// `capacity` bytes are kept, however long the line.
-class TrimmedText {
- public:
-  explicit TrimmedText(std::size_t capacity) : capacity_(capacity) {}
-
-  void Add(char c) {
-    if (IsBlank(c)) {
-      if (length_ == 0) return;
-      if (kept_.size() + held_.size() < capacity_) held_ += c;
-      ++heldCount_;
-      return;
-    }
-    kept_ += held_;
-    length_ += heldCount_;
-    held_.clear();
-    heldCount_ = 0;
-    if (kept_.size() < capacity_) kept_ += c;
-    ++length_;
-    last_ = c;
-  }
-
-  const std::string& Kept() const { return kept_; }
-  std::size_t Length() const { return length_; }
-  char Last() const { return last_; }
-  bool IsComplete() const { return length_ == kept_.size(); }
-
-  // As a value: one pair of enclosing quotes dropped, cut to the longest value.
-  std::string AsValue() const {
-    std::size_t start = 0;
-    std::size_t length = length_;
-    if (length >= 2 && (kept_[0] == '"' || kept_[0] == '\'') && last_ == kept_[0]) {
-      start = 1;
-      length -= 2;
-    }
-    return kept_.substr(start, std::min(length, kMaxProfileValue));
-  }
-
- private:
-  std::size_t capacity_;
-  std::string kept_;
-  std::string held_;
-  std::size_t length_ = 0;
-  std::size_t heldCount_ = 0;
-  char last_ = '\0';
-};
-
-// One line of the file, as the reader sees it.
-struct ProfileLine {
-  enum class Kind { Empty, Section, Key, Ignored };
-  Kind kind = Kind::Empty;
-  std::string name;  // section or key name, trimmed (at most kMaxName bytes)
-  bool nameComplete = true;
-  std::string value;  // a key's value
-};
-
-class ProfileScanner {
- public:
-  explicit ProfileScanner(const std::string& path) {
-    // Only a regular file is read: a pipe or a device could block or never end.
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-      file_ = std::fopen(path.c_str(), "rb");
-    }
-    if (file_ != nullptr) {
-      // A UTF-8 byte-order mark at the very start is no part of the text.
-      const int a = std::getc(file_);
-      const int b = a == 0xEF ? std::getc(file_) : EOF;
-      const int c = b == 0xBB ? std::getc(file_) : EOF;
-      if (!(a == 0xEF && b == 0xBB && c == 0xBF)) {
-        std::rewind(file_);
-      }
-    }
-  }
-  ~ProfileScanner() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  ProfileScanner(const ProfileScanner&) = delete;
-  ProfileScanner& operator=(const ProfileScanner&) = delete;
-
-  bool IsOpen() const { return file_ != nullptr; }
-
-  // The next line, or nothing at the end of the file.
-  std::optional<ProfileLine> Next() {
-    int c = std::getc(file_);
-    if (c == EOF) return std::nullopt;
-    ++line_;
-    ProfileLine result;
-    while (IsBlank(c)) c = std::getc(file_);
-    if (c == '[') {
-      TrimmedText name(kMaxName);
-      for (c = std::getc(file_); c != EOF && c != '\n' && c != ']'; c = std::getc(file_)) {
-        name.Add(static_cast<char>(c));
-      }
-      result.kind = c == ']' ? ProfileLine::Kind::Section : ProfileLine::Kind::Ignored;
-      result.name = name.Kept();
-      result.nameComplete = name.IsComplete();
-    } else if (c == ';' || c == '\n' || c == EOF) {
-      result.kind = ProfileLine::Kind::Empty;
-    } else {
-      TrimmedText name(kMaxName);
-      for (; c != EOF && c != '\n' && c != '='; c = std::getc(file_)) {
-        name.Add(static_cast<char>(c));
-      }
-      result.name = name.Kept();
-      result.nameComplete = name.IsComplete();
-      if (c == '=') {
-        TrimmedText value(kMaxProfileValue + 1);
-        for (c = std::getc(file_); c != EOF && c != '\n'; c = std::getc(file_)) {
-          value.Add(static_cast<char>(c));
-        }
-        result.kind = ProfileLine::Kind::Key;
-        result.value = value.AsValue();
-      } else {
-        result.kind = ProfileLine::Kind::Ignored;
-      }
-    }
-    while (c != EOF && c != '\n') c = std::getc(file_);
-    return result;
-  }
-
-  std::uint64_t Line() const { return line_; }
-
- private:
-  std::FILE* file_ = nullptr;
-  std::uint64_t line_ = 0;
-};
 
 // "s-m" with s in 1..20 and m in 0..7, written without leading zeros: the
 // only rule keys the car reads. Gives the state and mask.
@@ -232,7 +93,7 @@ class Linter {
 
   void Scan(ProfileScanner& scanner) {
     while (const auto line = scanner.Next()) {
-      const std::uint64_t number = scanner.Line();
+      const std::uint64_t number = scanner.LineNumber();
       switch (line->kind) {
         case ProfileLine::Kind::Empty:
           break;
