@@ -7,9 +7,8 @@
 #include <memory>
 #include <thread>
 
-#include "course_builder.h"
 #include "recording_platform.h"
-#include "temp_dir.h"
+#include "ring_scenario.h"
 #include "trace_map.h"
 
 namespace {
@@ -27,14 +26,9 @@ class SleepingPlatform : public testing::RecordingPlatform {
 constexpr int kTicks = 100;
 
 void BM_PacedRun(benchmark::State& state) {
-  testing::TempDir dir;
   SleepingPlatform platform;
-  dir.WriteFile("ormakin.ini", testing::FollowerSettings(400, 200));
-  TTraceMap map(platform, dir.PathOf("ormakin.ini"));
-  map.Create();
-  platform.fileChoices.push_back(dir.WriteFile(
-      "ring.bmp", testing::LineCourseBmp(500, 400, testing::Ring(250, 200, 150, 1.5))));
-  map.Dispatch(&TTraceMap::Open1Click);
+  testing::RingScenario ring(platform);
+  TTraceMap& map = ring.Map();
 
   double seconds = 0;
   for (auto _ : state) {

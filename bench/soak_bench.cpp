@@ -7,9 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "course_builder.h"
 #include "recording_platform.h"
-#include "temp_dir.h"
+#include "ring_scenario.h"
 #include "trace_map.h"
 
 namespace {
@@ -31,14 +30,9 @@ long ResidentKilobytes() {
 
 void BM_SoakMillionFrames(benchmark::State& state) {
   const long ticks = state.range(0);
-  testing::TempDir dir;
   testing::RecordingPlatform platform;
-  dir.WriteFile("ormakin.ini", testing::FollowerSettings(400, 200));
-  TTraceMap map(platform, dir.PathOf("ormakin.ini"));
-  map.Create();
-  platform.fileChoices.push_back(dir.WriteFile(
-      "ring.bmp", testing::LineCourseBmp(500, 400, testing::Ring(250, 200, 150, 1.5))));
-  map.Dispatch(&TTraceMap::Open1Click);
+  testing::RingScenario ring(platform);
+  TTraceMap& map = ring.Map();
 
   long settled = 0;
   long highest = 0;

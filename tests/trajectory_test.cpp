@@ -5,32 +5,21 @@
 #include <cmath>
 #include <memory>
 
-#include "course_builder.h"
 #include "recording_platform.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "ring_scenario.h"
 
 namespace ormakin {
 namespace {
 
 using testing::RecordingPlatform;
-using testing::TempDir;
 
 // A ring of 3-pixel line around (250, 200) with radius 150; the car starts
 // on its rightmost point, heading down, and follows it clockwise on screen.
 struct RingRun : ::testing::Test {
-  void SetUp() override {
-    dir.WriteFile("ormakin.ini", testing::FollowerSettings(400, 200));
-    map = std::make_unique<TTraceMap>(platform, dir.PathOf("ormakin.ini"));
-    map->Create();
-    platform.fileChoices.push_back(dir.WriteFile(
-        "ring.bmp", testing::LineCourseBmp(500, 400, testing::Ring(250, 200, 150, 1.5))));
-    map->Dispatch(&TTraceMap::Open1Click);
-    ASSERT_TRUE(platform.boxes.empty());
-  }
-  TempDir dir;
+  void SetUp() override { ASSERT_TRUE(platform.boxes.empty()); }
   RecordingPlatform platform;
-  std::unique_ptr<TTraceMap> map;
+  testing::RingScenario ring{platform};
+  TTraceMap* map = &ring.Map();
 };
 
 TEST_F(RingRun, PosesAfterFixedTickCountsArePinned) {
