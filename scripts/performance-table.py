@@ -1,0 +1,438 @@
+#!/usr/bin/env python3
+"""Builds the performance table from the benchmarks' JSON results.
+
+Usage: performance-table.py RESULTS_DIR [--output FILE]
+
+RESULTS_DIR holds one Google Benchmark JSON file per program (NAME.json, as
+scripts/run-benchmarks.sh writes them) and, optionally, load.txt with the
+load averages before and after the run. Each row shows a figure beside its
+ceiling (what the machine allows) and its peer (what a user could use
+instead), all from the same run, with their ratios and the target. The
+Markdown goes to standard output and, with --output, to FILE.
+
+Only the standard library is used.
+"""
+
+import argparse
+import datetime
+import json
+import pathlib
+import re
+import sys
+
+MIB = 1024 * 1024
+MB = 1000 * 1000
+
+# Parts of a run name that only say how it was timed.
+TIMING_SUFFIX = re.compile(r"^(real_time|manual_time|iterations:\d+|min_time:.*|repeats:\d+)$")
+
+TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def base_name(run_name):
+    """BM_X/arg/real_time -> BM_X/arg."""
+    parts = [p for p in run_name.split("/") if not TIMING_SUFFIX.match(p)]
+    return "/".join(parts)
+
+
+def load_results(directory):
+    """Returns ({name: entry}, {name: error message}, [context]) over all files.
+
+    An entry is the median aggregate when the program ran repetitions, else
+    its one run.
+    """
+    results = {}
+    errors = {}
+    contexts = []
+    for path in sorted(pathlib.Path(directory).glob("*.json")):
+        try:
+            data = json.loads(path.read_text(encoding="utf-8"))
+        except (OSError, ValueError) as error:
+            errors[path.stem] = f"unreadable results: {error}"
+            continue
+        contexts.append(data.get("context", {}))
+        for bench in data.get("benchmarks", []):
+            name = base_name(bench.get("run_name", bench.get("name", "")))
+            if bench.get("error_occurred"):
+                errors[name] = bench.get("error_message", "error")
+                continue
+            if bench.get("run_type") == "aggregate":
+                if bench.get("aggregate_name") == "median":
+                    results[name] = dict(bench, program=path.stem)
+            elif name not in results:
+                results[name] = dict(bench, program=path.stem)
+    return results, errors, contexts
+
+
+def seconds(entry, clock):
+    """The entry's time per iteration in seconds, by "cpu" or "real" clock."""
+    scale = TIME_UNITS.get(entry.get("time_unit", "ns"), 1e-9)
+    return entry[f"{clock}_time"] * scale
+
+
+def fmt(value, digits=3):
+    """A number with about `digits` significant digits, no exponent."""
+    if value == 0:
+        return "0"
+    magnitude = abs(value)
+    if magnitude >= 10 ** digits:
+        return f"{value:,.0f}"
+    decimals = max(0, digits - 1 - int(f"{magnitude:e}".split("e")[1]))
+    return f"{value:,.{decimals}f}"
+
+
+def ratio_text(value):
+    return "—" if value is None else f"{fmt(value)}×"
+
+
+class Table:
+    def __init__(self, results, errors):
+        self.results = results
+        self.errors = errors
+        self.rows = []
+        self.missed = []
+        self.used = set()
+
+    def get(self, name):
+        entry = self.results.get(name)
+        if entry is not None:
+            self.used.add(name)
+        return entry
+
+    def missing(self, name):
+        self.used.add(name)
+        return self.errors.get(name, "not measured")
+
+    def add(self, row, clock, figure, ceiling="—", vs_ceiling=None, peer="—", vs_peer=None,
+            target="—", met=None, note=None):
+        met_text = "—" if met is None else ("yes" if met else "**no**")
+        self.rows.append([row, clock, figure, ceiling, ratio_text(vs_ceiling), peer,
+                          ratio_text(vs_peer), target, met_text])
+        if met is False and note:
+            self.missed.append((row, note))
+
+    def unmeasured(self, row, clock, reason):
+        self.add(row, clock, f"not measured ({reason})", met=False,
+                 note=f"the benchmark did not run: {reason}.")
+
+    def markdown(self):
+        header = ["Row", "Clock", "Figure", "Ceiling", "÷ ceiling", "Peer", "÷ peer",
+                  "Target", "Met"]
+        lines = ["| " + " | ".join(header) + " |",
+                 "|" + "|".join("---" for _ in header) + "|"]
+        for row in self.rows:
+            lines.append("| " + " | ".join(row) + " |")
+        return "\n".join(lines)
+
+
+def load_rows(table):
+    """Loading a 4000 x 4000 course: MB/s of the file, CPU time."""
+    for arg, label in [(1, "1 bpp"), (8, "8 bpp"), (24, "24 bpp"), (32, "32 bpp"),
+                       (0, "RLE8")]:
+        row = f"Load 4000 x 4000, {label}"
+        ours = table.get(f"BM_LoadCourse/{arg}")
+        plain = table.get(f"BM_PlainRead/{arg}")
+        stb = table.get(f"BM_StbLoad/{arg}")
+        if ours is None or plain is None:
+            table.unmeasured(row, "CPU", table.missing(f"BM_LoadCourse/{arg}"))
+            continue
+        rate = ours["bytes_per_second"] / MB
+        plain_rate = plain["bytes_per_second"] / MB
+        vs_ceiling = rate / plain_rate
+        if stb is not None:
+            stb_rate = stb["bytes_per_second"] / MB
+            peer = f"{fmt(stb_rate)} MB/s stb_image"
+            vs_peer = rate / stb_rate
+        else:
+            peer = f"stb_image cannot read it ({table.missing(f'BM_StbLoad/{arg}')})"
+            vs_peer = None
+        figure = f"{fmt(rate)} MB/s"
+        ceiling = f"{fmt(plain_rate)} MB/s plain read"
+        if arg == 0:
+            # A compressed file is much smaller than the pixels it decodes to,
+            # so a plain read of it bounds nothing useful.
+            table.add(row, "CPU", figure, ceiling, vs_ceiling, peer, vs_peer)
+            continue
+        met = vs_ceiling >= 0.9 and (vs_peer is not None and vs_peer >= 2.0)
+        shortfalls = []
+        if vs_ceiling < 0.9:
+            shortfalls.append(f"{fmt(vs_ceiling)}× the plain read, {fmt(0.9 - vs_ceiling)} short "
+                              "of 0.9×")
+        if vs_peer is not None and vs_peer < 2.0:
+            shortfalls.append(f"{fmt(vs_peer)}× stb_image, {fmt(2.0 - vs_peer)} short of 2×")
+        table.add(row, "CPU", figure, ceiling, vs_ceiling, peer, vs_peer,
+                  "≥ 0.9× ceiling, ≥ 2× peer", met, "; ".join(shortfalls))
+
+
+def step_rows(table):
+    """TCar::Step on the 500 x 400 ring, CPU time."""
+    step = table.get("BM_Step")
+    floor = table.get("BM_SinCosFloor")
+    if step is None:
+        table.unmeasured("Step, 500 x 400 ring", "CPU", table.missing("BM_Step"))
+        return
+    rate = step["ticks_per_second"]
+    if floor is not None:
+        floor_rate = floor["ticks_per_second"]
+        table.add("Step, 500 x 400 ring", "CPU", f"{fmt(rate / 1e6)} M ticks/s",
+                  f"{fmt(floor_rate / 1e6)} M ticks/s (its 4 sines and cosines alone)",
+                  rate / floor_rate)
+    else:
+        table.add("Step, 500 x 400 ring", "CPU", f"{fmt(rate / 1e6)} M ticks/s")
+
+
+def redraw_rows(table):
+    """One frame, CPU time, beside a plain copy of 500 x 400 pixels."""
+    copy = table.get("BM_PlainCopy500x400")
+    for depth in (24, 1):
+        smallest = table.get(f"BM_Redraw/500/{depth}")
+        for size, label in [(500, "500 x 400"), (4000, "4000 x 4000"), (16000, "16000 x 16000")]:
+            row = f"Redraw, {label}, {depth} bpp"
+            entry = table.get(f"BM_Redraw/{size}/{depth}")
+            if entry is None or copy is None:
+                table.unmeasured(row, "CPU", table.missing(f"BM_Redraw/{size}/{depth}"))
+                continue
+            frame = seconds(entry, "cpu")
+            copy_time = seconds(copy, "cpu")
+            figure = f"{fmt(frame * 1e6)} µs/frame"
+            ceiling = f"{fmt(copy_time * 1e6)} µs plain copy of 500 x 400"
+            if size == 500 or smallest is None:
+                table.add(row, "CPU", figure, ceiling, frame / copy_time)
+                continue
+            growth = frame / seconds(smallest, "cpu")
+            met = growth <= 1.5
+            table.add(row, "CPU", figure, ceiling, frame / copy_time,
+                      target=f"≤ 1.5× the 500 x 400 frame (is {fmt(growth)}×)", met=met,
+                      note=f"{fmt(growth)}× the 500 x 400 frame, {fmt(growth - 1.5)} over 1.5×")
+
+
+def sim_rows(table):
+    """One million ticks: the whole ormakin-sim process against bare Step calls."""
+    row = "ormakin-sim run, 1,000,000 ticks"
+    run = table.get("BM_SimRun")
+    bare = table.get("BM_BareSteps")
+    if run is None or bare is None:
+        table.unmeasured(row, "real", table.missing("BM_SimRun" if run is None else
+                                                    "BM_BareSteps"))
+        return
+    run_time = seconds(run, "real")
+    bare_time = seconds(bare, "real")
+    ratio = run_time / bare_time
+    table.add(row, "real", f"{fmt(run_time * 1e3)} ms",
+              f"{fmt(bare_time * 1e3)} ms bare Step calls", ratio,
+              target="≤ 1.3× ceiling", met=ratio <= 1.3,
+              note=f"{fmt(ratio)}× the bare calls, {fmt(ratio - 1.3)} over 1.3×")
+
+
+def startup_rows(table):
+    """The window program: time to a shown window, peak memory with a course."""
+    row = "Start-up to the window shown"
+    start = table.get("BM_StartupToWindow")
+    bare = table.get("BM_BareQtWindow")
+    if start is None:
+        table.unmeasured(row, "real", table.missing("BM_StartupToWindow"))
+    elif bare is not None:
+        table.add(row, "real", f"{fmt(seconds(start, 'real') * 1e3)} ms",
+                  f"{fmt(seconds(bare, 'real') * 1e3)} ms empty Qt window",
+                  seconds(start, "real") / seconds(bare, "real"))
+    else:
+        table.add(row, "real", f"{fmt(seconds(start, 'real') * 1e3)} ms")
+
+    row = "Peak memory, 4000 x 4000 course (24 bpp)"
+    empty = table.get("BM_PeakRssEmpty")
+    course = table.get("BM_PeakRssCourse")
+    if empty is None or course is None:
+        table.unmeasured(row, "—", table.missing("BM_PeakRssCourse" if course is None else
+                                                 "BM_PeakRssEmpty"))
+        return
+    store = course["store_bytes"]
+    growth = course["peak_rss_bytes"] - empty["peak_rss_bytes"]
+    limit = store + 64 * MIB
+    table.add(row, "—",
+              f"+{fmt(growth / MIB)} MiB (peak {fmt(course['peak_rss_bytes'] / MIB)} MiB, "
+              f"empty start {fmt(empty['peak_rss_bytes'] / MIB)} MiB)",
+              f"{fmt(store / MIB)} MiB course pixel store", growth / store,
+              target="≤ store + 64 MiB", met=growth <= limit,
+              note=f"{fmt((growth - limit) / MIB)} MiB over the store plus 64 MiB")
+
+
+def other_rows(results, used):
+    """Benchmarks that the table does not place, with their plain figures."""
+    lines = []
+    for name in sorted(set(results) - used):
+        entry = results[name]
+        counters = [f"{key}={fmt(value)}" for key, value in entry.items()
+                    if key.endswith(("_per_second", "_bytes", "_ms"))]
+        lines.append(f"| {name} | {entry['program']} | {fmt(entry['real_time'])} "
+                     f"{entry['time_unit']} | {fmt(entry['cpu_time'])} {entry['time_unit']} | "
+                     f"{', '.join(counters) or '—'} |")
+    if not lines:
+        return ""
+    return "\n".join(["| Benchmark | Program | Real time | CPU time | Counters |",
+                      "|---|---|---|---|---|"] + lines)
+
+
+# Why the figures stand where they do, from profiles (perf) of this tree on
+# the machine the table was first made on. Printed below every table: the
+# rows above say which targets this run met.
+ANALYSIS = """\
+## Why, and what would close the gaps
+
+From profiles (`perf record`) of the benchmarks on this machine, a 2-core
+virtual machine whose page faults and system calls are expensive.
+
+**Loading, 24 and 32 bpp, against stb_image (target 2×).** The reader is at
+its ceiling: it reads the pixel data with one `pread` straight into the pixel
+store, and runs level with the plain read. Both spend their time in the
+kernel copying out of the page cache and in first-touch faults of the fresh
+48 or 64 MB buffer (`_copy_to_iter` and the fault path, about three quarters
+of the samples). stb_image pays the same faults and copy, plus its own
+per-pixel decoding, so on this machine even the plain read is only about
+1.4–1.5 times faster than stb_image: no reader that copies the file into
+fresh memory can reach 2× here. What would close it: not copying at all.
+For an uncompressed file whose rows lie in the file as the store keeps them,
+map the file (`mmap`, `MAP_PRIVATE`) and let the mapping be the store; pages
+then come straight from the page cache, copied only where something writes
+to them. That would also pass the plain-read ceiling.
+
+**Loading, 1 bpp, against the plain read (target 0.9×).** The file is only
+2 MB, so both take some 60–70 µs and a fixed cost shows: the reader issues
+four to five `pread` calls per file (the headers in small pieces, then the
+pixels) plus an `fstat`, where the plain read makes one `read`; each call
+costs a few microseconds here. What would close it: fetch the file's first
+block (say 64 KiB, or up to the pixel offset) with one read and parse the
+headers from memory. The 8 bpp file (16 MB) is large enough that the fixed
+cost vanishes in the noise.
+
+**Loading, RLE8 (no target; stb_image cannot read it).** The figure is MB/s
+of the compressed file (about 150 KB), so the ratio to a plain read of it
+says little. The time goes into a 32-bit store for the decoded pixels, four
+bytes each (64 MB for 4000 x 4000) and page-faulted on first touch
+(`ReadPixels`' one store instruction plus the fault path, over 80 %).
+Decoding into an 8-bit store with the colour table, as the uncompressed
+8 bpp course is kept, would write a quarter as much.
+
+**`Step` against its four sines and cosines (no target).** `fsincos` is the
+unavoidable part of a tick. The rest is mostly the six truncations of probe
+coordinates to integers: without SSE3 the compiler truncates a `long double`
+by saving, changing and restoring the x87 control word around each `fistp`.
+That sequence is slow, and how slow depends on the process (stack and data
+placement), not on the code: a million ticks of the same `TCar::Step` object
+code took 165–195 ms in a small test program and 360–520 ms inside the
+benchmark program, and the slow case has its samples on the `fistp`/`fldcw`
+pair. Built with `-msse3`, the compiler truncates with `fisttp` and leaves
+the control word alone; the benchmark program then took 165–220 ms, with a
+bit-identical trajectory.
+
+**`ormakin-sim run` against bare `Step` calls (target 1.3×).** With `Step`
+at the same speed on both sides (both built with `-msse3`), the tool took
+223 ms at best against 163 ms for the bare calls, 1.37×. About 25 ms of the
+difference is the process's fixed start (exec and dynamic linking,
+first-touch page faults, loading the course and the 160 rules, the first
+frame); the rest is the bookkeeping in the run loop (13 % of its samples),
+mostly the FNV-1a hash: 32 dependent multiplications per tick, one per
+byte. On top of that, the control-word effect above moves the ratio between
+about 0.5 and 2 from one build to the next, whichever side lands on the
+slow case. What would close it: first the build change above (`-msse3`,
+which every x86-64 processor of the last fifteen years has, or `fisttp` in
+`Trunc32` where SSE3 is known to be present); then a hash that mixes a
+64-bit word per step instead of a byte (a new hash value, so a change of
+the summary line), which leaves the loop within a few per cent of bare
+`Step`. The fixed start weighs less in longer runs: at ten million ticks it
+is about 1 %.
+
+**`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
+A frame costs the same for every course size, so the size target holds; it
+is some 30 times the plain copy. The first drawing operation turns the
+visible 500 x 400 pixels into a full-colour copy in two passes: the store's
+row into a line buffer (`RowToRgb32`, about a third of the time), then that
+line byte by byte into the copy (`TBitmap::BeginChange`, about two thirds).
+Converting straight into the copy's rows, one pass with whole 32-bit
+stores, would take most of that away.
+
+**Start-up (no target)** is measured up to the moment the window is first
+exposed, beside an empty Qt main window of the same size; the difference is
+the program's own window (menu, picture control) and creation (the settings
+file with its 160 rules).
+
+**Peak memory** stays within the target: loading a 4000 x 4000 course adds
+about its pixel store and little more, since the pixels are read straight
+into the store and a frame copies only the 500 x 400 pixels it shows.
+"""
+
+
+def cpu_model():
+    try:
+        for line in pathlib.Path("/proc/cpuinfo").read_text(encoding="utf-8").splitlines():
+            if line.startswith("model name"):
+                return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return "unknown"
+
+
+def load_text(directory):
+    path = pathlib.Path(directory) / "load.txt"
+    try:
+        return path.read_text(encoding="utf-8").strip()
+    except OSError:
+        return ""
+
+
+def document(directory):
+    results, errors, contexts = load_results(directory)
+    table = Table(results, errors)
+    load_rows(table)
+    step_rows(table)
+    redraw_rows(table)
+    sim_rows(table)
+    startup_rows(table)
+
+    now = datetime.datetime.now().astimezone()
+    cpus = {c.get("num_cpus") for c in contexts if c.get("num_cpus")}
+    repetitions = sorted({e.get("repetitions", 1) for e in results.values()})
+    out = ["# Performance", "",
+           "Written by `make bench` (scripts/run-benchmarks.sh, then "
+           "scripts/performance-table.py); every figure below comes from one run.", "",
+           f"- Date: {now.strftime('%Y-%m-%d %H:%M %Z')}",
+           f"- CPU: {cpu_model()} ({', '.join(str(c) for c in sorted(cpus)) or '?'} cores)",
+           f"- Repetitions per benchmark: {', '.join(map(str, repetitions)) or '?'}; "
+           "each figure is the median."]
+    load = load_text(directory)
+    if load:
+        out.append(f"- Load average (1, 5, 15 min): {load}")
+    out += ["",
+            "Each row puts a figure beside its ceiling (what the machine allows for the same "
+            "job) and its peer (what a user could pick instead), measured in the same run. "
+            "“÷ ceiling” and “÷ peer” are the figure divided by that reference in the row's "
+            "own unit: for throughputs higher is better, for times and memory lower is "
+            "better. “Clock” says which time the row uses: CPU time of the process for the "
+            "work done in-process, wall-clock (real) time where a child process is spawned. "
+            "MB is 10⁶ bytes, MiB 2²⁰.", "",
+            table.markdown(), ""]
+    if table.missed:
+        out += ["## Targets missed in this run", ""]
+        out += [f"- {row}: {note}." for row, note in table.missed]
+        out.append("")
+    others = other_rows(results, table.used)
+    if others:
+        out += ["## Other benchmarks", "", others, ""]
+    out.append(ANALYSIS)
+    return "\n".join(out), not table.missed
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("results", help="directory of the benchmarks' JSON files")
+    parser.add_argument("--output", help="also write the Markdown to this file")
+    args = parser.parse_args()
+    text, _ = document(args.results)
+    print(text)
+    if args.output:
+        pathlib.Path(args.output).write_text(text if text.endswith("\n") else text + "\n",
+                                             encoding="utf-8")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
