@@ -23,8 +23,6 @@
 #include "temp_dir.h"
 #include "trace_map.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace ormakin;
@@ -60,6 +58,7 @@ std::string RunSim(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addclose(&actions, pipe[0]);
   posix_spawn_file_actions_addclose(&actions, pipe[1]);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) {
     argv.push_back(const_cast<char*>(arg.c_str()));
   }

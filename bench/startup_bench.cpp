@@ -39,8 +39,6 @@
 #include "temp_dir.h"
 #include "trace_map.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace ormakin;
@@ -100,8 +98,13 @@ void Report(const std::string& line) {
 }
 
 // Calls `onShown` once the window system first says `window` can be seen.
+// A window that is not shown within kGiveUpMs ends the child with status 3,
+// so that the benchmark reports a failure instead of waiting for ever.
+constexpr int kGiveUpMs = 30000;
+
 template <typename OnShown>
 void WhenExposed(QWidget& window, QTimer& poll, OnShown onShown) {
+  QTimer::singleShot(kGiveUpMs, [] { std::_Exit(3); });
   poll.setInterval(0);
   QObject::connect(&poll, &QTimer::timeout, [&window, &poll, onShown] {
     const QWindow* handle = window.windowHandle();
@@ -212,6 +215,7 @@ bool RunChild(const std::string& mode, OnReport onReport) {
   const std::vector<std::string> args = {SelfPath(), kChildFlag, mode, files.settings,
                                          files.course};
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) {
     argv.push_back(const_cast<char*>(arg.c_str()));
   }

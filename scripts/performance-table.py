@@ -112,8 +112,8 @@ class Table:
             self.missed.append((row, note))
 
     def unmeasured(self, row, clock, reason):
-        self.add(row, clock, f"not measured ({reason})", met=False,
-                 note=f"the benchmark did not run: {reason}.")
+        figure = "not measured" if reason == "not measured" else f"not measured ({reason})"
+        self.add(row, clock, figure, met=False, note=f"no figure: {reason}")
 
     def markdown(self):
         header = ["Row", "Clock", "Figure", "Ceiling", "÷ ceiling", "Peer", "÷ peer",
