@@ -287,22 +287,29 @@ store, and runs level with the plain read. Both spend their time in the
 kernel copying out of the page cache and in first-touch faults of the fresh
 48 or 64 MB buffer (`_copy_to_iter` and the fault path, about three quarters
 of the samples). stb_image pays the same faults and copy, plus its own
-per-pixel decoding, so on this machine even the plain read is only about
-1.4–1.5 times faster than stb_image: no reader that copies the file into
-fresh memory can reach 2× here. What would close it: not copying at all.
+per-pixel decoding, so on this machine even the plain read is only some
+1.4–1.8 times faster than stb_image (1.4–1.5 in most runs): a reader that
+copies the file into fresh memory cannot reliably reach 2× here. What would close it: not copying at all.
 For an uncompressed file whose rows lie in the file as the store keeps them,
 map the file (`mmap`, `MAP_PRIVATE`) and let the mapping be the store; pages
 then come straight from the page cache, copied only where something writes
 to them. That would also pass the plain-read ceiling.
 
-**Loading, 1 bpp, against the plain read (target 0.9×).** The file is only
-2 MB, so both take some 60–70 µs and a fixed cost shows: the reader issues
-four to five `pread` calls per file (the headers in small pieces, then the
-pixels) plus an `fstat`, where the plain read makes one `read`; each call
-costs a few microseconds here. What would close it: fetch the file's first
-block (say 64 KiB, or up to the pixel offset) with one read and parse the
-headers from memory. The 8 bpp file (16 MB) is large enough that the fixed
-cost vanishes in the noise.
+**Loading, 1 and 8 bpp, against the plain read (target 0.9×).** These files
+are small (2 and 16 MB) and land in heap memory that the previous iteration
+freed, so no page faults: both sides are one kernel copy out of the page
+cache (`_copy_to_iter`, 90 % of the samples on either side), and the figures
+swing by 10–20 % between runs. Two things put the reader behind. A fixed
+cost: it issues four to five `pread` calls per file (the headers in small
+pieces, then the pixels) plus an `fstat`, where the plain read makes one
+`read`; each call costs a few microseconds here, which is about a fifth of
+the 60 µs that the 2 MB file takes. The 8 bpp file, where that cost is
+small, ranged from 15 % faster to 25 % slower than the plain read over
+repeated runs, on the same kernel copy: at this size the row is bound by
+noise. What would close it: fetch the
+file's first block (say 64 KiB, or up to the pixel offset) with one read and
+parse the headers from memory; and the mapping described above, which
+removes the copy altogether.
 
 **Loading, RLE8 (no target; stb_image cannot read it).** The figure is MB/s
 of the compressed file (about 150 KB), so the ratio to a plain read of it
@@ -318,9 +325,9 @@ coordinates to integers: without SSE3 the compiler truncates a `long double`
 by saving, changing and restoring the x87 control word around each `fistp`.
 That sequence is slow, and how slow depends on the process (stack and data
 placement), not on the code: a million ticks of the same `TCar::Step` object
-code took 165–195 ms in a small test program and 360–520 ms inside the
-benchmark program, and the slow case has its samples on the `fistp`/`fldcw`
-pair. Built with `-msse3`, the compiler truncates with `fisttp` and leaves
+code took 165–200 ms in most runs of a small test program (once 360 ms) and
+350–520 ms inside the benchmark program, and the slow case has its samples
+on the `fistp`/`fldcw` pair. Built with `-msse3`, the compiler truncates with `fisttp` and leaves
 the control word alone; the benchmark program then took 165–220 ms, with a
 bit-identical trajectory.
 
@@ -333,7 +340,9 @@ frame); the rest is the bookkeeping in the run loop (13 % of its samples),
 mostly the FNV-1a hash: 32 dependent multiplications per tick, one per
 byte. On top of that, the control-word effect above moves the ratio between
 about 0.5 and 2 from one build to the next, whichever side lands on the
-slow case. What would close it: first the build change above (`-msse3`,
+slow case. The tool alone shows it: as built here it took 507–668 ms for
+the million ticks, and 236–268 ms built from the same sources with
+`-msse3`. What would close it: first the build change above (`-msse3`,
 which every x86-64 processor of the last fifteen years has, or `fisttp` in
 `Trunc32` where SSE3 is known to be present); then a hash that mixes a
 64-bit word per step instead of a byte (a new hash value, so a change of
@@ -343,7 +352,7 @@ is about 1 %.
 
 **`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
 A frame costs the same for every course size, so the size target holds; it
-is some 30 times the plain copy. The first drawing operation turns the
+is some 25–45 times the plain copy. The first drawing operation turns the
 visible 500 x 400 pixels into a full-colour copy in two passes: the store's
 row into a line buffer (`RowToRgb32`, about a third of the time), then that
 line byte by byte into the copy (`TBitmap::BeginChange`, about two thirds).
@@ -352,8 +361,8 @@ stores, would take most of that away.
 
 **Start-up (no target)** is measured up to the moment the window is first
 exposed, beside an empty Qt main window of the same size; the difference is
-the program's own window (menu, picture control) and creation (the settings
-file with its 160 rules).
+what the program adds to that (its menu and picture control, and creation
+with the settings file's 160 rules). It was not profiled further.
 
 **Peak memory** stays within the target: loading a 4000 x 4000 course adds
 about its pixel store and little more, since the pixels are read straight
@@ -388,13 +397,20 @@ def document(directory):
     sim_rows(table)
     startup_rows(table)
 
-    now = datetime.datetime.now().astimezone()
+    # The run's own date: the earliest program start in the results.
+    dates = []
+    for context in contexts:
+        try:
+            dates.append(datetime.datetime.fromisoformat(context["date"]))
+        except (KeyError, TypeError, ValueError):
+            pass
+    when = min(dates) if dates else datetime.datetime.now().astimezone()
     cpus = {c.get("num_cpus") for c in contexts if c.get("num_cpus")}
     repetitions = sorted({e.get("repetitions", 1) for e in results.values()})
     out = ["# Performance", "",
            "Written by `make bench` (scripts/run-benchmarks.sh, then "
            "scripts/performance-table.py); every figure below comes from one run.", "",
-           f"- Date: {now.strftime('%Y-%m-%d %H:%M %Z')}",
+           f"- Date: {when.strftime('%Y-%m-%d %H:%M %Z')}",
            f"- CPU: {cpu_model()} ({', '.join(str(c) for c in sorted(cpus)) or '?'} cores)",
            f"- Repetitions per benchmark: {', '.join(map(str, repetitions)) or '?'}; "
            "each figure is the median."]
