@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -81,6 +82,9 @@ std::string RunSim(const std::vector<std::string>& args) {
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return {};
+    }
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     return {};

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -251,6 +252,9 @@ bool RunChild(const std::string& mode, OnReport onReport) {
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return false;
+    }
   }
   if (line.empty() || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     return false;
