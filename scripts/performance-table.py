@@ -357,7 +357,14 @@ visible 500 x 400 pixels into a full-colour copy in two passes: the store's
 row into a line buffer (`RowToRgb32`, about a third of the time), then that
 line byte by byte into the copy (`TBitmap::BeginChange`, about two thirds).
 Converting straight into the copy's rows, one pass with whole 32-bit
-stores, would take most of that away.
+stores, would take most of that away. The frame's cost is also bimodal from
+one process to the next: about 340 µs or about 520 µs, whatever the course
+size, with no more page faults in the slow case (`perf stat`). So one run
+can put a large course's frame over 1.5 times a small one's, or under it,
+by chance. The cause is not pinned down; the two passes through the line
+buffer are the suspect (whether the loads of one pass wait on the stores of
+the other depends on where the buffers happen to lie), and the one-pass
+conversion would remove them.
 
 **Start-up (no target)** is measured up to the moment the window is first
 exposed, beside an empty Qt main window of the same size; the difference is
