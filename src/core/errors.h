@@ -11,7 +11,8 @@ namespace ormakin {
 class Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  const std::string Message() const { return what(); }
+  // The text shown to the user.
+  std::string Message() const { return what(); }
 };
 
 // A silent failure: the error handler shows nothing for it.
