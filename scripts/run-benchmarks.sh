@@ -5,14 +5,14 @@
 # writes it to docs/performance.md.
 #
 # Usage: run-benchmarks.sh BUILD
-# Environment: BENCH_REPETITIONS (default 3; the table shows the median),
-# BENCH_MIN_TIME (seconds per repetition, default 0.2),
+# Environment: BENCH_REPETITIONS (default 5; the table shows the median),
+# BENCH_MIN_TIME (seconds per repetition, default 0.3),
 # BENCH_OUTPUT (the table's file, default docs/performance.md in the tree).
 set -euo pipefail
 build=${1:?build directory}
 root=$(cd "$(dirname "$0")/.." && pwd)
-repetitions=${BENCH_REPETITIONS:-3}
-min_time=${BENCH_MIN_TIME:-0.2}
+repetitions=${BENCH_REPETITIONS:-5}
+min_time=${BENCH_MIN_TIME:-0.3}
 output=${BENCH_OUTPUT:-$root/docs/performance.md}
 results="$build/results"
 
