@@ -1,6 +1,7 @@
 #include "bitmap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace ormakin {
@@ -50,17 +51,16 @@ PixelStore& TBitmap::BeginChange() {
     // a frame costs what the window shows, not what the course holds.
     auto copy = std::make_shared<PixelStore>(viewWidth_, viewHeight_, 32, RowOrder::TopDown,
                                              StoreInit::Overwrite);
+    // A 32-bit store holds the bytes B, G, R, 0: read as a little-endian
+    // word that is 0x00RRGGBB, so each row is converted in place and only the
+    // top byte cleared.
     std::vector<std::uint32_t> line(static_cast<std::size_t>(viewWidth_));
     for (int y = 0; y < viewHeight_; ++y) {
       store_->RowToRgb32(y, viewWidth_, line.data());
-      std::uint8_t* out = copy->Row(y);
-      for (std::uint32_t argb : line) {
-        // 0xFFRRGGBB to the bytes B, G, R, 0 of a 32-bit store.
-        *out++ = static_cast<std::uint8_t>(argb);
-        *out++ = static_cast<std::uint8_t>(argb >> 8);
-        *out++ = static_cast<std::uint8_t>(argb >> 16);
-        *out++ = 0;
+      for (std::uint32_t& argb : line) {
+        argb &= 0x00FFFFFFu;
       }
+      std::memcpy(copy->Row(y), line.data(), line.size() * sizeof(std::uint32_t));
     }
     store_ = std::move(copy);
     viewWidth_ = -1;
