@@ -321,50 +321,34 @@ Decoding into an 8-bit store with the colour table, as the uncompressed
 
 **`Step` against its four sines and cosines (no target).** `fsincos` is the
 unavoidable part of a tick. The rest is mostly the six truncations of probe
-coordinates to integers: without SSE3 the compiler truncates a `long double`
-by saving, changing and restoring the x87 control word around each `fistp`.
-That sequence is slow, and how slow depends on the process (stack and data
-placement), not on the code: a million ticks of the same `TCar::Step` object
-code took 165–200 ms in most runs of a small test program (once 360 ms) and
-350–520 ms inside the benchmark program, and the slow case has its samples
-on the `fistp`/`fldcw` pair. Built with `-msse3`, the compiler truncates with `fisttp` and leaves
-the control word alone; the benchmark program then took 165–220 ms, with a
-bit-identical trajectory.
+coordinates to integers and the three probes of the course. The build uses
+SSE3 on x86-64 so that the compiler truncates a `long double` with `fisttp`;
+without it, each truncation saves, changes and restores the x87 control word
+around a `fistp`, which took half the tick's time, and more or less of it
+from one process to the next (stack and data placement).
 
-**`ormakin-sim run` against bare `Step` calls (target 1.3×).** With `Step`
-at the same speed on both sides (both built with `-msse3`), the tool took
-223 ms at best against 163 ms for the bare calls, 1.37×. About 25 ms of the
-difference is the process's fixed start (exec and dynamic linking,
-first-touch page faults, loading the course and the 160 rules, the first
-frame); the rest is the bookkeeping in the run loop (13 % of its samples),
-mostly the FNV-1a hash: 32 dependent multiplications per tick, one per
-byte. On top of that, the control-word effect above moves the ratio between
-about 0.5 and 2 from one build to the next, whichever side lands on the
-slow case. The tool alone shows it: as built here it took 507–668 ms for
-the million ticks, and 236–268 ms built from the same sources with
-`-msse3`. What would close it: first the build change above (`-msse3`,
-which every x86-64 processor of the last fifteen years has, or `fisttp` in
-`Trunc32` where SSE3 is known to be present); then a hash that mixes a
-64-bit word per step instead of a byte (a new hash value, so a change of
-the summary line), which leaves the loop within a few per cent of bare
-`Step`. The fixed start weighs less in longer runs: at ten million ticks it
-is about 1 %.
+**`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
+run the same `Step`. About 25 ms of the difference is the process's fixed
+start (exec and dynamic linking, first-touch page faults, loading the course
+and the 160 rules, the first frame); the rest is the bookkeeping of the run
+loop, mostly the FNV-1a hash of the summary line: it is defined over the
+trace's bytes, so each tick costs 28 dependent multiplications, one per
+byte. The fixed start weighs less in longer runs (about 1 % at ten million
+ticks); the hash's share is what the summary line's definition costs, and a
+hash that mixes a 64-bit word per step would remove it at the price of a
+new hash value.
 
 **`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
 A frame costs the same for every course size, so the size target holds; it
-is some 25–45 times the plain copy. The first drawing operation turns the
-visible 500 x 400 pixels into a full-colour copy in two passes: the store's
-row into a line buffer (`RowToRgb32`, about a third of the time), then that
-line byte by byte into the copy (`TBitmap::BeginChange`, about two thirds).
-Converting straight into the copy's rows, one pass with whole 32-bit
-stores, would take most of that away. The frame's cost is also bimodal from
-one process to the next: about 340 µs or about 520 µs, whatever the course
-size, with no more page faults in the slow case (`perf stat`). So one run
-can put a large course's frame over 1.5 times a small one's, or under it,
-by chance. The cause is not pinned down; the two passes through the line
-buffer are the suspect (whether the loads of one pass wait on the stores of
-the other depends on where the buffers happen to lie), and the one-pass
-conversion would remove them.
+is some 10–20 times the plain copy. The first drawing operation converts the
+visible 500 x 400 pixels, row by row, into a full-colour copy in the
+course's own order (each row converted into place, then its top byte
+cleared); the car's few small shapes cost little beside it. A conversion
+that writes whole 32-bit words with vector instructions, or a frame that
+keeps the course's own format for uncompressed 24- and 32-bit courses,
+would bring it nearer the plain copy. Frame times vary by some 30 % from one
+process to the next, whatever the course size, so the size ratio moves by
+as much between runs.
 
 **Start-up (no target)** is measured up to the moment the window is first
 exposed, beside an empty Qt main window of the same size; the difference is
