@@ -55,9 +55,10 @@ TCar::TCar(const TCustomIniFile& iniFile, MessageBoxService& boxes, LineProbe& c
       if (second == std::string::npos) {
         // Without two commas the rule cannot be cut into its three parts:
         // tell the user which one and go on with the next.
-        boxes.ShowMessageBox(
-            std::string(kMalformedRuleMessage) + "\r\n" + ToDisplayText(key + "=" + value),
-            kApplicationTitle, MB_OK);
+        std::string text = kMalformedRuleMessage;
+        text += "\r\n";
+        text += ToDisplayText(key + "=" + value);
+        boxes.ShowMessageBox(text, kApplicationTitle, MB_OK);
         continue;
       }
       TStateRule& rule = Rules_[s - 1][m];

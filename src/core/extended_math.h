@@ -30,8 +30,8 @@ inline SineCosine SinCos(Extended x) {
     return std::isnan(x) ? SineCosine{x, x} : SineCosine{0.0L, 0.0L};
   }
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  Extended s;
-  Extended c;
+  Extended s = 0;
+  Extended c = 0;
   __asm__("fsincos" : "=t"(c), "=u"(s) : "0"(x));
   return {s, c};
 #else

@@ -239,7 +239,7 @@ std::string WithFinalPeriod(std::string text) {
   return text;
 }
 
-void TTraceMap::HandleException(std::exception_ptr failure) {
+void TTraceMap::HandleException(const std::exception_ptr& failure) {
   platform_.CancelMouseCapture();
   std::string text;
   try {

@@ -105,7 +105,7 @@ class TTraceMap : public LineProbe {
   // does anything.
   void Close();
   // The top-level error handler: an error box captioned "Ormakin".
-  void HandleException(std::exception_ptr failure);
+  void HandleException(const std::exception_ptr& failure);
 
   bool Closed() const { return closed_; }
   Platform& GetPlatform() { return platform_; }
