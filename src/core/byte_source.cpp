@@ -84,7 +84,7 @@ FileSource::~FileSource() {
   }
 }
 
-void FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+void FileSource::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
     const auto position = static_cast<__int64>(offset + done);
@@ -126,7 +126,7 @@ FileSource::~FileSource() {
   }
 }
 
-void FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+void FileSource::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
     const ssize_t got =
@@ -143,5 +143,23 @@ void FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
 }
 
 #endif
+
+void FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (!headRead_) {
+    headRead_ = true;
+    head_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size_, kHeadBytes)));
+    ReadFromFile(0, head_);
+  }
+  // The part of the request that the first block holds, then the rest from
+  // the file.
+  std::size_t fromHead = 0;
+  if (offset < head_.size()) {
+    fromHead = std::min(out.size(), head_.size() - static_cast<std::size_t>(offset));
+    std::memcpy(out.data(), head_.data() + offset, fromHead);
+  }
+  if (fromHead < out.size()) {
+    ReadFromFile(offset + fromHead, out.subspan(fromHead));
+  }
+}
 
 }  // namespace ormakin

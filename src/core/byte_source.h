@@ -48,11 +48,21 @@ class FileSource final : public ByteSource {
   FileSource& operator=(const FileSource&) = delete;
 
   std::uint64_t Size() const override { return size_; }
+  // Reads from the file's first block, kept since the first read, where it
+  // can: a reader's many small reads of headers and colour table then cost
+  // one system call.
   void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
 
  private:
+  // How much of the file's start is kept after the first read.
+  static constexpr std::size_t kHeadBytes = 4096;
+
+  void ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const;
+
   int fd_ = -1;
   std::uint64_t size_ = 0;
+  mutable std::vector<std::uint8_t> head_;
+  mutable bool headRead_ = false;
 };
 
 }  // namespace ormakin
