@@ -299,17 +299,12 @@ to them. That would also pass the plain-read ceiling.
 are small (2 and 16 MB) and land in heap memory that the previous iteration
 freed, so no page faults: both sides are one kernel copy out of the page
 cache (`_copy_to_iter`, 90 % of the samples on either side), and the figures
-swing by 10–20 % between runs. Two things put the reader behind. A fixed
-cost: it issues four to five `pread` calls per file (the headers in small
-pieces, then the pixels) plus an `fstat`, where the plain read makes one
-`read`; each call costs a few microseconds here, which is about a fifth of
-the 60 µs that the 2 MB file takes. The 8 bpp file, where that cost is
-small, ranged from 15 % faster to 25 % slower than the plain read over
-repeated runs, on the same kernel copy: at this size the row is bound by
-noise. What would close it: fetch the
-file's first block (say 64 KiB, or up to the pixel offset) with one read and
-parse the headers from memory; and the mapping described above, which
-removes the copy altogether.
+swing by 10–20 % between runs. The reader makes two `pread` calls per file
+(the file's first 4 KiB, which holds the headers and the colour table, then
+the pixels) plus an `fstat`, where the plain read makes one `read`; each call
+costs a few microseconds here, a measurable share of the 60 µs that the 2 MB
+file takes. What would close the rest: mapping the file as described above,
+which removes the copy altogether.
 
 **Loading, RLE8 (no target; stb_image cannot read it).** The figure is MB/s
 of the compressed file (about 150 KB), so the ratio to a plain read of it
