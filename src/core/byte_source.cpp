@@ -153,7 +153,7 @@ void FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
   // The part of the request that the first block holds, then the rest from
   // the file.
   std::size_t fromHead = 0;
-  if (offset < head_.size()) {
+  if (offset < head_.size() && !out.empty()) {
     fromHead = std::min(out.size(), head_.size() - static_cast<std::size_t>(offset));
     std::memcpy(out.data(), head_.data() + offset, fromHead);
   }
