@@ -10,6 +10,15 @@
 
 using ormakin::testing::Program;
 
+// Runs the main loop; a loop that has not ended after 5 s ends with code 7.
+static int ExecWithFailSafe() {
+  QTimer failSafe;
+  failSafe.setSingleShot(true);
+  QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+  failSafe.start(5000);
+  return QApplication::exec();
+}
+
 class MainWindowTest : public QObject {
   Q_OBJECT
 
@@ -110,11 +119,7 @@ class MainWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&program.window));
 
     QTimer::singleShot(0, &program.window, [&] { program.window.close(); });
-    QTimer failSafe;
-    failSafe.setSingleShot(true);
-    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-    failSafe.start(5000);
-    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(ExecWithFailSafe(), 0);
 
     QVERIFY(program.traceMap.Closed());
     QVERIFY(program.traceMap.Car == nullptr);
@@ -132,11 +137,7 @@ class MainWindowTest : public QObject {
     QTimer::singleShot(0, &program.window, [&] {
       program.window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
     });
-    QTimer failSafe;
-    failSafe.setSingleShot(true);
-    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(7); });
-    failSafe.start(5000);
-    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(ExecWithFailSafe(), 0);
     QVERIFY(program.traceMap.Closed());
     QVERIFY(program.traceMap.Car == nullptr);
   }
