@@ -188,9 +188,8 @@ TEST_F(CarSense, ProbesTheThreeSensorPoints) {
     car.SetPosition(c.x, c.y);
     car.SetDirection(c.heading);
     course.probes.clear();
-    std::int32_t mask = -1;
-    car.Sense(mask);
-    EXPECT_EQ(mask, 0);
+    car.Sense();
+    EXPECT_EQ(car.SensorBits(), 0);
     ASSERT_EQ(course.probes.size(), 3u);
     EXPECT_EQ(course.probes[0], c.left);
     EXPECT_EQ(course.probes[1], c.right);
@@ -212,9 +211,8 @@ TEST_F(CarSense, MaskHasOneBitPerSensorOnTheLine) {
   };
   for (const auto& [black, expected] : cases) {
     course.black = black;
-    std::int32_t mask = -1;
-    car.Sense(mask);
-    EXPECT_EQ(mask, expected);
+    car.Sense();
+    EXPECT_EQ(car.SensorBits(), expected);
   }
 }
 
@@ -226,8 +224,7 @@ TEST_F(CarSense, NegativeCoordinatesTruncateTowardsZero) {
   for (const auto& [x, column] : {std::pair{-11.2, 0}, std::pair{-11.6, -1}}) {
     car.SetPosition(x, 50);
     course.probes.clear();
-    std::int32_t mask = 0;
-    car.Sense(mask);
+    car.Sense();
     EXPECT_EQ(course.probes[2].first, column) << x;
   }
 }
@@ -237,9 +234,8 @@ TEST_F(CarSense, PointsBeyondThePixelRangeAreOffTheLine) {
   for (double x : {1e12, -1e12, HUGE_VAL, std::nan(""), 2147483647.0}) {
     car.SetPosition(x, 10);
     course.probes.clear();
-    std::int32_t mask = -1;
-    car.Sense(mask);
-    EXPECT_EQ(mask, 0);
+    car.Sense();
+    EXPECT_EQ(car.SensorBits(), 0);
     EXPECT_TRUE(course.probes.empty()) << x;
   }
 }
@@ -369,9 +365,8 @@ TEST_F(CarStep, AbsurdTurnsNeverCrashOrHang) {
   // The heading has run off to infinity; the car is left where its
   // arithmetic put it and still answers.
   EXPECT_TRUE(std::isinf(car.Direction()));
-  std::int32_t mask = -1;
-  car.Sense(mask);
-  EXPECT_EQ(mask, 0);
+  car.Sense();
+  EXPECT_EQ(car.SensorBits(), 0);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 #include <array>
 #include <cinttypes>
 #include <exception>
-#include <memory>
+#include <optional>
 
+#include "car.h"
 #include "errors.h"
 #include "ini_file.h"
 #include "message_box.h"
@@ -29,19 +30,6 @@ class CountingBoxes : public MessageBoxService {
   int count = 0;
 };
 
-// The settings with an empty rule table: a car built from it has the file's
-// sensor geometry and cannot fail on a rule.
-class GeometryOnly : public TCustomIniFile {
- public:
-  explicit GeometryOnly(const TCustomIniFile& inner) : TCustomIniFile(inner.Path), inner_(inner) {}
-  std::string ReadEntry(const std::string& section, const std::string& key) const override {
-    return section == "car" ? inner_.ReadEntry(section, key) : std::string();
-  }
-
- private:
-  const TCustomIniFile& inner_;
-};
-
 // The course as the sensors see it.
 class PictureProbe : public LineProbe {
  public:
@@ -54,21 +42,19 @@ class PictureProbe : public LineProbe {
   const TBitmap& course_;
 };
 
-// The window's own verdict: build the car through the real reader and read
-// the start point as the open command does. Returns the number of boxes it
-// would show, or adds the failure that the scan did not explain.
+// The window's own verdict: the car's settings and the start point read as
+// the program reads them. Returns the number of boxes it would show, or adds
+// the failure that the scan did not explain.
 int WindowBoxes(const TIniFile& settings) {
   CountingBoxes boxes;
-  PictureProbe probe{TBitmap()};
   int failures = 0;
   try {
-    TCar car(settings, boxes, probe);
+    ReadCarSettings(settings, boxes);
   } catch (const std::exception&) {
     ++failures;
   }
   try {
-    settings.ReadNumber("car", "init_x", 5.0);
-    settings.ReadNumber("car", "init_y", 10.0);
+    ReadStartPoint(settings);
   } catch (const std::exception&) {
     ++failures;
   }
@@ -76,8 +62,7 @@ int WindowBoxes(const TIniFile& settings) {
 }
 
 // Adds a finding when the car's sensors see no line at the start point.
-void CheckStart(const TIniFile& settings, const SettingsLint& lint, const std::string& courseName,
-                SettingsLint& out) {
+void CheckStart(const TIniFile& settings, const std::string& courseName, SettingsLint& lint) {
   TPicture picture;
   picture.LoadFromFile(courseName);
   const TBitmap* course = picture.Bitmap();
@@ -85,27 +70,22 @@ void CheckStart(const TIniFile& settings, const SettingsLint& lint, const std::s
     throw EInvalidOperation(kBitmapOnlyMessage);
   }
   PictureProbe probe(*course);
-  CountingBoxes boxes;
-  const GeometryOnly geometry(settings);
-  std::unique_ptr<TCar> car;
+  std::optional<TCar> car;
   try {
-    car = std::make_unique<TCar>(geometry, boxes, probe);
+    car.emplace(ReadCarGeometry(settings), probe);
   } catch (const std::exception&) {
     return;  // the geometry itself fails; that finding is there already
   }
-  car->SetPosition(lint.car[kInitX], lint.car[kInitY]);
-  car->SetDirection(kStartHeading);
-  car->SetSpeed(kStartSpeed);
-  std::int32_t mask = 0;
-  car->Sense(mask);
-  if (mask == 0) {
+  car->PlaceAtStart(StartPoint{lint.car[kInitX], lint.car[kInitY]});
+  car->Sense();
+  if (car->SensorBits() == 0) {
     const std::uint64_t line =
         lint.carLine[kInitX] != 0 ? lint.carLine[kInitX] : lint.carLine[kInitY];
     std::array<char, 96> point{};
-    std::snprintf(point.data(), point.size(), "(%.17g, %.17g)", lint.car[kInitX], lint.car[kInitY]);
-    out.Add(line, std::string("at the start point ") + point.data() +
-                      " no sensor sees the line on " + ToDisplayText(courseName) +
-                      ": the car begins with rule 1-0");
+    std::snprintf(point.data(), point.size(), "(%.17g, %.17g)", car->X(), car->Y());
+    lint.Add(line, std::string("at the start point ") + point.data() +
+                       " no sensor sees the line on " + ToDisplayText(courseName) +
+                       ": the car begins with rule 1-0");
   }
 }
 
@@ -144,11 +124,11 @@ void Print(std::FILE* out, const std::string& name, const SettingsLint& lint) {
 
 int LintCommand(const LintOptions& options, std::FILE* out, std::FILE* err) {
   const std::string name = options.file ? *options.file : SettingsFilePath();
-  SettingsLint lint = LintSettings(name);
   const TIniFile settings(name);
+  SettingsLint lint = LintSettings(settings);
   if (options.course) {
     try {
-      CheckStart(settings, lint, *options.course, lint);
+      CheckStart(settings, *options.course, lint);
     } catch (const std::exception& failure) {
       std::fprintf(err, "%s\n", WithFinalPeriod(ToDisplayText(failure.what())).c_str());
       return kExitFailure;

@@ -5,30 +5,33 @@
 #include "bitmap.h"
 #include "car.h"
 #include "color.h"
+#include "run_observer.h"
 
 namespace ormakin::cli {
 
 // The path's colour: magenta, unlike the course and every colour of the car.
 inline constexpr TColor kPathColor = 0x00FF00FF;
 
-class PathPicture {
+class PathPicture : public RunObserver {
  public:
   // A full-colour copy of `course`, made before the run, so that the path is
   // drawn as the car moves and nothing per tick is kept. Raises Exception
   // for a course too large to copy in full colour.
   explicit PathPicture(const TBitmap& course);
 
-  // The path's first point (the placement), in course pixels.
-  void MoveTo(double x, double y);
-  // A straight piece of path from the last point to (x, y), one pixel wide,
+  // The path's first point: the placement.
+  void Placed(const TCar& car) override { MoveTo(car.X(), car.Y()); }
+  // A straight piece of path from the last point to the car, one pixel wide,
   // clipped to the picture. Pieces with a coordinate that is not finite are
   // left out.
-  void LineTo(double x, double y);
+  void Ticked(const TickReport& tick) override { LineTo(tick.car.X(), tick.car.Y()); }
 
   // Draws `car` over the path and returns the picture.
   const TBitmap& Finish(const TCar& car);
 
  private:
+  void MoveTo(double x, double y);
+  void LineTo(double x, double y);
   void Plot(double x, double y);
 
   TBitmap picture_;

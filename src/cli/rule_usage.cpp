@@ -4,26 +4,10 @@
 
 namespace ormakin::cli {
 
-namespace {
-
-// A rule value that the car's constructor turns into a rule: not empty, and
-// with two commas (a part that does not convert would have stopped the run
-// before it began).
-bool IsSet(const TCustomIniFile& settings, int state, int mask) {
-  const std::string value = settings.ReadEntry("state", TCar::RuleKey(state, mask));
-  const auto first = value.find(',');
-  return !value.empty() && first != std::string::npos &&
-         value.find(',', first + 1) != std::string::npos;
-}
-
-}  // namespace
-
-void RuleUsage::Print(std::FILE* out, const TCustomIniFile& settings) const {
-  std::array<std::array<bool, kMaskCount>, kStateCount> set{};
+void RuleUsage::Print(std::FILE* out, const CarSettings& car) const {
   std::size_t width = 1;
   for (int s = 1; s <= kStateCount; ++s) {
     for (int m = 0; m < kMaskCount; ++m) {
-      set[s - 1][m] = IsSet(settings, s, m);
       width = std::max(width, std::to_string(Applied(s, m)).size());
     }
   }
@@ -41,7 +25,7 @@ void RuleUsage::Print(std::FILE* out, const TCustomIniFile& settings) const {
     std::fprintf(out, "%5d", s);
     for (int m = 0; m < kMaskCount; ++m) {
       const std::uint64_t n = Applied(s, m);
-      const bool isSet = set[s - 1][m];
+      const bool isSet = car.ruleSet[s - 1][m];
       if (n == 0 && !isSet) {
         std::fprintf(out, " %*s ", digits, ".");
       } else {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <optional>
 
+#include "car_run.h"
 #include "cli_platform.h"
 #include "errors.h"
 #include "ini_file.h"
-#include "loop_detector.h"
 #include "path_picture.h"
 #include "picture_file.h"
 #include "rule_usage.h"
@@ -21,67 +21,7 @@ namespace ormakin::cli {
 
 namespace {
 
-// What a run leaves behind for its summary.
-struct RunResult {
-  std::uint64_t ticks = 0;
-  bool stopped = false;
-  std::uint64_t loopPeriod = 0;
-  std::uint64_t loopTick = 0;  // the tick on which the repetition was found
-  std::uint64_t hash = 0;
-};
-
-// The car's rows, its hash and its loop search, one tick after the other.
-// The optional outputs cost nothing per tick unless asked for.
-RunResult Drive(TCar& car, const RunOptions& options, TraceWriter* trace, PathPicture* path,
-                RuleUsage& usage) {
-  RunResult result;
-  TraceHash hash;
-  hash.AddRow(car.X(), car.Y(), car.Direction(), car.SensorBits(), car.State());
-  if (trace != nullptr) {
-    trace->Row(0, car.X(), car.Y(), car.Direction(), car.SensorBits(), car.State());
-  }
-  if (path != nullptr) {
-    path->MoveTo(car.X(), car.Y());
-  }
-  LoopDetector loop(CarState::Of(car.X(), car.Y(), car.Direction(), car.State()));
-
-  while (result.ticks < options.ticks) {
-    const std::int32_t state = car.State();
-    if (!car.Step()) {
-      result.stopped = true;
-      break;
-    }
-    ++result.ticks;
-    const double x = car.X();
-    const double y = car.Y();
-    const double direction = car.Direction();
-    const std::int32_t bits = car.SensorBits();
-    // Step applied the rule of the state before the tick and the fresh mask.
-    usage.Count(state, bits);
-    hash.AddRow(x, y, direction, bits, car.State());
-    if (trace != nullptr) {
-      trace->Row(result.ticks, x, y, direction, bits, car.State());
-    }
-    if (path != nullptr) {
-      path->LineTo(x, y);
-    }
-    if (loop.Add(CarState::Of(x, y, direction, car.State()))) {
-      result.loopTick = result.ticks;
-      if (options.untilLoop) {
-        break;
-      }
-    }
-  }
-  // A car whose state has no row does not move again, also when the tick
-  // limit ended the run just before Step would have said so.
-  const std::int32_t last = car.State();
-  result.stopped = result.stopped || last < 1 || last > kStateCount;
-  result.loopPeriod = loop.Period();
-  result.hash = hash.Value();
-  return result;
-}
-
-void PrintSummary(std::FILE* out, const RunResult& result, const TCar& car) {
+void PrintSummary(std::FILE* out, const RunResult& result, std::uint64_t hash, const TCar& car) {
   std::array<char, 32> x{};
   std::array<char, 32> y{};
   std::array<char, 32> direction{};
@@ -92,7 +32,7 @@ void PrintSummary(std::FILE* out, const RunResult& result, const TCar& car) {
                "ticks=%" PRIu64 " stopped=%s x=%s y=%s direction=%s state=%d loop_period=%" PRIu64
                " hash=%016" PRIx64 "\n",
                result.ticks, result.stopped ? "yes" : "no", x.data(), y.data(), direction.data(),
-               static_cast<int>(car.State()), result.loopPeriod, result.hash);
+               static_cast<int>(car.State()), result.loopPeriod, hash);
 }
 
 }  // namespace
@@ -128,8 +68,18 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
       path.emplace(course != nullptr ? *course : TBitmap());
     }
     RuleUsage usage;
-    const RunResult result =
-        Drive(car, options, trace ? &*trace : nullptr, path ? &*path : nullptr, usage);
+    TraceHash hash;
+    CarRun run(car);
+    run.Observe(hash);
+    run.Observe(usage);
+    if (trace) {
+      run.Observe(*trace);
+    }
+    if (path) {
+      run.Observe(*path);
+    }
+    run.SearchLoop(options.untilLoop);
+    const RunResult result = run.Run(options.ticks);
     if (trace) {
       trace->Close();
     }
@@ -149,7 +99,7 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
       WritePicture(path->Finish(car), *options.path);
     }
     if (options.rules) {
-      usage.Print(out, *traceMap.IniFile);
+      usage.Print(out, car.Settings());
     }
     if (result.loopPeriod != 0) {
       std::fprintf(out,
@@ -157,7 +107,10 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
                    "; from there it cycles every %" PRIu64 " ticks\n",
                    result.loopTick, result.loopTick - result.loopPeriod, result.loopPeriod);
     }
-    PrintSummary(out, result, car);
+    if (result.stopped) {
+      std::fprintf(out, "%s\n", result.stopReason.c_str());
+    }
+    PrintSummary(out, result, hash.Value(), car);
   } catch (...) {
     // Shown as the window's error handler shows a failure.
     std::fflush(out);

@@ -7,16 +7,11 @@
 
 #include "errors.h"
 #include "parse_number.h"
-#include "profile_reader.h"
 #include "profile_scanner.h"
 #include "text_encoding.h"
 #include "trace_map.h"
 
 namespace ormakin::cli {
-
-const std::array<const char*, kCarKeyCount> kCarKeyNames = {"init_x", "init_y", "sensor_left",
-                                                            "sensor_right", "sensor_pos"};
-const std::array<double, kCarKeyCount> kCarKeyDefaults = {5.0, 10.0, 3.0, 3.0, 10.0};
 
 void SettingsLint::Add(std::uint64_t line, std::string message) {
   if (findings.size() < kMaxFindings) {
@@ -24,6 +19,11 @@ void SettingsLint::Add(std::uint64_t line, std::string message) {
   } else {
     ++dropped;
   }
+}
+
+void SettingsLint::AddBlocking(std::uint64_t line, std::string message) {
+  ++blocking;
+  findings.push_back({line, std::move(message)});
 }
 
 namespace {
@@ -35,20 +35,6 @@ std::string AsciiLower(std::string text) {
     }
   }
   return text;
-}
-
-// "s-m" with s in 1..20 and m in 0..7, written without leading zeros: the
-// only rule keys the car reads. Gives the state and mask.
-bool ParseRuleKey(const std::string& key, int& state, int& mask) {
-  const auto dash = key.find('-');
-  if (dash == std::string::npos || dash == 0 || dash > 2 || key.size() != dash + 2) return false;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (i != dash && (key[i] < '0' || key[i] > '9')) return false;
-  }
-  if (key[0] == '0') return false;
-  state = std::stoi(key.substr(0, dash));
-  mask = key[dash + 1] - '0';
-  return state >= 1 && state <= kStateCount && mask < kMaskCount;
 }
 
 // The edit distance of two short names, to suggest the key meant.
@@ -80,16 +66,14 @@ std::string Number(double value) {
 // Where a section's keys go.
 enum class Region { BeforeAnySection, Car, State, RepeatedCar, RepeatedState, Other };
 
-// What the scan keeps of a key that the program reads: its first line and
-// value.
+// What the scan keeps of a key that the program reads: its first line.
 struct ReadKey {
   std::uint64_t line = 0;
-  std::string value;
 };
 
 class Linter {
  public:
-  explicit Linter(SettingsLint& lint) : lint_(lint) {}
+  Linter(SettingsLint& lint, const TCustomIniFile& settings) : lint_(lint), settings_(settings) {}
 
   void Scan(ProfileScanner& scanner) {
     while (const auto line = scanner.Next()) {
@@ -124,22 +108,21 @@ class Linter {
       }
     };
     for (int k : {kSensorLeft, kSensorRight, kSensorPos}) {
-      if (!CarValue(k)) failure(car_[k].line, kCarKeyNames[k]);
+      if (!CarValue(static_cast<CarKey>(k))) failure(car_[k].line, kCarKeys[k].name);
     }
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
-        const ReadKey& rule = rules_[s - 1][m];
-        if (!rule.value.empty() && !Rule(s, m, rule)) {
-          failure(rule.line, TCar::RuleKey(s, m));
+        if (!Rule(s, m)) {
+          failure(rules_[s - 1][m].line, RuleKey(s, m));
         }
       }
     }
-    for (int k : {kInitX, kInitY}) {
+    for (CarKey k : {kInitX, kInitY}) {
       CarValue(k);
     }
     if (stop) {
-      lint_.Add(*stop, "building the car stops at " + stopText +
-                           ": the window shows the error and no course can be run");
+      lint_.AddBlocking(*stop, "building the car stops at " + stopText +
+                                   ": the window shows the error and no course can be run");
     }
     std::stable_sort(lint_.findings.begin(), lint_.findings.end(),
                      [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
@@ -191,7 +174,7 @@ class Linter {
   void CarKeyLine(const ProfileLine& line, std::uint64_t number) {
     const std::string name = AsciiLower(line.name);
     for (int k = 0; k < kCarKeyCount; ++k) {
-      if (line.nameComplete && name == kCarKeyNames[k]) {
+      if (line.nameComplete && name == kCarKeys[k].name) {
         Keep(car_[k], line, number);
         return;
       }
@@ -199,11 +182,11 @@ class Linter {
     std::string message = "key " + Quoted(line.name) + " in [car] is never read";
     const char* nearest = nullptr;
     std::size_t best = 3;  // suggest only a near miss
-    for (const char* known : kCarKeyNames) {
-      const std::size_t d = name.size() > 32 ? best : Distance(name, known);
+    for (const CarKeyInfo& known : kCarKeys) {
+      const std::size_t d = name.size() > 32 ? best : Distance(name, known.name);
       if (d < best) {
         best = d;
-        nearest = known;
+        nearest = known.name;
       }
     }
     message += nearest != nullptr ? std::string(": did you mean ") + nearest + "?"
@@ -213,15 +196,14 @@ class Linter {
   }
 
   void RuleKeyLine(const ProfileLine& line, std::uint64_t number) {
-    int state = 0;
-    int mask = 0;
-    if (!line.nameComplete || !ParseRuleKey(line.name, state, mask)) {
+    const auto rule = line.nameComplete ? ParseRuleKey(line.name) : std::nullopt;
+    if (!rule) {
       lint_.Add(number, "key " + Quoted(line.name) +
                             " in [state] is never read: rule keys run from 1-0 to 20-7 "
                             "(state 1 to 20, sensor mask 0 to 7), without leading zeros");
       return;
     }
-    Keep(rules_[state - 1][mask], line, number);
+    Keep(rules_[rule->first - 1][rule->second], line, number);
   }
 
   void Keep(ReadKey& slot, const ProfileLine& line, std::uint64_t number) {
@@ -231,32 +213,30 @@ class Linter {
       return;
     }
     slot.line = number;
-    slot.value = line.value;
   }
 
-  // A car value as ReadNumber reads it. Returns false for a value beyond the
+  // A car value as the program reads it. Returns false for a value beyond the
   // range of a double, which is an error the window shows.
-  bool CarValue(int k) {
-    const ReadKey& key = car_[k];
-    lint_.car[k] = kCarKeyDefaults[k];
-    lint_.carLine[k] = key.line;
-    if (key.line == 0) return true;
-    const std::string name = kCarKeyNames[k];
-    const std::string fallback = ": the default " + Number(kCarKeyDefaults[k]) + " is used";
-    if (key.value.empty()) {
-      lint_.Add(key.line, name + " is empty" + fallback);
+  bool CarValue(CarKey k) {
+    const std::uint64_t line = car_[k].line;
+    const std::string name = kCarKeys[k].name;
+    const std::string value = settings_.ReadEntry(kCarSection, name);
+    lint_.car[k] = kCarKeys[k].defaultValue;
+    lint_.carLine[k] = line;
+    const std::string fallback = ": the default " + Number(kCarKeys[k].defaultValue) + " is used";
+    if (value.empty()) {
+      if (line != 0) lint_.Add(line, name + " is empty" + fallback);
       return true;
     }
     try {
-      lint_.car[k] = ParseReal(key.value);
+      lint_.car[k] = ParseReal(value);
     } catch (const EConvertError&) {
-      lint_.Add(key.line, name + "=" + ToDisplayText(key.value) + " is no number" + fallback);
+      lint_.Add(line, name + "=" + ToDisplayText(value) + " is no number" + fallback);
     } catch (const Exception& e) {
-      ++lint_.blocking;
-      lint_.Add(key.line, name + "=" + ToDisplayText(key.value) + ": " + WithFinalPeriod(e.what()) +
-                              (k == kInitX || k == kInitY
-                                   ? " Every opening of a course fails with this error."
-                                   : ""));
+      lint_.AddBlocking(line, name + "=" + ToDisplayText(value) + ": " + WithFinalPeriod(e.what()) +
+                                  (k == kInitX || k == kInitY
+                                       ? " Every opening of a course fails with this error."
+                                       : ""));
       return false;
     }
     return true;
@@ -264,37 +244,39 @@ class Linter {
 
   // A rule as the car's constructor reads it. Returns false when a part does
   // not convert, which ends the construction.
-  bool Rule(int state, int mask, const ReadKey& rule) {
-    const std::string& value = rule.value;
-    const std::string key = TCar::RuleKey(state, mask);
-    const auto first = value.find(',');
-    const auto second = first == std::string::npos ? first : value.find(',', first + 1);
-    if (second == std::string::npos) {
-      ++lint_.blocking;
-      lint_.Add(rule.line, std::string(kMalformedRuleMessage) + ": " +
-                               ToDisplayText(key + "=" + value) +
-                               " (a rule needs turn,advance,next state)");
+  bool Rule(int state, int mask) {
+    const std::uint64_t line = rules_[state - 1][mask].line;
+    const std::string key = RuleKey(state, mask);
+    const std::string value = settings_.ReadEntry(kStateSection, key);
+    if (value.empty()) {
       return true;
     }
-    TStateRule parsed;
-    try {
-      parsed.Turn = ParseReal(std::string_view(value).substr(0, first));
-      parsed.Advance = ParseReal(std::string_view(value).substr(first + 1, second - first - 1));
-      parsed.NextState = ParseInteger(std::string_view(value).substr(second + 1));
-    } catch (const Exception& e) {
-      ++lint_.blocking;
-      lint_.Add(rule.line, key + ": " + WithFinalPeriod(ToDisplayText(e.what())));
+    const auto parsed = ParseRule(value);
+    if (const auto* error = std::get_if<RuleError>(&parsed)) {
+      if (!error->error) {
+        lint_.AddBlocking(line, std::string(kMalformedRuleMessage) + ": " +
+                                    ToDisplayText(key + "=" + value) +
+                                    " (a rule needs turn,advance,next state)");
+        return true;
+      }
+      try {
+        std::rethrow_exception(error->error);
+      } catch (const Exception& e) {
+        lint_.AddBlocking(line, key + ": " + WithFinalPeriod(ToDisplayText(e.what())));
+      }
       return false;
     }
     ++lint_.rulesPerState[state - 1];
-    if (parsed.NextState < 0 || parsed.NextState > kStateCount) {
-      lint_.Add(rule.line, key + ": next state " + std::to_string(parsed.NextState) +
-                               " has no rules (states run from 1 to 20): the car stops there");
+    const std::int32_t next = std::get<TStateRule>(parsed).NextState;
+    if (next < 0 || next > kStateCount) {
+      lint_.Add(line, key + ": next state " + std::to_string(next) +
+                          " has no rules (states run from 1 to 20): the car stops there");
     }
     return true;
   }
 
   SettingsLint& lint_;
+  const TCustomIniFile& settings_;
   Region region_ = Region::BeforeAnySection;
   std::string sectionName_;
   std::uint64_t carSection_ = 0;  // line of the first [car]; 0 before it
@@ -305,12 +287,11 @@ class Linter {
 
 }  // namespace
 
-SettingsLint LintSettings(const std::string& path) {
+SettingsLint LintSettings(const TCustomIniFile& settings) {
   SettingsLint lint;
-  lint.car = kCarKeyDefaults;
-  ProfileScanner scanner(path);
+  ProfileScanner scanner(settings.Path);
   lint.readable = scanner.IsOpen();
-  Linter linter(lint);
+  Linter linter(lint, settings);
   if (lint.readable) {
     linter.Scan(scanner);
   }

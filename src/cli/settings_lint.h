@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "car.h"
+#include "ini_file.h"
+#include "settings_model.h"
 
 namespace ormakin::cli {
 
@@ -16,14 +17,12 @@ struct LintFinding {
   std::string message;     // UTF-8, one line
 };
 
-// The keys of section "car", in the order the program reads them.
-enum CarKey { kInitX, kInitY, kSensorLeft, kSensorRight, kSensorPos, kCarKeyCount };
-
 struct SettingsLint {
   // False when there is no readable file: every value then takes its default.
   bool readable = false;
-  // Findings in line order. Only the first kMaxFindings are kept, so that a
-  // huge file cannot fill the memory; `dropped` counts the rest.
+  // Findings in line order. Beyond the first kMaxFindings only those that
+  // block the car are kept, so that a huge file cannot fill the memory;
+  // `dropped` counts the rest.
   std::vector<LintFinding> findings;
   std::uint64_t dropped = 0;
 
@@ -39,17 +38,17 @@ struct SettingsLint {
 
   static constexpr std::size_t kMaxFindings = 10000;
   void Add(std::uint64_t line, std::string message);
+  // A finding that stops the car being built or a course being opened, or
+  // shows a message box: counted in `blocking`, and always kept.
+  void AddBlocking(std::uint64_t line, std::string message);
 };
 
-// The name of each car key, and its default.
-extern const std::array<const char*, kCarKeyCount> kCarKeyNames;
-extern const std::array<double, kCarKeyCount> kCarKeyDefaults;
-
-// Reads the file at `path` (a missing or unreadable one is no error) and
-// finds: malformed rules, parts that do not convert (the first in the
+// Reads the file of `settings` (a missing or unreadable one is no error).
+// The values are those `settings` reads; its lines are scanned only to place
+// the findings. Finds: malformed rules, parts that do not convert (the first in the
 // program's reading order is marked as where building the car stops), keys
 // that are never read, car values that fall back to their default, repeated
 // keys (the first one wins) and rules whose next state has no row.
-SettingsLint LintSettings(const std::string& path);
+SettingsLint LintSettings(const TCustomIniFile& settings);
 
 }  // namespace ormakin::cli

@@ -9,8 +9,7 @@ TraceWriter::TraceWriter(const std::string& name) : file_(name) {
   file_.Write(std::string_view("tick,x,y,direction,sensor_bits,state\n"));
 }
 
-void TraceWriter::Row(std::uint64_t tick, double x, double y, double direction,
-                      std::int32_t sensorBits, std::int32_t state) {
+void TraceWriter::Row(std::uint64_t tick, const TCar& car) {
   // to_chars ignores the locale: the decimal mark is always ".". The line
   // has room for the longest row, so nothing is ever cut.
   std::array<char, 160> line{};
@@ -20,14 +19,14 @@ void TraceWriter::Row(std::uint64_t tick, double x, double y, double direction,
     if (p < end) *p++ = c;
   };
   p = std::to_chars(p, end, tick).ptr;
-  for (double v : {x, y, direction}) {
+  for (double v : {car.X(), car.Y(), car.Direction()}) {
     put(',');
     p = std::to_chars(p, end, v, std::chars_format::general, 17).ptr;
   }
   put(',');
-  p = std::to_chars(p, end, sensorBits).ptr;
+  p = std::to_chars(p, end, car.SensorBits()).ptr;
   put(',');
-  p = std::to_chars(p, end, state).ptr;
+  p = std::to_chars(p, end, car.State()).ptr;
   put('\n');
   file_.Write(line.data(), static_cast<std::size_t>(p - line.data()));
 }

@@ -4,25 +4,29 @@
 #include <cstdint>
 #include <string>
 
+#include "car.h"
 #include "output_file.h"
+#include "run_observer.h"
 
 namespace ormakin::cli {
 
-class TraceWriter {
+class TraceWriter : public RunObserver {
  public:
   // Opens the file ("-": standard output) and writes the header
   // "tick,x,y,direction,sensor_bits,state".
   explicit TraceWriter(const std::string& name);
 
-  // One row; reals with 17 significant digits, so that they read back
-  // exactly.
-  void Row(std::uint64_t tick, double x, double y, double direction, std::int32_t sensorBits,
-           std::int32_t state);
+  // One row (tick 0 for the placement); reals with 17 significant digits,
+  // so that they read back exactly.
+  void Placed(const TCar& car) override { Row(0, car); }
+  void Ticked(const TickReport& tick) override { Row(tick.tick, tick.car); }
 
   // Raises Exception when anything written was lost.
   void Close() { file_.Close(); }
 
  private:
+  void Row(std::uint64_t tick, const TCar& car);
+
   OutputFile file_;
 };
 

@@ -80,7 +80,10 @@ TEST_F(RunTest, TraceOfAStraightRunPinsItsFirstRows) {
   EXPECT_EQ(lines[3], "2,20,7,4.7123889803846897,4,1");
   // The centre sensor, 10 pixels ahead, leaves the course below y = 59 when
   // the car is at y = 50: that tick applies the stop rule (mask 0).
-  EXPECT_EQ(lines[lines.size() - 2], "46,20,50,4.7123889803846897,0,0");
+  EXPECT_EQ(lines[lines.size() - 3], "46,20,50,4.7123889803846897,0,0");
+  EXPECT_EQ(lines[lines.size() - 2],
+            "stop: tick 46, state 1, mask 0 (no sensor on the line), rule 1-0=0,0,0 sends the car "
+            "to state 0");
   EXPECT_EQ(lines.back(),
             "ticks=46 stopped=yes x=20 y=50 direction=4.7123889803846897 state=0 "
             "loop_period=0 hash=" +
@@ -179,6 +182,28 @@ TEST_F(RunTest, TickLimitEndsTheRunWithoutStoppingTheCar) {
     const SimResult r = RunSim({"run", course, "--settings", settings, "--ticks", ticks});
     ASSERT_EQ(r.status, 0);
     EXPECT_THAT(LastLine(r.out), StartsWith(expected));
+  }
+}
+
+TEST_F(RunTest, AStoppedCarSaysWhyJustBeforeTheSummary) {
+  const std::string course = Write("line.bmp", StraightCourse());
+  const std::pair<const char*, const char*> cases[] = {
+      {"1-4=0,1,1\n",
+       "stop: tick 46, state 1, mask 0 (no sensor on the line), rule 1-0 is not set in the "
+       "settings"},
+      {"1-4=10,1,0\n",
+       "stop: tick 1, state 1, mask 4 (centre sensor on the line), rule 1-4=10,1,0 sends the car "
+       "to state 0"},
+      {"1-4=0,1,2\n2-4=0,1,21\n",
+       "stop: tick 2, state 2, mask 4 (centre sensor on the line), state 21 has no rules (from "
+       "rule 2-4)"},
+  };
+  for (const auto& [rules, reason] : cases) {
+    const std::string settings =
+        Write("car.ini", std::string("[car]\ninit_x=20\ninit_y=5\n[state]\n") + rules);
+    const auto lines = Lines(RunSim({"run", course, "--settings", settings}).out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], reason);
   }
 }
 

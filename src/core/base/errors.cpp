@@ -1,5 +1,7 @@
 #include "errors.h"
 
+#include "text_encoding.h"
+
 namespace ormakin {
 
 namespace {
@@ -23,12 +25,14 @@ std::string Win32ErrorMessage(int code, const std::string& systemText) {
 EWin32Error::EWin32Error(int code, const std::string& systemText)
     : Exception(Win32ErrorMessage(code, systemText)) {}
 
+// The text that did not convert may be in code page 932: only it is decoded
+// for display, not the message around it.
 std::string RealConvertMessage(const std::string& text) {
-  return "'" + text + "' は浮動小数点数ではありません";
+  return "'" + ToDisplayText(text) + "' は浮動小数点数ではありません";
 }
 
 std::string IntegerConvertMessage(const std::string& text) {
-  return "'" + text + "' は整数ではありません";
+  return "'" + ToDisplayText(text) + "' は整数ではありません";
 }
 
 std::string UnknownExtensionMessage(const std::string& extension) {

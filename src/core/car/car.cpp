@@ -2,25 +2,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "canvas.h"
-#include "errors.h"
 #include "extended_math.h"
-#include "ini_file.h"
-#include "message_box.h"
-#include "parse_number.h"
-#include "text_encoding.h"
 
 namespace ormakin {
 
 namespace {
-
-constexpr const char* kCarSection = "car";
-constexpr const char* kStateSection = "state";
-
-bool HasRow(std::int32_t state) {
-  return state >= 1 && state <= kStateCount;
-}
 
 // One sensor's probe point: `lateral` pixels to the side given by the offset
 // angle's sine and cosine, `ahead` pixels along the heading. The sums are
@@ -32,51 +21,15 @@ struct ProbePoint {
 
 }  // namespace
 
-std::string TCar::RuleKey(int state, int mask) {
-  return std::to_string(state) + "-" + std::to_string(mask);
-}
-
-TCar::TCar(const TCustomIniFile& iniFile, MessageBoxService& boxes, LineProbe& course)
-    : course_(course) {
-  SensorLeft_ = iniFile.ReadNumber(kCarSection, "sensor_left", 3.0);
-  SensorRight_ = iniFile.ReadNumber(kCarSection, "sensor_right", 3.0);
-  SensorPos_ = iniFile.ReadNumber(kCarSection, "sensor_pos", 10.0);
-  State_ = 1;
-
-  for (int s = 1; s <= kStateCount; ++s) {
-    for (int m = 0; m < kMaskCount; ++m) {
-      const std::string key = RuleKey(s, m);
-      const std::string value = iniFile.ReadEntry(kStateSection, key);
-      if (value.empty()) {
-        continue;
-      }
-      const auto first = value.find(',');
-      const auto second = first == std::string::npos ? first : value.find(',', first + 1);
-      if (second == std::string::npos) {
-        // Without two commas the rule cannot be cut into its three parts:
-        // tell the user which one and go on with the next.
-        std::string text = kMalformedRuleMessage;
-        text += "\r\n";
-        text += ToDisplayText(key + "=" + value);
-        boxes.ShowMessageBox(text, kApplicationTitle, MB_OK);
-        continue;
-      }
-      TStateRule& rule = Rules_[s - 1][m];
-      rule.Turn = ParseReal(std::string_view(value).substr(0, first));
-      rule.Advance = ParseReal(std::string_view(value).substr(first + 1, second - first - 1));
-      rule.NextState = ParseInteger(std::string_view(value).substr(second + 1));
-    }
-  }
-}
-
-void TCar::Sense(std::int32_t& mask) {
+void TCar::Sense() {
+  SensorBits_ = 0;
   const Extended direction = Direction_;
   const SineCosine h = SinCos(direction);
   const double sinH = static_cast<double>(h.sin);
   const double cosH = static_cast<double>(h.cos);
   const Extended x = X_;
   const Extended y = Y_;
-  const Extended ahead = SensorPos_;
+  const Extended ahead = settings_.sensorPos;
 
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
@@ -88,28 +41,26 @@ void TCar::Sense(std::int32_t& mask) {
   // A point that is no 32-bit pixel lies far outside any course.
   auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
 
-  std::int32_t result = 0;
-  if (onLine(side(direction + kHalfPi, SensorLeft_))) {
-    result += kLeftSensor;
+  if (onLine(side(direction + kHalfPi, settings_.sensorLeft))) {
+    SensorBits_ += kLeftSensor;
   }
-  if (onLine(side(direction - kHalfPi, SensorRight_))) {
-    result += kRightSensor;
+  if (onLine(side(direction - kHalfPi, settings_.sensorRight))) {
+    SensorBits_ += kRightSensor;
   }
   const ProbePoint centre{Trunc32(ahead * cosH + x + 0.5L), Trunc32(y - ahead * sinH + 0.5L)};
   if (onLine(centre)) {
-    result += kCentreSensor;
+    SensorBits_ += kCentreSensor;
   }
-  mask = result;
 }
 
 bool TCar::Step() {
   // State 0 is stopped; a state that a rule named but that has no row in the
   // table is treated the same way rather than read outside the table.
-  if (!HasRow(State_)) {
+  if (Stopped()) {
     return false;
   }
-  Sense(SensorBits_);
-  const TStateRule& rule = Rules_[State_ - 1][SensorBits_];
+  Sense();
+  const TStateRule& rule = settings_.rules[State_ - 1][SensorBits_];
 
   Direction_ = static_cast<double>(kPi * rule.Turn / 180 + Direction_);
   // One correction only, against the extended 2π, so that the double nearest
@@ -172,9 +123,9 @@ void TCar::Draw(TCanvas& canvas) const {
 
   const Extended x = X_;
   const Extended y = Y_;
-  const Extended ahead = SensorPos_;
-  const Extended left = SensorLeft_;
-  const Extended right = SensorRight_;
+  const Extended ahead = settings_.sensorPos;
+  const Extended left = settings_.sensorLeft;
+  const Extended right = settings_.sensorRight;
   auto marker = [&](std::int32_t bit, const ProbePoint& p) {
     const TColor color = (SensorBits_ & bit) != 0 ? clLime : clRed;
     canvas.SetPenColor(color);

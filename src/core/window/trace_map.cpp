@@ -1,6 +1,7 @@
 #include "trace_map.h"
 
 #include "canvas.h"
+#include "car_run.h"
 #include "errors.h"
 #include "text_encoding.h"
 
@@ -76,14 +77,11 @@ void TTraceMap::Open1Click() {
   }
   platform_.Pause(kPauseMilliseconds);
 
-  const double x = IniFile->ReadNumber("car", "init_x", 5.0);
-  const double y = IniFile->ReadNumber("car", "init_y", 10.0);
+  const StartPoint start = ReadStartPoint(*IniFile);
   // Without a car (its construction failed) the course is still loaded and
   // shown.
   if (Car) {
-    Car->SetPosition(x, y);
-    Car->SetDirection(kStartHeading);
-    Car->SetSpeed(kStartSpeed);
+    Car->PlaceAtStart(start);
   }
   CourseImage->Picture.LoadFromFile(OpenDialog1.FileName);
   Redraw();
@@ -107,9 +105,10 @@ void TTraceMap::N3Click() {
   }
   Running = true;
   StopRequested = false;
+  CarRun run(*Car);
   try {
     do {
-      StopRequested = !Car->Step();
+      StopRequested = !run.Tick();
       Redraw();
       // Commands run nested in here; a close frees the car, the course and
       // the settings object and leaves StopRequested set, so nothing below

@@ -39,10 +39,8 @@ inline constexpr int kImageTop = 0;
 inline constexpr int kImageWidth = 500;
 inline constexpr int kImageHeight = 400;
 
-// The run's pacing and the car's start.
+// The run's pacing.
 inline constexpr int kPauseMilliseconds = 70;
-inline constexpr double kStartHeading = 4.71238898038469;  // straight down the screen
-inline constexpr double kStartSpeed = 1.0;
 
 // The About box.
 inline constexpr const char* kAboutCaption = "About";

@@ -9,7 +9,7 @@
 #include <bit>
 #include <cstdint>
 
-namespace ormakin::cli {
+namespace ormakin {
 
 // The part of the car's state that decides everything after it, as bits, so
 // that equal means equal to the last bit (and -0.0 differs from 0.0).
@@ -61,4 +61,4 @@ class LoopDetector {
   std::uint64_t period_ = 0;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin

@@ -5,10 +5,18 @@
 #include <bit>
 #include <cstdint>
 
-namespace ormakin::cli {
+#include "car.h"
+#include "run_observer.h"
 
-class TraceHash {
+namespace ormakin {
+
+class TraceHash : public RunObserver {
  public:
+  void Placed(const TCar& car) override { AddRow(car); }
+  void Ticked(const TickReport& tick) override { AddRow(tick.car); }
+  void AddRow(const TCar& car) {
+    AddRow(car.X(), car.Y(), car.Direction(), car.SensorBits(), car.State());
+  }
   // Adds one row: x, y and direction as the little-endian bytes of doubles,
   // then the sensor mask and the state as little-endian 32-bit integers.
   void AddRow(double x, double y, double direction, std::int32_t sensorBits, std::int32_t state) {
@@ -37,4 +45,4 @@ class TraceHash {
   std::uint64_t hash_ = kOffsetBasis;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin

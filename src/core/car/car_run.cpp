@@ -1,0 +1,115 @@
+#include "car_run.h"
+
+#include <array>
+#include <charconv>
+
+namespace ormakin {
+
+namespace {
+
+CarState StateOf(const TCar& car) {
+  return CarState::Of(car.X(), car.Y(), car.Direction(), car.State());
+}
+
+std::string MaskText(std::int32_t mask) {
+  if (mask == 0) {
+    return "no sensor on the line";
+  }
+  std::vector<std::string> names;
+  for (const auto& [bit, name] :
+       {std::pair{kLeftSensor, "left"}, std::pair{kCentreSensor, "centre"},
+        std::pair{kRightSensor, "right"}}) {
+    if ((mask & bit) != 0) {
+      names.emplace_back(name);
+    }
+  }
+  if (names.size() == 3) {
+    return "all three sensors on the line";
+  }
+  return names.size() == 1 ? names[0] + " sensor on the line"
+                           : names[0] + " and " + names[1] + " sensors on the line";
+}
+
+// The shortest text that reads back as the same double.
+std::string Shortest(double value) {
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+  return std::string(text.data(), end);
+}
+
+}  // namespace
+
+void CarRun::SearchLoop(bool endThere) {
+  loop_.emplace(StateOf(car_));
+  endAtLoop_ = endThere;
+}
+
+bool CarRun::Tick() {
+  const std::int32_t state = car_.State();
+  if (!car_.Step()) {
+    return false;
+  }
+  ++ticks_;
+  lastState_ = state;
+  lastMask_ = car_.SensorBits();
+  if (!observers_.empty()) {
+    const TickReport report{ticks_, state, lastMask_, car_};
+    for (RunObserver* observer : observers_) {
+      observer->Ticked(report);
+    }
+  }
+  if (loop_ && loop_->Add(StateOf(car_))) {
+    loopTick_ = ticks_;
+  }
+  return true;
+}
+
+RunResult CarRun::Run(std::uint64_t maxTicks) {
+  for (RunObserver* observer : observers_) {
+    observer->Placed(car_);
+  }
+  while (ticks_ < maxTicks && Tick()) {
+    if (endAtLoop_ && loopTick_ != 0) {
+      break;
+    }
+  }
+  return Result();
+}
+
+RunResult CarRun::Result() const {
+  RunResult result;
+  result.ticks = ticks_;
+  // Also when the tick limit ended the run just before Step would have said
+  // so.
+  result.stopped = car_.Stopped();
+  if (result.stopped) {
+    result.stopReason = StopReason(car_, ticks_, lastState_, lastMask_);
+  }
+  if (loop_) {
+    result.loopPeriod = loop_->Period();
+    result.loopTick = loopTick_;
+  }
+  return result;
+}
+
+std::string StopReason(const TCar& car, std::uint64_t tick, std::int32_t state, std::int32_t mask) {
+  std::string text = "stop: tick " + std::to_string(tick) + ", ";
+  if (!HasRow(state) || mask < 0 || mask >= kMaskCount) {
+    // No rule moved the car: it was stopped before the run.
+    return text + "state " + std::to_string(car.State()) + " has no rules";
+  }
+  const std::string key = RuleKey(state, mask);
+  text += "state " + std::to_string(state) + ", mask " + std::to_string(mask) + " (" +
+          MaskText(mask) + "), ";
+  const TStateRule& rule = car.Rule(state, mask);
+  if (!car.Settings().ruleSet[state - 1][mask]) {
+    return text + "rule " + key + " is not set in the settings";
+  }
+  if (rule.NextState == 0) {
+    return text + "rule " + key + "=" + Shortest(rule.Turn) + "," + Shortest(rule.Advance) +
+           ",0 sends the car to state 0";
+  }
+  return text + "state " + std::to_string(rule.NextState) + " has no rules (from rule " + key + ")";
+}
+
+}  // namespace ormakin

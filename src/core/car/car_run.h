@@ -1,0 +1,77 @@
+// CarRun: a car driven tick by tick over its course, the one loop behind the
+// window's Start command and every run of the command-line tool.
+//
+// Use:
+//   TCar car(settings, course);          // course: any LineProbe, e.g. a TBitmap
+//   car.PlaceAtStart(start);
+//   CarRun run(car);
+//   run.Observe(hash);                   // optional RunObservers (trace, hash, ...)
+//   run.SearchLoop(/*endThere=*/false);  // optional; costs nothing when not asked
+//   const RunResult result = run.Run(5000);
+//   if (result.stopped) puts(result.stopReason.c_str());
+// Or drive it yourself with Tick(), as the window does between its frames.
+// A run touches nothing but its car, the car's course and its observers, so
+// runs of different cars on one read-only course may go on different threads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "car.h"
+#include "loop_detector.h"
+#include "run_observer.h"
+
+namespace ormakin {
+
+struct RunResult {
+  std::uint64_t ticks = 0;  // ticks that moved the car on
+  // The car is in state 0 or in a state without a row: it never moves again.
+  bool stopped = false;
+  std::string stopReason;        // when stopped: one line, see StopReason
+  std::uint64_t loopPeriod = 0;  // with the loop search: the cycle's length, 0 for none
+  std::uint64_t loopTick = 0;    // the tick on which the repetition was found
+};
+
+class CarRun {
+ public:
+  // The run starts from wherever the car stands now.
+  explicit CarRun(TCar& car) : car_(car) {}
+
+  // Each observer hears of every tick from now on, in the order added.
+  void Observe(RunObserver& observer) { observers_.push_back(&observer); }
+
+  // Looks for the car's state repeating, from where it stands now. With
+  // `endThere`, Run ends on the tick that finds it.
+  void SearchLoop(bool endThere);
+
+  // One tick: the car's Step, then the reports. False when the car is
+  // stopped; then nothing changed and nothing is reported.
+  bool Tick();
+
+  // Tells the observers of the placement, then ticks until the car stops,
+  // `maxTicks` ticks have run or a loop ends the run.
+  RunResult Run(std::uint64_t maxTicks);
+
+  // The run so far.
+  RunResult Result() const;
+
+ private:
+  TCar& car_;
+  std::vector<RunObserver*> observers_;
+  std::optional<LoopDetector> loop_;
+  bool endAtLoop_ = false;
+  std::uint64_t ticks_ = 0;
+  std::uint64_t loopTick_ = 0;
+  std::int32_t lastState_ = 0;  // the rule of the last tick: state and mask
+  std::int32_t lastMask_ = 0;
+};
+
+// Why a stopped car stopped, as one line: "stop: tick T, state S, mask M
+// (...), " and then what the rule of state S and mask M, applied on tick T,
+// did: it is not set, it sends the car to state 0, or the state it sends the
+// car to has no rules.
+std::string StopReason(const TCar& car, std::uint64_t tick, std::int32_t state, std::int32_t mask);
+
+}  // namespace ormakin

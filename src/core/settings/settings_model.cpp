@@ -1,0 +1,104 @@
+#include "settings_model.h"
+
+#include "errors.h"
+#include "ini_file.h"
+#include "message_box.h"
+#include "parse_number.h"
+#include "text_encoding.h"
+
+namespace ormakin {
+
+double ReadCarValue(const TCustomIniFile& settings, CarKey key) {
+  return settings.ReadNumber(kCarSection, kCarKeys[key].name, kCarKeys[key].defaultValue);
+}
+
+std::string RuleKey(int state, int mask) {
+  return std::to_string(state) + "-" + std::to_string(mask);
+}
+
+std::optional<std::pair<int, int>> ParseRuleKey(std::string_view key) {
+  const auto dash = key.find('-');
+  if (dash == std::string_view::npos || dash == 0 || dash > 2 || key.size() != dash + 2 ||
+      key[0] == '0') {
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    if (i != dash && (key[i] < '0' || key[i] > '9')) {
+      return std::nullopt;
+    }
+  }
+  const int state = dash == 1 ? key[0] - '0' : (key[0] - '0') * 10 + (key[1] - '0');
+  const int mask = key[dash + 1] - '0';
+  if (!HasRow(state) || mask >= kMaskCount) {
+    return std::nullopt;
+  }
+  return std::pair{state, mask};
+}
+
+std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {
+  const auto first = value.find(',');
+  const auto second = first == std::string_view::npos ? first : value.find(',', first + 1);
+  if (second == std::string_view::npos) {
+    return RuleError{RuleError::Kind::Malformed, value.size(), nullptr};
+  }
+  TStateRule rule;
+  RuleError::Kind part = RuleError::Kind::Turn;
+  std::size_t position = 0;
+  try {
+    rule.Turn = ParseReal(value.substr(0, first));
+    part = RuleError::Kind::Advance;
+    position = first + 1;
+    rule.Advance = ParseReal(value.substr(position, second - position));
+    part = RuleError::Kind::NextState;
+    position = second + 1;
+    rule.NextState = ParseInteger(value.substr(position));
+  } catch (const Exception&) {
+    return RuleError{part, position, std::current_exception()};
+  }
+  return rule;
+}
+
+CarSettings ReadCarGeometry(const TCustomIniFile& settings) {
+  CarSettings car;
+  car.sensorLeft = ReadCarValue(settings, kSensorLeft);
+  car.sensorRight = ReadCarValue(settings, kSensorRight);
+  car.sensorPos = ReadCarValue(settings, kSensorPos);
+  return car;
+}
+
+CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& boxes) {
+  CarSettings car = ReadCarGeometry(settings);
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      const std::string key = RuleKey(s, m);
+      const std::string value = settings.ReadEntry(kStateSection, key);
+      if (value.empty()) {
+        continue;
+      }
+      auto parsed = ParseRule(value);
+      if (const auto* error = std::get_if<RuleError>(&parsed)) {
+        if (error->error) {
+          std::rethrow_exception(error->error);
+        }
+        // Without two commas the rule cannot be cut into its three parts:
+        // tell the user which one and go on with the next.
+        boxes.ShowMessageBox(
+            std::string(kMalformedRuleMessage) + "\r\n" + ToDisplayText(key + "=" + value),
+            kApplicationTitle, MB_OK);
+        continue;
+      }
+      car.rules[s - 1][m] = std::get<TStateRule>(parsed);
+      car.ruleSet[s - 1][m] = true;
+    }
+  }
+  return car;
+}
+
+StartPoint ReadStartPoint(const TCustomIniFile& settings) {
+  StartPoint start;
+  start.x = ReadCarValue(settings, kInitX);
+  start.y = ReadCarValue(settings, kInitY);
+  return start;
+}
+
+}  // namespace ormakin
