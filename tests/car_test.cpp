@@ -355,6 +355,33 @@ TEST_F(CarStep, RuleIsChosenByTheStateBeforeTheTickAndTheFreshMask) {
   EXPECT_FALSE(car.Step());
 }
 
+TEST_F(CarStep, NewPositionIsSummedAtExtendedPrecision) {
+  // A sum rounded to double on the way gives 1.1098476951563909 here.
+  ini.Rule(1, 0, "0,1,1");
+  TCar car = MakeCar();
+  car.SetPosition(0.11, 0);
+  car.SetDirection(std::numbers::pi / 180);
+  car.SetSpeed(1);
+  ASSERT_TRUE(car.Step());
+  EXPECT_EQ(car.X(), 1.1098476951563911);
+}
+
+TEST_F(CarSense, AFailedProbeLeavesNoBitsOfTheTickBefore) {
+  struct FailingCourse : LineProbe {
+    bool IsOnLine(std::int32_t, std::int32_t) override {
+      if (fail) throw EInvalidOperation("no bitmap");
+      return true;
+    }
+    bool fail = false;
+  } failing;
+  TCar car(ini, boxes, failing);
+  car.Sense();
+  ASSERT_EQ(car.SensorBits(), 7);
+  failing.fail = true;
+  EXPECT_THROW(car.Sense(), EInvalidOperation);
+  EXPECT_EQ(car.SensorBits(), 0);
+}
+
 TEST_F(CarStep, AbsurdTurnsNeverCrashOrHang) {
   ini.Rule(1, 0, "1E308,1,1");
   TCar car = MakeCar();

@@ -88,6 +88,20 @@ TEST_F(Window, ConversionErrorAtCreationIsReportedOnceAndLeavesNoCar) {
   EXPECT_FALSE(map->Running);
 }
 
+TEST_F(Window, ConversionErrorShowsACodePage932PartDecoded) {
+  // A full-width one (0x82 0x50) in code page 932, in each kind of part.
+  const std::pair<const char*, const char*> cases[] = {
+      {"[state]\n1-0=\x82\x50,1,1\n", "'１' は浮動小数点数ではありません."},
+      {"[state]\n1-0=1,1,\x82\x50\n", "'１' は整数ではありません."},
+  };
+  for (const auto& [settings, text] : cases) {
+    platform.boxes.clear();
+    Start(settings);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, text);
+  }
+}
+
 // --- The error box ----------------------------------------------------------
 
 TEST(ErrorBoxText, PeriodFollowsTextsThatEndAboveTheDot) {
@@ -180,6 +194,23 @@ TEST_F(Window, RunEndsAfterTheStopTickIsDrawnAndPaused) {
   Run(&TTraceMap::N3Click);
   EXPECT_EQ(platform.pauses.size(), 1u);
   EXPECT_EQ(map->Car->Y(), 16.0);
+}
+
+TEST_F(Window, EachFrameShowsTheCarAfterItsTick) {
+  Start(StraightDown(3));
+  Choose(Course("c.bmp", 100, 60, White));
+  Run(&TTraceMap::Open1Click);
+  // The centre marker is the 4 x 4 square around the probe 10 pixels below
+  // the car: its last row is the car's y + 11.
+  std::vector<int> lastRows;
+  platform.whenIdle = [&] {
+    const int y = static_cast<int>(map->Car->Y());
+    EXPECT_EQ(FramePixel(50, y + 11), clRed) << y;
+    EXPECT_EQ(FramePixel(50, y + 12), clWhite) << y;
+    lastRows.push_back(y + 11);
+  };
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(lastRows, (std::vector<int>{23, 25, 27, 27}));
 }
 
 TEST_F(Window, StopAndStartDuringARun) {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 
+#include "bitmap_probe.h"
 #include "car.h"
 #include "errors.h"
 #include "ini_file.h"
@@ -28,18 +29,6 @@ class CountingBoxes : public MessageBoxService {
     return 1;
   }
   int count = 0;
-};
-
-// The course as the sensors see it.
-class PictureProbe : public LineProbe {
- public:
-  explicit PictureProbe(const TBitmap& course) : course_(course) {}
-  bool IsOnLine(std::int32_t x, std::int32_t y) override {
-    return course_.GetPixel(x, y) == clBlack;
-  }
-
- private:
-  const TBitmap& course_;
 };
 
 // The window's own verdict: the car's settings and the start point read as
@@ -69,7 +58,7 @@ void CheckStart(const TIniFile& settings, const std::string& courseName, Setting
   if (course == nullptr) {
     throw EInvalidOperation(kBitmapOnlyMessage);
   }
-  PictureProbe probe(*course);
+  BitmapProbe probe(*course);
   std::optional<TCar> car;
   try {
     car.emplace(ReadCarGeometry(settings), probe);

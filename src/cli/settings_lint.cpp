@@ -131,10 +131,10 @@ class Linter {
  private:
   void EnterSection(const ProfileLine& line, std::uint64_t number) {
     const std::string name = line.nameComplete ? AsciiLower(line.name) : std::string();
-    if (name == "car") {
+    if (name == kCarSection) {
       region_ = carSection_ == 0 ? Region::Car : Region::RepeatedCar;
       if (carSection_ == 0) carSection_ = number;
-    } else if (name == "state") {
+    } else if (name == kStateSection) {
       region_ = stateSection_ == 0 ? Region::State : Region::RepeatedState;
       if (stateSection_ == 0) stateSection_ = number;
     } else {
@@ -156,11 +156,12 @@ class Linter {
         return;
       case Region::RepeatedCar:
       case Region::RepeatedState:
-        lint_.Add(
-            number,
-            "key " + Quoted(line.name) + " is never read: only the first [" +
-                (region_ == Region::RepeatedCar ? "car" : "state") + "] section is read (line " +
-                std::to_string(region_ == Region::RepeatedCar ? carSection_ : stateSection_) + ")");
+        lint_.Add(number,
+                  "key " + Quoted(line.name) + " is never read: only the first [" +
+                      (region_ == Region::RepeatedCar ? kCarSection : kStateSection) +
+                      "] section is read (line " +
+                      std::to_string(region_ == Region::RepeatedCar ? carSection_ : stateSection_) +
+                      ")");
         return;
       case Region::Car:
         CarKeyLine(line, number);
@@ -179,7 +180,7 @@ class Linter {
         return;
       }
     }
-    std::string message = "key " + Quoted(line.name) + " in [car] is never read";
+    std::string message = "key " + Quoted(line.name) + " in [" + kCarSection + "] is never read";
     const char* nearest = nullptr;
     std::size_t best = 3;  // suggest only a near miss
     for (const CarKeyInfo& known : kCarKeys) {
@@ -189,9 +190,17 @@ class Linter {
         nearest = known.name;
       }
     }
-    message += nearest != nullptr ? std::string(": did you mean ") + nearest + "?"
-                                  : ": the keys are init_x, init_y, sensor_left, sensor_right "
-                                    "and sensor_pos";
+    if (nearest != nullptr) {
+      message += std::string(": did you mean ") + nearest + "?";
+    } else {
+      message += ": the keys are";
+      for (int k = 0; k < kCarKeyCount; ++k) {
+        message += std::string(k == 0                  ? " "
+                               : k + 1 == kCarKeyCount ? " and "
+                                                       : ", ") +
+                   kCarKeys[k].name;
+      }
+    }
     lint_.Add(number, message);
   }
 

@@ -98,6 +98,18 @@ TEST_F(LintTest, BuildingStopsAtTheFirstFailureInTheCarsReadingOrder) {
                   "course can be run"));
 }
 
+TEST_F(LintTest, TheBlockingFindingIsShownBeyondTheCapOnFindings) {
+  std::string text = "[state]\n";
+  for (int i = 0; i < 10005; ++i) text += "ignored\n";
+  text += "1-2=1,1,x\n";
+  const std::string file = dir_.WriteFile("many.ini", text);
+  const SimResult r = RunSim({"lint", file});
+  EXPECT_EQ(r.status, 1);
+  const auto findings = Findings(r, file);
+  EXPECT_THAT(findings, Contains("10007: 1-2: 'x' は整数ではありません."));
+  EXPECT_THAT(findings, Contains(" 5 more findings not shown"));
+}
+
 TEST_F(LintTest, CleanFileExitsZeroAndSummarises) {
   const std::string file = dir_.WriteFile("good.ini", FollowerSettings(30, 90));
   const SimResult r = RunSim({"lint", file});

@@ -1,0 +1,23 @@
+// A bitmap as the course a car drives on: the line is its pure black pixels.
+// It only reads the bitmap, so cars on several threads may share one.
+#pragma once
+
+#include "bitmap.h"
+#include "color.h"
+#include "line_probe.h"
+
+namespace ormakin {
+
+class BitmapProbe : public LineProbe {
+ public:
+  // `course` must outlive the probe.
+  explicit BitmapProbe(const TBitmap& course) : course_(course) {}
+  bool IsOnLine(std::int32_t x, std::int32_t y) override {
+    return course_.GetPixel(x, y) == clBlack;
+  }
+
+ private:
+  const TBitmap& course_;
+};
+
+}  // namespace ormakin
