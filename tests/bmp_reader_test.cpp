@@ -281,6 +281,21 @@ TEST(BmpReader, RejectsBrokenFilesWithTheirMessage) {
             }),
        Failure::Invalid},
       {"2 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 2; }), Failure::Invalid},
+      // Only 1, 4 and 8 bits per pixel imply a colour table.
+      {"2 bpp, nothing after the header",
+       With(Small24(),
+            [](BmpLayout& s) {
+              s.bitsPerPixel = 2;
+              s.pixels.clear();
+            }),
+       Failure::Invalid},
+      {"7 bpp, nothing after the header",
+       With(Small24(),
+            [](BmpLayout& s) {
+              s.bitsPerPixel = 7;
+              s.pixels.clear();
+            }),
+       Failure::Invalid},
       {"0 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 0; }), Failure::Invalid},
       {"64 bpp", With(Small24(), [](BmpLayout& s) { s.bitsPerPixel = 64; }), Failure::Invalid},
       {"bit fields at 24 bpp", With(Small24(), [](BmpLayout& s) { s.compression = 3; }),

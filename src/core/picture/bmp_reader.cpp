@@ -151,8 +151,12 @@ class BmpDecoder {
   }
 
   void ReadColorTable() {
+    // Without a count, only the depths that index a table have one; any other
+    // depth, supported or not, has none, so a file of an unsupported depth is
+    // refused for its depth and never for a table it does not have.
     std::uint64_t count = dib_.colorsUsed;
-    if (count == 0 && dib_.bitsPerPixel >= 1 && dib_.bitsPerPixel <= 8) {
+    if (count == 0 &&
+        (dib_.bitsPerPixel == 1 || dib_.bitsPerPixel == 4 || dib_.bitsPerPixel == 8)) {
       count = std::uint64_t{1} << dib_.bitsPerPixel;
     }
     const std::uint64_t entrySize = dib_.core ? 3 : 4;
