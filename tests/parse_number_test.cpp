@@ -92,6 +92,25 @@ TEST_F(ParseRealTest, ValuesBeyondTheExtendedRangeAreInvalid) {
   EXPECT_THROW(ParseReal(std::string(5000, '9')), EConvertError);
 }
 
+TEST_F(ParseRealTest, ScaleBeyondTheExtendedRangeMakesEvenZeroInvalid) {
+  // The digits are scaled by one power of ten, the exponent less the fraction
+  // digits: 10^4932 still fits extended precision, 10^4933 does not, and zero
+  // times that is no number.
+  const RealCase valid[] = {
+      {"0E4932", 0.0}, {"0.0E4933", 0.0}, {"0.00E4934", 0.0}, {"1E-4999", 0.0}, {"0E-4999", 0.0},
+  };
+  for (const auto& c : valid) {
+    EXPECT_EQ(ParseReal(c.text), c.expected) << "text: '" << c.text << "'";
+  }
+  for (const char* text : {"0E4933", "-0E4933", " 0e+4940 ", "0.E4933", ".E4950", "0E4999"}) {
+    EXPECT_THROW(ParseReal(text), EConvertError) << "text: '" << text << "'";
+  }
+  // Within extended precision but beyond a double: an overflow, not invalid.
+  EXPECT_THROW(ParseReal("1E4932"), EOverflow);
+  EXPECT_THROW(ParseReal("0.1E4933"), EOverflow);
+  EXPECT_THROW(ParseReal("2E4932"), EConvertError);
+}
+
 TEST_F(ParseRealTest, ValuesBeyondTheDoubleRangeOverflow) {
   const std::string cases[] = {
       "2E500", "-2E500", "1.8E308", "1E4000", std::string(2047, '9'),

@@ -68,6 +68,25 @@ long double ToExtended(const std::string& clean) {
 
 #endif
 
+// Whether a number is a number at all: its digits (integer part, then
+// fraction) are accumulated in extended precision as one value, times 10
+// plus the digit, and that value is multiplied by ten to the power of
+// `scale` (the exponent less the count of fraction digits). When either step
+// overflows, or the product is invalid (a zero times a power beyond the
+// range, as in "0E4933"), the text is no number. The value itself comes from
+// the correctly rounded conversion; only this decides whether there is one.
+bool ScalesWithinExtended(std::string_view integerDigits, std::string_view fractionDigits,
+                          long scale) {
+  long double accumulated = 0.0L;
+  for (const std::string_view digits : {integerDigits, fractionDigits}) {
+    for (const char c : digits) {
+      accumulated = accumulated * 10.0L + static_cast<long double>(c - '0');
+    }
+  }
+  const long double product = accumulated * std::pow(10.0L, static_cast<long double>(scale));
+  return std::isfinite(accumulated) && std::isfinite(product);
+}
+
 }  // namespace
 
 double ParseReal(std::string_view text) {
@@ -122,6 +141,11 @@ double ParseReal(std::string_view text) {
     throw invalid();
   }
 
+  const long scale = static_cast<long>(exponent) - static_cast<long>(fractionDigits.size());
+  if (!ScalesWithinExtended(integerDigits, fractionDigits, scale)) {
+    throw invalid();
+  }
+
   // The number again in a fixed form that the C library reads exactly, so
   // that its correctly rounded conversion gives the value.
   std::string clean;
@@ -134,12 +158,13 @@ double ParseReal(std::string_view text) {
   clean += std::to_string(exponent);
 
   const long double extended = ToExtended(clean);
-  // A value beyond even the extended range is no number at all.
-  if (!std::isfinite(extended)) {
+  if (std::isnan(extended)) {
     throw invalid();
   }
   // Narrowing rounds to nearest: a result that rounds beyond the largest
-  // double overflows, one below the smallest subnormal becomes zero.
+  // double overflows (so does one that the correct rounding takes past the
+  // extended range where the accumulation stayed inside it), one below the
+  // smallest subnormal becomes zero.
   const auto result = static_cast<double>(extended);
   if (std::isinf(result)) {
     throw EOverflow();
