@@ -1,8 +1,7 @@
 #include "bitmap.h"
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
+#include <bit>
 
 namespace ormakin {
 
@@ -51,16 +50,30 @@ PixelStore& TBitmap::BeginChange() {
     // a frame costs what the window shows, not what the course holds.
     auto copy = std::make_shared<PixelStore>(viewWidth_, viewHeight_, 32, RowOrder::TopDown,
                                              StoreInit::Overwrite);
-    // A 32-bit store holds the bytes B, G, R, 0: read as a little-endian
-    // word that is 0x00RRGGBB, so each row is converted in place and only the
-    // top byte cleared.
-    std::vector<std::uint32_t> line(static_cast<std::size_t>(viewWidth_));
+    // Each row is converted straight into the copy's row, which is 32-bit
+    // aligned (the store's memory comes from malloc, its rows are whole
+    // words), and then each 0xFFRRGGBB word is rewritten in place as the
+    // bytes B, G, R, 0 of a 32-bit store. On a little-endian machine those
+    // bytes are the word 0x00RRGGBB, so the rewrite is a mask; elsewhere the
+    // bytes are stored one by one.
     for (int y = 0; y < viewHeight_; ++y) {
-      store_->RowToRgb32(y, viewWidth_, line.data());
-      for (std::uint32_t& argb : line) {
-        argb &= 0x00FFFFFFu;
+      std::uint8_t* row = copy->Row(y);
+      auto* words = reinterpret_cast<std::uint32_t*>(row);
+      store_->RowToRgb32(y, viewWidth_, words);
+      const auto count = static_cast<std::size_t>(viewWidth_);
+      if constexpr (std::endian::native == std::endian::little) {
+        for (std::size_t x = 0; x < count; ++x) {
+          words[x] &= 0x00FFFFFFu;
+        }
+      } else {
+        for (std::size_t x = 0; x < count; ++x) {
+          const std::uint32_t argb = words[x];
+          row[4 * x] = static_cast<std::uint8_t>(argb);
+          row[4 * x + 1] = static_cast<std::uint8_t>(argb >> 8);
+          row[4 * x + 2] = static_cast<std::uint8_t>(argb >> 16);
+          row[4 * x + 3] = 0;
+        }
       }
-      std::memcpy(copy->Row(y), line.data(), line.size() * sizeof(std::uint32_t));
     }
     store_ = std::move(copy);
     viewWidth_ = -1;
