@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QImage>
 #include <QtTest>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "box_watcher.h"
 #include "course_builder.h"
@@ -14,13 +16,32 @@ using ormakin::testing::Program;
 
 namespace {
 
-// The real platform, but the open dialog answers with a fixed name.
+// The real platform, but the open dialog answers with a fixed name, and a
+// test may post something to happen inside a chosen processing of messages.
 class ScriptedDialogPlatform : public ormakin::QtPlatform {
  public:
   std::string answer;
   std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
     return answer;
   }
+
+  // Runs `action` as a posted event in the processing `calls` from now on,
+  // counting only processings during a run (the run loop's, one a tick).
+  void DuringRunProcessing(int calls, std::function<void()> action) {
+    countdown_ = calls;
+    action_ = std::move(action);
+  }
+  void ProcessMessages() override {
+    if (action_ && ormakin::TraceMap != nullptr && ormakin::TraceMap->Running &&
+        --countdown_ == 0) {
+      QMetaObject::invokeMethod(qApp, std::exchange(action_, nullptr), Qt::QueuedConnection);
+    }
+    QtPlatform::ProcessMessages();
+  }
+
+ private:
+  int countdown_ = 0;
+  std::function<void()> action_;
 };
 
 // A car that follows a line straight down the screen from (50, 20), and the
@@ -202,7 +223,7 @@ class CommandsTest : public QObject {
     BoxWatcher watcher(&program.window);
 
     bool wasRunning = false;
-    QTimer::singleShot(250, &program.window, [&] {
+    program.platform.DuringRunProcessing(3, [&] {
       wasRunning = program.traceMap.Running;
       program.Choose("N4");
     });
@@ -224,7 +245,7 @@ class CommandsTest : public QObject {
 
     bool closedWhileRunning = false;
     QTimer::singleShot(0, &program.window, [&] { program.Choose("N3"); });
-    QTimer::singleShot(250, &program.window, [&] {
+    program.platform.DuringRunProcessing(3, [&] {
       closedWhileRunning = program.traceMap.Running;
       program.window.close();
     });

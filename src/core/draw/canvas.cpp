@@ -38,8 +38,8 @@ std::int64_t Clamp(Wide v, std::int64_t lo, std::int64_t hi) {
 // bottom edge out; a pixel exactly on a left edge is in and one on a right
 // edge out. So the right and bottom edges are left out, and the one-pixel
 // outline drawn afterwards (same pixel model) covers them without gaps. All
-// arithmetic is exact.
-void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32_t raw) {
+// arithmetic is exact. Returns the number of rows visited.
+std::uint64_t FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32_t raw) {
   const std::int64_t width = store.Width();
   const std::int64_t height = store.Height();
   std::int64_t minY = points[0].y;
@@ -79,13 +79,14 @@ void FillInterior(PixelStore& store, std::span<const TPoint> points, std::uint32
                      static_cast<int>(bounds[i + 1]), raw);
     }
   }
+  return yTo > yFrom ? static_cast<std::uint64_t>(yTo - yFrom) : 0;
 }
 
 // A one-pixel line from a to b, both ends included: one pixel per step along
 // the longer axis, the other coordinate rounded half up. Only the steps that
 // fall inside the bitmap are visited, so a line of any length costs at most
-// the bitmap's width or height.
-void DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
+// the bitmap's width or height. Returns the number of steps visited.
+std::uint64_t DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
   const std::int64_t width = store.Width();
   const std::int64_t height = store.Height();
   const std::int64_t dx = std::int64_t{b.x} - a.x;
@@ -102,7 +103,7 @@ void DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
     if (a.x >= 0 && a.x < width && a.y >= 0 && a.y < height) {
       store.PutRaw(a.x, a.y, raw);
     }
-    return;
+    return 1;
   }
   const std::int64_t from = std::max<std::int64_t>(std::min(major0, major0 + dMajor), 0);
   const std::int64_t to = std::min<std::int64_t>(std::max(major0, major0 + dMajor), majorLimit - 1);
@@ -122,6 +123,7 @@ void DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
       store.PutRaw(mi, ma, raw);
     }
   }
+  return to >= from ? static_cast<std::uint64_t>(to - from + 1) : 0;
 }
 
 }  // namespace
@@ -131,10 +133,10 @@ TCanvas::TCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
 void TCanvas::Polygon(std::span<const TPoint> points) {
   PixelStore& store = bitmap_.BeginChange();
   if (!points.empty()) {
-    FillInterior(store, points, store.Encode(brushColor_));
+    steps_ += FillInterior(store, points, store.Encode(brushColor_));
     const std::uint32_t pen = store.Encode(penColor_);
     for (std::size_t i = 0; i < points.size(); ++i) {
-      DrawLine(store, points[i], points[(i + 1) % points.size()], pen);
+      steps_ += DrawLine(store, points[i], points[(i + 1) % points.size()], pen);
     }
   }
   if (OnChange) {
@@ -153,6 +155,7 @@ void TCanvas::FillRect(const TRect& rect) {
     for (int y = top; y < bottom; ++y) {
       store.FillSpan(y, left, right, raw);
     }
+    steps_ += top < bottom ? static_cast<std::uint64_t>(bottom - top) : 0;
   }
   if (OnChange) {
     OnChange();

@@ -52,10 +52,16 @@ class TCanvas {
   // Called after every drawing operation (the window asks for a repaint).
   std::function<void()> OnChange;
 
+  // The rows and line steps that the drawing operations have visited so far:
+  // their work, which clipping keeps within the bitmap's size whatever the
+  // coordinates.
+  std::uint64_t StepsTaken() const { return steps_; }
+
  private:
   TBitmap& bitmap_;
   TColor penColor_ = clBlack;
   TColor brushColor_ = clWhite;
+  std::uint64_t steps_ = 0;
 };
 
 }  // namespace ormakin
