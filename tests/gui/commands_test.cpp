@@ -110,15 +110,16 @@ class CommandsTest : public QObject {
   }
 
   // A rule part that is no number stops creation: one error box with the
-  // added period and the stop icon; the window opens without a car.
+  // added period and the stop icon; the window opens without a car. The part
+  // (a full-width one in code page 932) is shown decoded.
   void conversionErrorShowsOneErrorBoxAndLeavesNoCar() {
-    Program program("[state]\n1-1=x,1,1\n1-2=y,1,1\n");
+    Program program("[state]\n1-1=\x82\x50,1,1\n1-2=y,1,1\n");
     BoxWatcher watcher(&program.window);
     program.traceMap.Create();
     program.window.show();
 
     QCOMPARE(watcher.boxes.size(), 1);
-    QCOMPARE(watcher.boxes[0].text, QStringLiteral("'x' は浮動小数点数ではありません."));
+    QCOMPARE(watcher.boxes[0].text, QStringLiteral("'１' は浮動小数点数ではありません."));
     QCOMPARE(watcher.boxes[0].caption, QStringLiteral("Ormakin"));
     QCOMPARE(watcher.boxes[0].icon, QMessageBox::Critical);
     QVERIFY(!watcher.boxes[0].windowVisible);
