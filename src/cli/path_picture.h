@@ -4,8 +4,8 @@
 
 #include "bitmap.h"
 #include "car.h"
+#include "car_run.h"
 #include "color.h"
-#include "run_observer.h"
 
 namespace ormakin::cli {
 

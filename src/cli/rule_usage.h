@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "car.h"
-#include "run_observer.h"
+#include "car_run.h"
 
 namespace ormakin::cli {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "car.h"
+#include "car_run.h"
 #include "output_file.h"
-#include "run_observer.h"
 
 namespace ormakin::cli {
 

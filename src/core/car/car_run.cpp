@@ -12,22 +12,15 @@ CarState StateOf(const TCar& car) {
 }
 
 std::string MaskText(std::int32_t mask) {
-  if (mask == 0) {
-    return "no sensor on the line";
-  }
-  std::vector<std::string> names;
-  for (const auto& [bit, name] :
-       {std::pair{kLeftSensor, "left"}, std::pair{kCentreSensor, "centre"},
-        std::pair{kRightSensor, "right"}}) {
-    if ((mask & bit) != 0) {
-      names.emplace_back(name);
-    }
-  }
-  if (names.size() == 3) {
-    return "all three sensors on the line";
-  }
-  return names.size() == 1 ? names[0] + " sensor on the line"
-                           : names[0] + " and " + names[1] + " sensors on the line";
+  static const char* const kTexts[kMaskCount] = {"no sensor on the line",
+                                                 "left sensor on the line",
+                                                 "right sensor on the line",
+                                                 "left and right sensors on the line",
+                                                 "centre sensor on the line",
+                                                 "left and centre sensors on the line",
+                                                 "right and centre sensors on the line",
+                                                 "all three sensors on the line"};
+  return kTexts[mask];
 }
 
 // The shortest text that reads back as the same double.

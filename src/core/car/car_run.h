@@ -2,7 +2,8 @@
 // window's Start command and every run of the command-line tool.
 //
 // Use:
-//   TCar car(settings, course);          // course: any LineProbe, e.g. a TBitmap
+//   BitmapProbe course(bitmap);          // or any other LineProbe
+//   TCar car(settings, course);
 //   car.PlaceAtStart(start);
 //   CarRun run(car);
 //   run.Observe(hash);                   // optional RunObservers (trace, hash, ...)
@@ -21,9 +22,24 @@
 
 #include "car.h"
 #include "loop_detector.h"
-#include "run_observer.h"
 
 namespace ormakin {
+
+struct TickReport {
+  std::uint64_t tick;         // 1 for the run's first tick
+  std::int32_t appliedState;  // the state whose rule the tick applied
+  std::int32_t mask;          // the fresh mask, which chose the rule
+  const TCar& car;            // the car after the tick
+};
+
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // The car at its placement, before the first tick (tick 0).
+  virtual void Placed(const TCar& car) = 0;
+  // After each tick that moved the car on.
+  virtual void Ticked(const TickReport& tick) = 0;
+};
 
 struct RunResult {
   std::uint64_t ticks = 0;  // ticks that moved the car on

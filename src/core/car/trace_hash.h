@@ -5,8 +5,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "car.h"
-#include "run_observer.h"
+#include "car_run.h"
 
 namespace ormakin {
 

@@ -1,7 +1,7 @@
 // ProfileScanner: reads an initialisation file ("[section]" and "key=value"
 // lines) line by line, with the rules of the program's settings file. The
-// settings reader and the settings lint both read through it, so they can
-// never disagree on what a line says.
+// settings reader reads through it; the settings lint uses it to place its
+// findings on lines, and takes the values from the settings reader.
 #pragma once
 
 #include <cstdint>

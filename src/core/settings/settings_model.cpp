@@ -17,22 +17,14 @@ std::string RuleKey(int state, int mask) {
 }
 
 std::optional<std::pair<int, int>> ParseRuleKey(std::string_view key) {
-  const auto dash = key.find('-');
-  if (dash == std::string_view::npos || dash == 0 || dash > 2 || key.size() != dash + 2 ||
-      key[0] == '0') {
-    return std::nullopt;
-  }
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (i != dash && (key[i] < '0' || key[i] > '9')) {
-      return std::nullopt;
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      if (key == RuleKey(s, m)) {
+        return std::pair{s, m};
+      }
     }
   }
-  const int state = dash == 1 ? key[0] - '0' : (key[0] - '0') * 10 + (key[1] - '0');
-  const int mask = key[dash + 1] - '0';
-  if (!HasRow(state) || mask >= kMaskCount) {
-    return std::nullopt;
-  }
-  return std::pair{state, mask};
+  return std::nullopt;
 }
 
 std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {

@@ -57,8 +57,7 @@ struct TStateRule {
 
 // The key of the rule for state s and mask m: "s-m".
 std::string RuleKey(int state, int mask);
-// The state and mask of a key the program reads ("1-0" to "20-7", without
-// leading zeros); nothing for any other key.
+// The state and mask of a key that RuleKey gives; nothing for any other key.
 std::optional<std::pair<int, int>> ParseRuleKey(std::string_view key);
 
 // Why a rule value is no rule.
