@@ -18,6 +18,15 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform) {
+  traceMap.Create();
+  if (platform.Failed() || !traceMap.Car) {
+    return false;
+  }
+  traceMap.Dispatch(&TTraceMap::Open1Click);
+  return !platform.Failed();
+}
+
 int CliPlatform::ShowMessageBox(const std::string& text, const std::string& /*caption*/,
                                 unsigned flags) {
   if ((flags & MB_ICONERROR) != 0) {

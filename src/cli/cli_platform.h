@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform.h"
+#include "trace_map.h"
 
 namespace ormakin::cli {
 
@@ -39,6 +40,11 @@ class CliPlatform : public Platform {
   std::FILE* err_;
   bool failed_ = false;
 };
+
+// Start-up and the open command, as the window runs them, on `traceMap`
+// whose platform is `platform`: their failures are shown through the
+// platform. Returns false when either failed or no car was made.
+bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform);
 
 // The text of a box as one line: every CR LF (or lone LF) becomes ": ".
 std::string OneLine(const std::string& text);

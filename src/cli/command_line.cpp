@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <charconv>
+#include <cstdint>
 #include <vector>
 
 namespace ormakin::cli {
@@ -9,7 +10,11 @@ const char* const kUsage =
     "usage: ormakin-sim run COURSE [--settings FILE] [--ticks N] [--trace FILE|-]\n"
     "                       [--frame FILE] [--path FILE] [--rules] [--until-loop]\n"
     "       ormakin-sim check COURSE [--mask FILE]\n"
-    "       ormakin-sim lint [FILE] [--course FILE]\n";
+    "       ormakin-sim lint [FILE] [--course FILE]\n"
+    "       ormakin-sim sweep COURSE [--settings FILE] [--ticks N] [--around R] [--step S]\n"
+    "                       [--line] [--map FILE] [--jobs J]\n"
+    "       ormakin-sim tune COURSE... [--settings FILE] [--ticks N]\n"
+    "                       [--seconds T | --evaluations E] [--seed S] [--jobs J] --out FILE\n";
 
 namespace {
 
@@ -66,12 +71,45 @@ bool IsOption(const std::string& arg) {
   return arg.size() > 1 && arg[0] == '-';
 }
 
+// A whole number from `lowest` to `highest`, in plain decimal digits.
+std::uint64_t ParseWhole(const std::string& option, const std::string& text, std::uint64_t lowest,
+                         std::uint64_t highest) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value < lowest || value > highest) {
+    throw UsageError(option + " needs a whole number from " + std::to_string(lowest) + " to " +
+                     std::to_string(highest) + ", not '" + text + "'");
+  }
+  return value;
+}
+
 std::uint64_t ParseTicks(const std::string& text) {
   std::uint64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   if (text.empty() || ec != std::errc() || ptr != end) {
     throw UsageError("--ticks needs a whole number of ticks, 0 or more, not '" + text + "'");
+  }
+  return value;
+}
+
+// The most threads a command starts; the widest square of starts of a sweep
+// (1001 x 1001 starts).
+constexpr std::uint64_t kMaxJobs = 256;
+constexpr std::uint64_t kMaxAround = 500;
+
+int ParseJobs(const std::string& text) {
+  return static_cast<int>(ParseWhole("--jobs", text, 1, kMaxJobs));
+}
+
+// Seconds as a decimal number with a point, whatever the locale: 0.5, 90.
+double ParseSeconds(const std::string& text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+  if (text.empty() || ec != std::errc() || ptr != end || !(value > 0.0) || value > 1e7) {
+    throw UsageError("--seconds needs a number of seconds above 0, not '" + text + "'");
   }
   return value;
 }
@@ -153,6 +191,77 @@ LintOptions ParseLint(ArgumentList& in) {
   return options;
 }
 
+SweepOptions ParseSweep(ArgumentList& in) {
+  SweepOptions options;
+  std::optional<std::string> course;
+  while (!in.Done()) {
+    const std::string arg = in.Take();
+    if (arg == "--settings") {
+      options.settings = in.Value(arg);
+    } else if (arg == "--ticks") {
+      options.ticks = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
+    } else if (arg == "--around") {
+      options.around = static_cast<int>(ParseWhole(arg, in.Value(arg), 0, kMaxAround));
+    } else if (arg == "--step") {
+      options.step = static_cast<int>(ParseWhole(arg, in.Value(arg), 1, kMaxAround));
+    } else if (arg == "--line") {
+      in.NoValue(arg);
+      options.line = true;
+    } else if (arg == "--map") {
+      options.map = in.Value(arg);
+    } else if (arg == "--jobs") {
+      options.jobs = ParseJobs(in.Value(arg));
+    } else if (IsOption(arg)) {
+      throw UsageError("unknown option for sweep: " + arg);
+    } else {
+      SetPositional(course, arg, "course");
+    }
+  }
+  if (!course) {
+    throw UsageError("sweep needs a COURSE");
+  }
+  options.course = *course;
+  return options;
+}
+
+TuneOptions ParseTune(ArgumentList& in) {
+  TuneOptions options;
+  std::optional<std::string> out;
+  while (!in.Done()) {
+    const std::string arg = in.Take();
+    if (arg == "--settings") {
+      options.settings = in.Value(arg);
+    } else if (arg == "--ticks") {
+      options.ticks = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
+    } else if (arg == "--seconds") {
+      options.seconds = ParseSeconds(in.Value(arg));
+    } else if (arg == "--evaluations") {
+      options.evaluations = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
+    } else if (arg == "--seed") {
+      options.seed = ParseWhole(arg, in.Value(arg), 0, UINT64_MAX);
+    } else if (arg == "--jobs") {
+      options.jobs = ParseJobs(in.Value(arg));
+    } else if (arg == "--out") {
+      SetPositional(out, in.Value(arg), "--out");
+    } else if (IsOption(arg)) {
+      throw UsageError("unknown option for tune: " + arg);
+    } else {
+      options.courses.push_back(arg);
+    }
+  }
+  if (options.courses.empty()) {
+    throw UsageError("tune needs at least one COURSE");
+  }
+  if (options.seconds && options.evaluations) {
+    throw UsageError("tune takes --seconds or --evaluations, not both");
+  }
+  if (!out) {
+    throw UsageError("tune needs --out FILE");
+  }
+  options.out = *out;
+  return options;
+}
+
 }  // namespace
 
 Command ParseCommandLine(std::span<const std::string> args) {
@@ -172,6 +281,12 @@ Command ParseCommandLine(std::span<const std::string> args) {
   }
   if (command == "lint") {
     return ParseLint(in);
+  }
+  if (command == "sweep") {
+    return ParseSweep(in);
+  }
+  if (command == "tune") {
+    return ParseTune(in);
   }
   throw UsageError("unknown command: " + command);
 }

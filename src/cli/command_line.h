@@ -1,4 +1,4 @@
-// The command line of ormakin-sim: three commands, each with its options.
+// The command line of ormakin-sim: five commands, each with its options.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace ormakin::cli {
 
@@ -34,10 +35,36 @@ struct LintOptions {
   std::optional<std::string> course;
 };
 
+// `sweep COURSE ...`: the controller from many start points, and how each ends.
+struct SweepOptions {
+  std::string course;
+  std::optional<std::string> settings;  // default: the settings file beside the executable
+  std::uint64_t ticks = 5000;           // the ticks a start must last to hold the line
+  int around = 10;                      // starts within this many pixels of the start point
+  int step = 1;                         // pixels between two starts
+  bool line = false;                    // start from every step-th line pixel instead
+  std::optional<std::string> map;       // PNG of every start coloured by its outcome
+  int jobs = 0;                         // threads; 0: one per processor
+};
+
+// `tune COURSE... --out FILE`: search the rule table for a better controller.
+struct TuneOptions {
+  std::vector<std::string> courses;
+  std::optional<std::string> settings;  // the rule table to start from; default: the one beside
+                                        // the executable
+  std::uint64_t ticks = 5000;           // the ticks of one run on one course
+  std::optional<double> seconds;        // time budget
+  std::optional<std::uint64_t> evaluations;  // budget in controllers tried
+  std::uint64_t seed = 1;
+  int jobs = 0;
+  std::string out;
+};
+
 // `--help`: print the usage text.
 struct HelpRequest {};
 
-using Command = std::variant<RunOptions, CheckOptions, LintOptions, HelpRequest>;
+using Command =
+    std::variant<RunOptions, CheckOptions, LintOptions, SweepOptions, TuneOptions, HelpRequest>;
 
 // A command line that does not fit the usage; the message says what is wrong.
 class UsageError : public std::runtime_error {

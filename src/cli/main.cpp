@@ -12,6 +12,8 @@
 #include "decimal_mark.h"
 #include "lint_command.h"
 #include "run_command.h"
+#include "sweep_command.h"
+#include "tune_command.h"
 
 int main(int argc, char* argv[]) {
   using namespace ormakin::cli;
@@ -36,6 +38,10 @@ int main(int argc, char* argv[]) {
             return CheckCommand(options, stdout, stderr);
           } else if constexpr (std::is_same_v<T, LintOptions>) {
             return LintCommand(options, stdout, stderr);
+          } else if constexpr (std::is_same_v<T, SweepOptions>) {
+            return SweepCommand(options, stdout, stderr);
+          } else if constexpr (std::is_same_v<T, TuneOptions>) {
+            return TuneCommand(options, stdout, stderr);
           } else {
             std::fputs(kUsage, stdout);
             return kExitDone;

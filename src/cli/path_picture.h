@@ -26,6 +26,12 @@ class PathPicture : public RunObserver {
   // left out.
   void Ticked(const TickReport& tick) override { LineTo(tick.car.X(), tick.car.Y()); }
 
+  // The colour of the path drawn from now on (kPathColor at first).
+  void SetColor(TColor color) { raw_ = store_->Encode(color); }
+
+  // The picture with what was drawn so far.
+  const TBitmap& Picture() const { return picture_; }
+
   // Draws `car` over the path and returns the picture.
   const TBitmap& Finish(const TCar& car);
 

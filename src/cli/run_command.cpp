@@ -47,12 +47,7 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
 
   // Start-up and the open command exactly as the window runs them: their
   // failures reach the error handler, which shows them through the platform.
-  traceMap.Create();
-  if (platform.Failed() || !traceMap.Car) {
-    return kExitFailure;
-  }
-  traceMap.Dispatch(&TTraceMap::Open1Click);
-  if (platform.Failed()) {
+  if (!StartAndOpen(traceMap, platform)) {
     return kExitFailure;
   }
   TCar& car = *traceMap.Car;

@@ -1,0 +1,89 @@
+// The search for a better rule table: a (1+λ) evolution strategy. Each
+// generation makes λ children of the best controller found so far, each by a
+// few random changes (of one rule, or of a whole state); all children are
+// tried on every course, and the best child replaces its parent when it
+// scores at least as well. Ties go to the parent's side of change: an equal
+// child is taken, so the search can drift across flat ground.
+//
+// Every random choice of a child comes from the seed, the generation and the
+// child's number alone, and the courses are scored independently, so the
+// search gives the same controllers for a seed whatever the number of threads.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "controller.h"
+#include "line_course.h"
+#include "run_score.h"
+
+namespace ormakin::cli {
+
+// A deterministic random source (SplitMix64): small, fast, and the same on
+// every platform and standard library.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t Next();
+  // A whole number from 0 to n - 1 (n > 0).
+  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+  // True with probability `p`.
+  bool Chance(double p) { return static_cast<double>(Next() >> 11) * 0x1.0p-53 < p; }
+
+ private:
+  std::uint64_t state_;
+};
+
+// What the search may write into a rule.
+struct RuleValues {
+  std::vector<double> turns;     // degrees
+  std::vector<double> advances;  // multiples of the speed
+  // The values for a settings file whose decimal mark is `mark`: without a
+  // point, a rule cannot hold a fraction.
+  static RuleValues For(char mark);
+};
+
+// A controller with its score on each course.
+struct Scored {
+  Controller controller;
+  std::vector<RunScore> runs;  // one per course
+  double total = 0.0;
+  // The rules that any of its runs applied.
+  std::bitset<kStateCount * kMaskCount> Applied() const;
+};
+
+// Scores `controller` on every course: runs until the lap or `ticks` ticks,
+// one task per course on `jobs` threads.
+Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                int jobs);
+
+class RuleSearch {
+ public:
+  static constexpr int kChildren = 8;  // λ
+
+  RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
+             std::uint64_t seed, RuleValues values);
+
+  // One generation of at most `children` (1 to kChildren) children, tried on
+  // `jobs` threads. Returns the number of controllers tried.
+  int Generation(int children, int jobs);
+
+  const Scored& Best() const { return best_; }
+  std::uint64_t Evaluations() const { return evaluations_; }
+
+ private:
+  Controller Child(int generation, int child) const;
+  void Mutate(Controller& controller, Random& random) const;
+
+  Scored best_;
+  std::vector<LineCourse>& courses_;
+  std::uint64_t ticks_;
+  std::uint64_t seed_;
+  RuleValues values_;
+  int generation_ = 0;
+  std::uint64_t evaluations_ = 0;
+};
+
+}  // namespace ormakin::cli

@@ -1,0 +1,72 @@
+// How well one run follows a course, from the course itself: how much of its
+// line the car's centre passes (counted in line cells, those within one cell
+// of the centre's own), whether and how soon it comes round to its
+// start again, and how the run ends. `sweep` says from it whether a start
+// holds the line; `tune` adds up its score over the courses.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "car.h"
+#include "line_course.h"
+
+namespace ormakin::cli {
+
+// How a run ends.
+enum class Outcome {
+  kHolds,         // ran every tick, and some sensor saw the line within the last kLostTicks
+  kStopped,       // reached state 0, or a state without a row
+  kLost,          // no sensor saw the line for kLostTicks ticks in a row
+  kLoopsOnLine,   // its exact state repeats, and a sensor sees the line within the cycle
+  kLoopsOffLine,  // its exact state repeats, and no sensor ever sees the line again
+};
+
+// The words for an outcome, as the summary and the map's legend print them.
+const char* OutcomeName(Outcome outcome);
+
+// A run without any sensor on the line for this many ticks has lost it.
+inline constexpr std::uint64_t kLostTicks = 500;
+// A lap: the car's centre comes back within this many pixels of its start
+// after it has passed this share of the course's line cells. The distance
+// allows for a start a little beside the line.
+inline constexpr double kLapDistance = 16.0;
+inline constexpr double kLapShare = 0.9;
+// Points: up to kCoveragePoints for the share of line cells passed; a lap
+// gives kCoveragePoints plus up to kLapPoints the sooner it comes; a run that
+// ends early without a lap (stopped, lost, or looping) loses kEndPenalty.
+inline constexpr double kCoveragePoints = 1000.0;
+inline constexpr double kLapPoints = 1000.0;
+inline constexpr double kEndPenalty = 100.0;
+
+struct RunScore {
+  Outcome outcome = Outcome::kHolds;
+  std::uint64_t ticks = 0;  // ticks simulated
+  std::optional<std::uint64_t> lapTick;
+  std::uint64_t loopPeriod = 0;  // ticks of the cycle, for the loop outcomes
+  double coverage = 0.0;         // share of the line cells passed, 0 to 1
+  double score = 0.0;
+  // For a stopped run: the state and sensor mask of the rule that the last
+  // tick applied (state 0 when the car was stopped before it moved).
+  std::int32_t stopRuleState = 0;
+  std::int32_t stopRuleMask = 0;
+  // Which rules were applied: bit (state - 1) * 8 + mask.
+  std::bitset<kStateCount * kMaskCount> applied;
+};
+
+// How far a run goes.
+enum class RunLength {
+  kAllTicks,  // every tick, unless the car stops, loses the line or loops
+  kUntilLap,  // also ends at the lap, when the score is settled
+};
+
+// Runs `car`, placed at its start, for at most `ticks` ticks on `course`.
+// The score is the same for both lengths. `path`, when given, receives the
+// car's centre at the start and after every tick.
+RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunLength length,
+                  std::vector<std::pair<double, double>>* path = nullptr);
+
+}  // namespace ormakin::cli

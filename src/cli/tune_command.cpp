@@ -1,0 +1,199 @@
+#include "tune_command.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <exception>
+#include <filesystem>
+#include <memory>
+
+#include "cli_platform.h"
+#include "controller.h"
+#include "decimal_mark.h"
+#include "errors.h"
+#include "job_pool.h"
+#include "line_course.h"
+#include "output_file.h"
+#include "progress_bar.h"
+#include "rule_search.h"
+#include "run_command.h"
+#include "trace_map.h"
+#include "tuned_settings.h"
+
+namespace ormakin::cli {
+
+namespace {
+
+// Set by Ctrl+C; the search ends after the generation under way.
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int /*signal*/) {
+  interrupted.store(true);
+  // A second Ctrl+C ends the program at once.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Catches Ctrl+C for as long as it lives.
+class InterruptCatcher {
+ public:
+  InterruptCatcher() {
+    interrupted.store(false);
+    previous_ = std::signal(SIGINT, OnInterrupt);
+  }
+  ~InterruptCatcher() { std::signal(SIGINT, previous_); }
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+ private:
+  void (*previous_)(int) = SIG_DFL;
+};
+
+// The course of a bitmap file, loaded as the open command loads it.
+LineCourse LoadCourse(const std::string& name) {
+  TPicture picture;
+  picture.LoadFromFile(name);
+  const TBitmap* bitmap = picture.Bitmap();
+  if (bitmap == nullptr) {
+    // An icon or a metafile: the car's first probe would fail so.
+    throw EInvalidOperation(kBitmapOnlyMessage);
+  }
+  return LineCourse(*bitmap);
+}
+
+// The file that `name` names, if it exists and is the same as `other`.
+bool SameFile(const std::string& name, const std::string& other) {
+  std::error_code error;
+  return std::filesystem::equivalent(name, other, error) && !error;
+}
+
+std::string Fixed(double value, int digits) {
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%.*f", digits, value);
+  return text.data();
+}
+
+// What a run on one course reached, for the comments and the summary.
+std::string RunText(const RunScore& run, std::uint64_t ticks) {
+  std::string text = "score " + Fixed(run.score, 1) + ", ";
+  if (run.lapTick) {
+    return text + "lap in " + std::to_string(*run.lapTick) + " ticks";
+  }
+  text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
+  if (run.ticks < ticks) {
+    text += std::string(", ") + OutcomeName(run.outcome) + " at tick " + std::to_string(run.ticks);
+  }
+  return text;
+}
+
+}  // namespace
+
+int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
+  const std::string settingsPath = options.settings ? *options.settings : SettingsFilePath();
+  CliPlatform platform(options.courses.front(), err);
+  TTraceMap traceMap(platform, settingsPath);
+  TraceMap = &traceMap;
+  struct ClearGlobal {
+    ~ClearGlobal() { TraceMap = nullptr; }
+  } clearGlobal;
+  if (!StartAndOpen(traceMap, platform)) {
+    return kExitFailure;
+  }
+
+  try {
+    // The settings file is only ever read.
+    if (SameFile(options.out, settingsPath)) {
+      throw Exception("--out names the settings file " + settingsPath +
+                      ", which is never written: choose another name");
+    }
+    std::vector<LineCourse> courses;
+    courses.reserve(options.courses.size());
+    for (const std::string& name : options.courses) {
+      courses.push_back(LoadCourse(name));
+    }
+    const int jobs = JobCount(options.jobs);
+    Scored start =
+        Evaluate(Controller::Read(*traceMap.IniFile, *traceMap.Car), courses, options.ticks, jobs);
+    const double startTotal = start.total;
+    RuleSearch search(std::move(start), courses, options.ticks, options.seed,
+                      RuleValues::For(DecimalMark()));
+
+    // Without a budget the search runs for a minute.
+    const double seconds = options.seconds.value_or(options.evaluations ? 0.0 : 60.0);
+    const auto began = std::chrono::steady_clock::now();
+    auto elapsed = [&] {
+      return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
+    ProgressBar bar(err);
+    {
+      const InterruptCatcher catcher;
+      while (!interrupted.load()) {
+        int children = RuleSearch::kChildren;
+        if (options.evaluations) {
+          const std::uint64_t left = *options.evaluations - search.Evaluations();
+          if (left == 0) {
+            break;
+          }
+          children = static_cast<int>(std::min<std::uint64_t>(left, RuleSearch::kChildren));
+        } else if (elapsed() >= seconds) {
+          break;
+        }
+        search.Generation(children, jobs);
+        const double done = options.evaluations ? static_cast<double>(search.Evaluations()) /
+                                                      static_cast<double>(*options.evaluations)
+                                                : elapsed() / seconds;
+        const double rate = static_cast<double>(search.Evaluations()) / std::max(elapsed(), 1e-9);
+        bar.Show(done, "best " + Fixed(search.Best().total, 1) + ", " + Fixed(rate, 0) +
+                           " evaluations/s");
+      }
+    }
+    bar.Clear();
+
+    const Scored& best = search.Best();
+    std::vector<std::string> comments;
+    comments.push_back("Found by ormakin-sim tune: seed " + std::to_string(options.seed) +
+                       ", budget " +
+                       (options.evaluations ? std::to_string(*options.evaluations) + " evaluations"
+                                            : Fixed(seconds, 1) + " seconds") +
+                       ", " + std::to_string(search.Evaluations()) + " controllers tried" +
+                       (interrupted.load() ? ", stopped by Ctrl+C" : "") + ".");
+    comments.push_back("Each course run for at most " + std::to_string(options.ticks) +
+                       " ticks; total score " + Fixed(best.total, 1) + " (the start scored " +
+                       Fixed(startTotal, 1) + ").");
+    for (std::size_t k = 0; k < courses.size(); ++k) {
+      comments.push_back(options.courses[k] + ": " + RunText(best.runs[k], options.ticks));
+    }
+    const auto applied = best.Applied();
+    std::string unused;
+    for (int s = 1; s <= kStateCount; ++s) {
+      for (int m = 0; m < kMaskCount; ++m) {
+        if (!best.controller.Rule(s, m).text.empty() &&
+            !applied[static_cast<std::size_t>((s - 1) * kMaskCount + m)]) {
+          unused += (unused.empty() ? "" : " ") + TCar::RuleKey(s, m);
+        }
+      }
+    }
+    comments.push_back(unused.empty()
+                           ? std::string("Every rule below was applied in these runs.")
+                           : "Never applied in these runs (they can be removed): " + unused);
+
+    OutputFile file(options.out);
+    file.Write(TunedSettingsText(best.controller, comments));
+    file.Close();
+
+    std::fprintf(out, "evaluations=%llu score=%s start_score=%s%s\n",
+                 static_cast<unsigned long long>(search.Evaluations()),
+                 Fixed(best.total, 1).c_str(), Fixed(startTotal, 1).c_str(),
+                 interrupted.load() ? " interrupted=yes" : "");
+    for (std::size_t k = 0; k < courses.size(); ++k) {
+      std::fprintf(out, "%s: %s\n", options.courses[k].c_str(),
+                   RunText(best.runs[k], options.ticks).c_str());
+    }
+  } catch (...) {
+    std::fflush(out);
+    traceMap.HandleException(std::current_exception());
+    return kExitFailure;
+  }
+  return kExitDone;
+}
+
+}  // namespace ormakin::cli
