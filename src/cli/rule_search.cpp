@@ -17,10 +17,11 @@ RunScore ScoreOn(const Controller& controller, LineCourse& course, std::uint64_t
 // bring one new state into use; at most the last state.
 int Reach(const Controller& controller) {
   int highest = 1;
-  for (const auto& row : controller.rules) {
-    for (const ControllerRule& rule : row) {
-      if (!rule.text.empty() && rule.value.NextState <= kStateCount) {
-        highest = std::max(highest, static_cast<int>(rule.value.NextState));
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      const std::int32_t next = controller.Rule(s, m).NextState;
+      if (controller.IsSet(s, m) && next <= kStateCount) {
+        highest = std::max(highest, static_cast<int>(next));
       }
     }
   }
@@ -107,9 +108,9 @@ void RuleSearch::Mutate(Controller& controller, Random& random) const {
       state = anyState();
       mask = random.Below(kMaskCount);
     }
-    const ControllerRule& old = controller.Rule(state, mask);
     // A rule not set yet starts as "straight on, one step, same state".
-    TStateRule rule = old.text.empty() ? TStateRule{state, 0.0, 1.0} : old.value;
+    TStateRule rule =
+        controller.IsSet(state, mask) ? controller.Rule(state, mask) : TStateRule{state, 0.0, 1.0};
     const auto turn = [&] {
       return values_
           .turns[static_cast<std::size_t>(random.Below(static_cast<int>(values_.turns.size())))];
@@ -137,16 +138,14 @@ void RuleSearch::Mutate(Controller& controller, Random& random) const {
     // A whole state: another state's rules copied over it.
     const int from = anyState();
     const int to = anyState();
-    controller.rules[static_cast<std::size_t>(to - 1)] =
-        controller.rules[static_cast<std::size_t>(from - 1)];
+    controller.CopyState(from, to);
   } else {
     // A whole state: every set rule of it leads to one state.
     const int state = anyState();
     const int next = anyState();
     for (int mask = 0; mask < kMaskCount; ++mask) {
-      const ControllerRule& old = controller.Rule(state, mask);
-      if (!old.text.empty()) {
-        TStateRule rule = old.value;
+      if (controller.IsSet(state, mask)) {
+        TStateRule rule = controller.Rule(state, mask);
         rule.NextState = next;
         controller.SetRule(state, mask, rule);
       }

@@ -2,8 +2,9 @@
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
-#include "loop_detector.h"
+#include "car_run.h"
 
 namespace ormakin::cli {
 
@@ -20,6 +21,86 @@ std::int64_t PixelOf(double v) {
   }
   return static_cast<std::int64_t>(shifted);
 }
+
+// The cell of a pixel, rounded down, also left of and above the course.
+std::int64_t CellOf(std::int64_t p) {
+  constexpr std::int64_t size = LineCourse::kCellSize;
+  return p >= 0 ? p / size : -((-p + size - 1) / size);
+}
+
+// Keeps the score of a run as it goes: the line cells passed, the lap, the
+// last tick a sensor saw the line and the rules applied.
+class ScoreKeeper : public RunObserver {
+ public:
+  ScoreKeeper(const LineCourse& course, RunScore& result)
+      : course_(course),
+        result_(result),
+        passed_(static_cast<std::size_t>(course.LineCellCount()), false),
+        lapCells_(static_cast<std::int32_t>(
+            std::ceil(kLapShare * static_cast<double>(course.LineCellCount())))) {}
+
+  void Placed(const TCar& car) override {
+    startX_ = car.X();
+    startY_ = car.Y();
+    Pass(startX_, startY_);
+  }
+
+  void Ticked(const TickReport& tick) override {
+    result_.applied.set(static_cast<std::size_t>((tick.appliedState - 1) * kMaskCount + tick.mask));
+    const double x = tick.car.X();
+    const double y = tick.car.Y();
+    Pass(x, y);
+    // A course without line has no lap.
+    if (!result_.lapTick && course_.LineCellCount() > 0 && passedCount_ >= lapCells_ &&
+        std::hypot(x - startX_, y - startY_) <= kLapDistance) {
+      result_.lapTick = tick.tick;
+    }
+    if (tick.mask != 0) {
+      lastSeen_ = tick.tick;
+    }
+  }
+
+  std::uint64_t LastSeen() const { return lastSeen_; }
+  double Coverage() const {
+    return course_.LineCellCount() > 0 ? static_cast<double>(passedCount_) / course_.LineCellCount()
+                                       : 0.0;
+  }
+
+ private:
+  // The car passes the line cells around its centre: its own cell and the
+  // eight next to it, so that a car that follows a line passes every cell
+  // the line touches, also those that it only clips at a corner.
+  void Pass(double x, double y) {
+    const std::int64_t column = CellOf(PixelOf(x));
+    const std::int64_t row = CellOf(PixelOf(y));
+    if (column == lastColumn_ && row == lastRow_) {
+      return;
+    }
+    lastColumn_ = column;
+    lastRow_ = row;
+    for (std::int64_t dy = -1; dy <= 1; ++dy) {
+      for (std::int64_t dx = -1; dx <= 1; ++dx) {
+        const std::int32_t cell = course_.LineCellAt((column + dx) * LineCourse::kCellSize,
+                                                     (row + dy) * LineCourse::kCellSize);
+        if (cell >= 0 && !passed_[static_cast<std::size_t>(cell)]) {
+          passed_[static_cast<std::size_t>(cell)] = true;
+          ++passedCount_;
+        }
+      }
+    }
+  }
+
+  const LineCourse& course_;
+  RunScore& result_;
+  std::vector<bool> passed_;
+  std::int32_t passedCount_ = 0;
+  std::int32_t lapCells_;
+  double startX_ = 0.0;
+  double startY_ = 0.0;
+  std::int64_t lastColumn_ = INT64_MIN;
+  std::int64_t lastRow_ = INT64_MIN;
+  std::uint64_t lastSeen_ = 0;
+};
 
 }  // namespace
 
@@ -40,105 +121,50 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunLength length,
-                  std::vector<std::pair<double, double>>* path) {
+                  RunObserver* also) {
   RunScore result;
-  const double startX = car.X();
-  const double startY = car.Y();
-  const std::int32_t lineCells = course.LineCellCount();
-  std::vector<bool> passed(static_cast<std::size_t>(lineCells), false);
-  std::int32_t passedCount = 0;
-  // A lap needs this many cells passed; a course without line has no lap.
-  const auto lapCells =
-      static_cast<std::int32_t>(std::ceil(kLapShare * static_cast<double>(lineCells)));
-  // The car passes the line cells around its centre: its own cell and the
-  // eight next to it, so that a car that follows a line passes every cell
-  // the line touches, also those that it only clips at a corner.
-  std::int64_t lastColumn = INT64_MIN;
-  std::int64_t lastRow = INT64_MIN;
-  auto pass = [&](double x, double y) {
-    const std::int64_t px = PixelOf(x);
-    const std::int64_t py = PixelOf(y);
-    // Rounded down, also left of and above the course.
-    const auto cellOf = [](std::int64_t p) {
-      return p >= 0 ? p / LineCourse::kCellSize
-                    : -((-p + LineCourse::kCellSize - 1) / LineCourse::kCellSize);
-    };
-    const std::int64_t column = cellOf(px);
-    const std::int64_t row = cellOf(py);
-    if (column == lastColumn && row == lastRow) {
-      return;
-    }
-    lastColumn = column;
-    lastRow = row;
-    for (std::int64_t dy = -1; dy <= 1; ++dy) {
-      for (std::int64_t dx = -1; dx <= 1; ++dx) {
-        const std::int32_t cell = course.LineCellAt((column + dx) * LineCourse::kCellSize,
-                                                    (row + dy) * LineCourse::kCellSize);
-        if (cell >= 0 && !passed[static_cast<std::size_t>(cell)]) {
-          passed[static_cast<std::size_t>(cell)] = true;
-          ++passedCount;
-        }
-      }
-    }
-  };
-  pass(startX, startY);
-  if (path != nullptr) {
-    path->emplace_back(startX, startY);
+  ScoreKeeper keeper(course, result);
+  CarRun run(car);
+  run.Observe(keeper);
+  keeper.Placed(car);
+  if (also != nullptr) {
+    run.Observe(*also);
+    also->Placed(car);
   }
+  run.SearchLoop(false);
 
-  LoopDetector loop(CarState::Of(car.X(), car.Y(), car.Direction(), car.State()));
-  std::uint64_t lastSeen = 0;  // the last tick on which a sensor saw the line
   bool endedEarly = false;
-  result.outcome = Outcome::kHolds;
-  while (result.ticks < ticks) {
-    const std::int32_t state = car.State();
-    if (!car.Step()) {
-      result.outcome = Outcome::kStopped;
-      endedEarly = true;
+  for (std::uint64_t tick = 1; tick <= ticks; ++tick) {
+    if (!run.Tick()) {
+      break;  // stopped: told by the run's result below
+    }
+    if (result.lapTick && length == RunLength::kUntilLap) {
       break;
     }
-    ++result.ticks;
-    const std::int32_t mask = car.SensorBits();
-    result.applied.set(static_cast<std::size_t>((state - 1) * kMaskCount + mask));
-    result.stopRuleState = state;
-    result.stopRuleMask = mask;
-    const double x = car.X();
-    const double y = car.Y();
-    if (path != nullptr) {
-      path->emplace_back(x, y);
-    }
-    pass(x, y);
-    if (!result.lapTick && lineCells > 0 && passedCount >= lapCells &&
-        std::hypot(x - startX, y - startY) <= kLapDistance) {
-      result.lapTick = result.ticks;
-      if (length == RunLength::kUntilLap) {
-        break;
-      }
-    }
-    if (mask != 0) {
-      lastSeen = result.ticks;
-    } else if (result.ticks - lastSeen >= kLostTicks) {
+    if (tick - keeper.LastSeen() >= kLostTicks) {
       result.outcome = Outcome::kLost;
       endedEarly = true;
       break;
     }
-    if (loop.Add(CarState::Of(x, y, car.Direction(), car.State()))) {
-      result.loopPeriod = loop.Period();
-      result.outcome = result.ticks - lastSeen < result.loopPeriod ? Outcome::kLoopsOnLine
+    const RunResult sofar = run.Result();
+    if (sofar.loopPeriod != 0) {
+      result.loopPeriod = sofar.loopPeriod;
+      // The cycle repeats its masks too: the line is seen on it or never.
+      result.outcome = tick - keeper.LastSeen() < sofar.loopPeriod ? Outcome::kLoopsOnLine
                                                                    : Outcome::kLoopsOffLine;
       endedEarly = true;
       break;
     }
   }
-  // A car whose state has no row does not move again, also when the tick
-  // limit ended the run just before Step would have said so.
-  const std::int32_t last = car.State();
-  if (result.outcome == Outcome::kHolds && (last < 1 || last > kStateCount)) {
+  const RunResult end = run.Result();
+  result.ticks = end.ticks;
+  if (end.stopped && result.outcome == Outcome::kHolds) {
     result.outcome = Outcome::kStopped;
+    result.stopReason = end.stopReason;
     endedEarly = true;
   }
 
-  result.coverage = lineCells > 0 ? static_cast<double>(passedCount) / lineCells : 0.0;
+  result.coverage = keeper.Coverage();
   if (result.lapTick) {
     result.score = kCoveragePoints + kLapPoints * (1.0 - static_cast<double>(*result.lapTick) /
                                                              static_cast<double>(ticks));

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "car.h"
 #include "line_course.h"
+#include "run_observer.h"
 
 namespace ormakin::cli {
 
@@ -49,10 +49,7 @@ struct RunScore {
   std::uint64_t loopPeriod = 0;  // ticks of the cycle, for the loop outcomes
   double coverage = 0.0;         // share of the line cells passed, 0 to 1
   double score = 0.0;
-  // For a stopped run: the state and sensor mask of the rule that the last
-  // tick applied (state 0 when the car was stopped before it moved).
-  std::int32_t stopRuleState = 0;
-  std::int32_t stopRuleMask = 0;
+  std::string stopReason;  // for a stopped run: why, as `run` says it
   // Which rules were applied: bit (state - 1) * 8 + mask.
   std::bitset<kStateCount * kMaskCount> applied;
 };
@@ -64,9 +61,9 @@ enum class RunLength {
 };
 
 // Runs `car`, placed at its start, for at most `ticks` ticks on `course`.
-// The score is the same for both lengths. `path`, when given, receives the
-// car's centre at the start and after every tick.
+// The score is the same for both lengths. `also`, when given, watches the
+// run too.
 RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunLength length,
-                  std::vector<std::pair<double, double>>* path = nullptr);
+                  RunObserver* also = nullptr);
 
 }  // namespace ormakin::cli

@@ -42,7 +42,7 @@ std::vector<SweepStart> StartPoints(const SweepOptions& options, const Controlle
   const int reach = options.around / options.step * options.step;
   for (int dy = -reach; dy <= reach; dy += options.step) {
     for (int dx = -reach; dx <= reach; dx += options.step) {
-      starts.push_back({controller.startX + dx, controller.startY + dy});
+      starts.push_back({controller.start.x + dx, controller.start.y + dy});
     }
   }
   return starts;
@@ -55,18 +55,13 @@ std::string Number(double value) {
 }
 
 // How a run ended, in one line: the outcome, when, and for a stop which rule.
-std::string Ending(const RunScore& score, const Controller& controller) {
+std::string Ending(const RunScore& score) {
   std::string text = OutcomeName(score.outcome);
   switch (score.outcome) {
-    case Outcome::kStopped: {
-      text += " at tick " + std::to_string(score.ticks);
-      if (score.stopRuleState != 0) {
-        const ControllerRule& rule = controller.Rule(score.stopRuleState, score.stopRuleMask);
-        text += ", rule " + TCar::RuleKey(score.stopRuleState, score.stopRuleMask) +
-                (rule.text.empty() ? " is not set" : "=" + rule.text);
-      }
+    case Outcome::kStopped:
+      // The run command's words for a stop.
+      text += ", " + score.stopReason;
       break;
-    }
     case Outcome::kLost:
       text += " at tick " + std::to_string(score.ticks);
       break;
@@ -82,8 +77,7 @@ std::string Ending(const RunScore& score, const Controller& controller) {
 }
 
 void PrintSummary(std::FILE* out, const std::vector<SweepStart>& starts,
-                  const std::vector<RunScore>& results, const Controller& controller,
-                  std::uint64_t ticks) {
+                  const std::vector<RunScore>& results, std::uint64_t ticks) {
   std::array<std::size_t, kOutcomeCount> counts{};
   std::size_t worst = 0;
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -93,14 +87,14 @@ void PrintSummary(std::FILE* out, const std::vector<SweepStart>& starts,
     }
   }
   std::fprintf(out, "starts=%zu ticks=%" PRIu64 "\n", starts.size(), ticks);
-  for (int i = 0; i < kOutcomeCount; ++i) {
-    const std::size_t n = counts[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < kOutcomeCount; ++i) {
+    const std::size_t n = counts[i];
     std::fprintf(out, "%s: %zu (%.1f%%)\n", OutcomeName(static_cast<Outcome>(i)), n,
                  starts.empty() ? 0.0 : 100.0 * static_cast<double>(n) / starts.size());
   }
   if (!results.empty()) {
     std::fprintf(out, "worst: x=%s y=%s %s, score %.1f\n", Number(starts[worst].x).c_str(),
-                 Number(starts[worst].y).c_str(), Ending(results[worst], controller).c_str(),
+                 Number(starts[worst].y).c_str(), Ending(results[worst]).c_str(),
                  results[worst].score);
   }
 }
@@ -145,24 +139,23 @@ int SweepCommand(const SweepOptions& options, std::FILE* out, std::FILE* err) {
     bar.Clear();
 
     if (options.map) {
+      SweepMap map(*picture);
       std::vector<Outcome> outcomes;
       outcomes.reserve(results.size());
-      std::vector<SweepPath> paths;
+      std::size_t paths = 0;
       for (std::size_t i = 0; i < results.size(); ++i) {
         outcomes.push_back(results[i].outcome);
-        if (results[i].outcome != Outcome::kHolds && paths.size() < kMapPaths) {
-          // Run again, this time keeping the path.
+        if (results[i].outcome != Outcome::kHolds && paths < kMapPaths) {
+          // Run again, this time drawing the path.
           TCar car = MakeCar(controller, course);
           car.SetPosition(starts[i].x, starts[i].y);
-          SweepPath path{results[i].outcome, {}};
-          ScoreRun(car, course, options.ticks, RunLength::kAllTicks, &path.points);
-          paths.push_back(std::move(path));
+          ScoreRun(car, course, options.ticks, RunLength::kAllTicks, &map.Path(results[i].outcome));
+          ++paths;
         }
       }
-      WritePicture(SweepMap(*picture, starts, outcomes, paths, options.line ? 1 : options.step),
-                   *options.map);
+      WritePicture(map.Finish(starts, outcomes, options.line ? 1 : options.step), *options.map);
     }
-    PrintSummary(out, starts, results, controller, options.ticks);
+    PrintSummary(out, starts, results, options.ticks);
   } catch (...) {
     std::fflush(out);
     traceMap.HandleException(std::current_exception());

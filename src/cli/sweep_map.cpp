@@ -45,62 +45,56 @@ TColor OutcomeColor(Outcome outcome) {
   return clBlack;
 }
 
-TBitmap SweepMap(const TBitmap& course, const std::vector<SweepStart>& starts,
-                 const std::vector<Outcome>& outcomes, const std::vector<SweepPath>& paths,
-                 int cell) {
-  const int width = course.Width();
-  const int height = course.Height();
+SweepMap::SweepMap(const TBitmap& course) : width_(course.Width()), height_(course.Height()) {
+  if (width_ <= 0 || height_ <= 0) {
+    return;
+  }
+  TBitmap faded(width_, height_, clWhite);
+  PixelStore& store = faded.BeginChange();
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      store.PutRaw(x, y, store.Encode(Faded(course.GetPixel(x, y))));
+    }
+  }
+  paths_.emplace(faded);
+}
+
+RunObserver& SweepMap::Path(Outcome outcome) {
+  if (!paths_) {
+    return noPath_;
+  }
+  paths_->SetColor(OutcomeColor(outcome));
+  return *paths_;
+}
+
+TBitmap SweepMap::Finish(const std::vector<SweepStart>& starts,
+                         const std::vector<Outcome>& outcomes, int cell) const {
   std::array<std::size_t, kOutcomeCount> counts{};
   for (const Outcome outcome : outcomes) {
     ++counts[static_cast<std::size_t>(outcome)];
   }
   std::array<std::string, kOutcomeCount> labels;
   int legendWidth = 0;
-  for (int i = 0; i < kOutcomeCount; ++i) {
-    labels[static_cast<std::size_t>(i)] = std::string(OutcomeName(static_cast<Outcome>(i))) + " " +
-                                          std::to_string(counts[static_cast<std::size_t>(i)]);
-    legendWidth = std::max(legendWidth, 2 * kLegendMargin + kSwatch + 4 +
-                                            TextWidth(labels[static_cast<std::size_t>(i)]));
+  for (std::size_t i = 0; i < kOutcomeCount; ++i) {
+    labels[i] = std::string(OutcomeName(static_cast<Outcome>(i))) + " " + std::to_string(counts[i]);
+    legendWidth = std::max(legendWidth, 2 * kLegendMargin + kSwatch + 4 + TextWidth(labels[i]));
   }
-  const int legendHeight = kLegendMargin * 2 + kOutcomeCount * kLegendRow;
-  const int mapWidth = std::max(width, legendWidth);
-  const int mapHeight = height + legendHeight;
+  const int legendHeight = kLegendMargin * 2 + static_cast<int>(kOutcomeCount) * kLegendRow;
+  const int mapWidth = std::max(width_, legendWidth);
+  const int mapHeight = height_ + legendHeight;
   if (static_cast<std::uint64_t>(mapWidth) * static_cast<std::uint64_t>(mapHeight) * 4 >
       PixelStore::kMaxBytes) {
-    throw Exception("the course is too large for a map (" + std::to_string(width) + " x " +
-                    std::to_string(height) + " pixels)");
-  }
-
-  // The course, faded, with the paths over it: they are clipped to the course.
-  TBitmap faded(width, height, clWhite);
-  PixelStore& fadedStore = faded.BeginChange();
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      fadedStore.PutRaw(x, y, fadedStore.Encode(Faded(course.GetPixel(x, y))));
-    }
-  }
-  std::optional<PathPicture> withPaths;
-  if (width > 0 && height > 0) {
-    withPaths.emplace(faded);
-    for (const SweepPath& path : paths) {
-      withPaths->SetColor(OutcomeColor(path.outcome));
-      if (path.points.empty()) {
-        continue;
-      }
-      withPaths->MoveTo(path.points.front().first, path.points.front().second);
-      for (const auto& [x, y] : path.points) {
-        withPaths->LineTo(x, y);
-      }
-    }
+    throw Exception("the course is too large for a map (" + std::to_string(width_) + " x " +
+                    std::to_string(height_) + " pixels)");
   }
 
   TBitmap map(mapWidth, mapHeight, clWhite);
   PixelStore& store = map.BeginChange();
-  if (withPaths) {
-    const TBitmap& top = withPaths->Picture();
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        store.PutRaw(x, y, store.Encode(top.GetPixel(x, y)));
+  if (paths_) {
+    const TBitmap& course = paths_->Picture();
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
+        store.PutRaw(x, y, store.Encode(course.GetPixel(x, y)));
       }
     }
   }
@@ -113,24 +107,23 @@ TBitmap SweepMap(const TBitmap& course, const std::vector<SweepStart>& starts,
       continue;
     }
     const int x0 = std::max(static_cast<int>(fx) - before, 0);
-    const int x1 = std::min(static_cast<int>(fx) - before + cell, width);
+    const int x1 = std::min(static_cast<int>(fx) - before + cell, width_);
+    const int y0 = std::max(static_cast<int>(fy) - before, 0);
+    const int y1 = std::min(static_cast<int>(fy) - before + cell, height_);
     const std::uint32_t raw = store.Encode(OutcomeColor(outcomes[i]));
-    for (int y = std::max(static_cast<int>(fy) - before, 0);
-         y < std::min(static_cast<int>(fy) - before + cell, height); ++y) {
-      if (x0 < x1) {
-        store.FillSpan(y, x0, x1, raw);
-      }
+    for (int y = y0; y < y1 && x0 < x1; ++y) {
+      store.FillSpan(y, x0, x1, raw);
     }
   }
   // The legend: a swatch and the outcome with its count, one a row.
   const std::uint32_t ink = store.Encode(clBlack);
-  for (int i = 0; i < kOutcomeCount; ++i) {
-    const int top = height + kLegendMargin + i * kLegendRow;
+  for (std::size_t i = 0; i < kOutcomeCount; ++i) {
+    const int top = height_ + kLegendMargin + static_cast<int>(i) * kLegendRow;
     const std::uint32_t raw = store.Encode(OutcomeColor(static_cast<Outcome>(i)));
     for (int y = top; y < top + kSwatch; ++y) {
       store.FillSpan(y, kLegendMargin, kLegendMargin + kSwatch, raw);
     }
-    DrawText(store, kLegendMargin + kSwatch + 4, top, labels[static_cast<std::size_t>(i)], ink);
+    DrawText(store, kLegendMargin + kSwatch + 4, top, labels[i], ink);
   }
   return map;
 }

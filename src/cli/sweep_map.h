@@ -3,38 +3,56 @@
 // with the count of each outcome below the course.
 #pragma once
 
-#include <array>
-#include <utility>
+#include <optional>
 #include <vector>
 
 #include "bitmap.h"
 #include "color.h"
+#include "path_picture.h"
+#include "run_observer.h"
 #include "run_score.h"
 
 namespace ormakin::cli {
 
-inline constexpr int kOutcomeCount = 5;
+inline constexpr std::size_t kOutcomeCount = 5;
 
 // The colour of an outcome on the map.
 TColor OutcomeColor(Outcome outcome);
 
-// A point of a sweep in course pixels, and the run that started there.
+// A point of a sweep in course pixels.
 struct SweepStart {
   double x = 0.0;
   double y = 0.0;
 };
 
-// The path of a run, drawn in its outcome's colour.
-struct SweepPath {
-  Outcome outcome = Outcome::kHolds;
-  std::vector<std::pair<double, double>> points;
-};
+class SweepMap {
+ public:
+  // The course, faded. Raises Exception for a course too large to copy in
+  // full colour.
+  explicit SweepMap(const TBitmap& course);
 
-// The map. `starts` and `outcomes` run in parallel; each start colours the
-// square of `cell` x `cell` pixels around its pixel. Raises Exception for a
-// course too large to copy in full colour.
-TBitmap SweepMap(const TBitmap& course, const std::vector<SweepStart>& starts,
-                 const std::vector<Outcome>& outcomes, const std::vector<SweepPath>& paths,
-                 int cell);
+  // Draws the path of the run that it watches, thin, in the colour of
+  // `outcome`; the paths are clipped to the course.
+  RunObserver& Path(Outcome outcome);
+
+  // The map: the course with the paths, each start colouring the square of
+  // `cell` x `cell` pixels around its pixel by its outcome (`starts` and
+  // `outcomes` run in parallel), and the legend below.
+  TBitmap Finish(const std::vector<SweepStart>& starts, const std::vector<Outcome>& outcomes,
+                 int cell) const;
+
+ private:
+  // Watches nothing, for a course without pixels.
+  class NoPath : public RunObserver {
+   public:
+    void Placed(const TCar& /*car*/) override {}
+    void Ticked(const TickReport& /*tick*/) override {}
+  };
+
+  int width_ = 0;
+  int height_ = 0;
+  std::optional<PathPicture> paths_;
+  NoPath noPath_;
+};
 
 }  // namespace ormakin::cli

@@ -166,9 +166,9 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     std::string unused;
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
-        if (!best.controller.Rule(s, m).text.empty() &&
+        if (best.controller.IsSet(s, m) &&
             !applied[static_cast<std::size_t>((s - 1) * kMaskCount + m)]) {
-          unused += (unused.empty() ? "" : " ") + TCar::RuleKey(s, m);
+          unused += (unused.empty() ? "" : " ") + RuleKey(s, m);
         }
       }
     }

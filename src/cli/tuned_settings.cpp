@@ -18,8 +18,8 @@ std::string TunedSettingsText(const Controller& controller,
   text += "]\n";
   for (std::size_t i = 0; i < kCarKeys.size(); ++i) {
     // A key the input did not give keeps its default by staying out.
-    if (!controller.car[i].empty()) {
-      text += std::string(kCarKeys[i]) + "=" + controller.car[i] + "\n";
+    if (!controller.carTexts[i].empty()) {
+      text += std::string(kCarKeys[i].name) + "=" + controller.carTexts[i] + "\n";
     }
   }
   text += "\n[";
@@ -27,9 +27,8 @@ std::string TunedSettingsText(const Controller& controller,
   text += "]\n";
   for (int s = 1; s <= kStateCount; ++s) {
     for (int m = 0; m < kMaskCount; ++m) {
-      const ControllerRule& rule = controller.Rule(s, m);
-      if (!rule.text.empty()) {
-        text += TCar::RuleKey(s, m) + "=" + rule.text + "\n";
+      if (controller.IsSet(s, m)) {
+        text += RuleKey(s, m) + "=" + controller.Text(s, m) + "\n";
       }
     }
   }

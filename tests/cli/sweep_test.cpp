@@ -80,6 +80,17 @@ TEST_F(SweepTest, StartsBesideTheLineAreLostAndTheMapShowsWhere) {
   EXPECT_EQ(picture.GetPixel(40, 400), 0x00008CFF);
 }
 
+TEST_F(SweepTest, StoppedStartsSayWhyInTheWordsOfRun) {
+  const std::string course = Write("short.bmp", ShortStraightCourse());
+  const std::string settings = Write("car.ini", "[car]\ninit_x=20\ninit_y=10\n");
+  const SimResult r = RunSim({"sweep", course, "--settings", settings, "--around", "1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("stopped: 9 (100.0%)\n"));
+  // The first start, at x = 19, has its right sensor (x = 16) off the line.
+  EXPECT_THAT(r.out, HasSubstr("worst: x=19 y=9 stopped, stop: tick 1, state 1, mask 5 (left and "
+                               "centre sensors on the line), rule 1-5 is not set in the settings"));
+}
+
 TEST_F(SweepTest, TuneFromAnEmptyTableFollowsAShortLineAndIsTheSameForAnyJobs) {
   const std::string course = Write("short.bmp", ShortStraightCourse());
   const std::string settings = Write("empty.ini", "[car]\ninit_x=20\ninit_y=10\n");

@@ -1,5 +1,9 @@
 #include "settings_model.h"
 
+#include <array>
+#include <charconv>
+
+#include "decimal_mark.h"
 #include "errors.h"
 #include "ini_file.h"
 #include "message_box.h"
@@ -48,6 +52,24 @@ std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {
     return RuleError{part, position, std::current_exception()};
   }
   return rule;
+}
+
+std::string RuleText(const TStateRule& rule) {
+  auto real = [](double value) {
+    std::array<char, 32> buffer{};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+    std::string text(buffer.data(), end);
+    const auto point = text.find('.');
+    if (point != std::string::npos) {
+      if (DecimalMark() == ',') {
+        throw Exception("the real " + text +
+                        " cannot be written in a rule with the decimal mark ,");
+      }
+      text[point] = DecimalMark();
+    }
+    return text;
+  };
+  return real(rule.Turn) + "," + real(rule.Advance) + "," + std::to_string(rule.NextState);
 }
 
 CarSettings ReadCarGeometry(const TCustomIniFile& settings) {

@@ -73,6 +73,12 @@ struct RuleError {
 // Malformed when there are fewer than two commas.
 std::variant<TStateRule, RuleError> ParseRule(std::string_view value);
 
+// A rule as the settings file holds it: "turn,advance,next state", the
+// reals in their shortest decimal form with the decimal mark. Raises
+// Exception for a real with a fraction when the decimal mark is the comma
+// that separates the parts.
+std::string RuleText(const TStateRule& rule);
+
 // The text of the box shown for a rule value without two commas.
 inline constexpr const char* kMalformedRuleMessage = "データに誤りがあります";
 
