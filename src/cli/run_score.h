@@ -11,8 +11,8 @@
 #include <string>
 
 #include "car.h"
+#include "car_run.h"
 #include "line_course.h"
-#include "run_observer.h"
 
 namespace ormakin::cli {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bitmap.h"
+#include "car_run.h"
 #include "color.h"
 #include "path_picture.h"
-#include "run_observer.h"
 #include "run_score.h"
 
 namespace ormakin::cli {
