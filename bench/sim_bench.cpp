@@ -19,9 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "bitmap_probe.h"
+#include "car_run.h"
 #include "course_builder.h"
 #include "recording_platform.h"
 #include "temp_dir.h"
+#include "trace_hash.h"
 #include "trace_map.h"
 
 namespace {
@@ -144,6 +147,35 @@ void BM_BareSteps(benchmark::State& state) {
       static_cast<double>(state.iterations() * kTicks), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BareSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The run as a sweep drives it: a car built from settings in memory, on a
+// plain bitmap, no window, with the hash and the loop search.
+void BM_CarRunInMemory(benchmark::State& state) {
+  const RingFiles& files = Files();
+  testing::RecordingPlatform boxes;
+  const TIniFile ini(files.settings);
+  const CarSettings settings = ReadCarSettings(ini, boxes);
+  const StartPoint start = ReadStartPoint(ini);
+  TPicture picture;
+  picture.LoadFromFile(files.course);
+  BitmapProbe course(*picture.Bitmap());
+  for (auto _ : state) {
+    TCar car(settings, course);
+    car.PlaceAtStart(start);
+    CarRun run(car);
+    TraceHash hash;
+    run.Observe(hash);
+    run.SearchLoop(false);
+    if (run.Run(kTicks).ticks != kTicks) {
+      state.SkipWithError("the car stopped");
+      break;
+    }
+    benchmark::DoNotOptimize(hash.Value());
+  }
+  state.counters["ticks_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * kTicks), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CarRunInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
