@@ -66,11 +66,6 @@ std::string Number(double value) {
 // Where a section's keys go.
 enum class Region { BeforeAnySection, Car, State, RepeatedCar, RepeatedState, Other };
 
-// What the scan keeps of a key that the program reads: its first line.
-struct ReadKey {
-  std::uint64_t line = 0;
-};
-
 class Linter {
  public:
   Linter(SettingsLint& lint, const TCustomIniFile& settings) : lint_(lint), settings_(settings) {}
@@ -108,12 +103,12 @@ class Linter {
       }
     };
     for (int k : {kSensorLeft, kSensorRight, kSensorPos}) {
-      if (!CarValue(static_cast<CarKey>(k))) failure(car_[k].line, kCarKeys[k].name);
+      if (!CarValue(static_cast<CarKey>(k))) failure(car_[k], kCarKeys[k].name);
     }
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
         if (!Rule(s, m)) {
-          failure(rules_[s - 1][m].line, RuleKey(s, m));
+          failure(rules_[s - 1][m], RuleKey(s, m));
         }
       }
     }
@@ -215,19 +210,20 @@ class Linter {
     Keep(rules_[rule->first - 1][rule->second], line, number);
   }
 
-  void Keep(ReadKey& slot, const ProfileLine& line, std::uint64_t number) {
-    if (slot.line != 0) {
+  // The first line of a key that the program reads is the one it reads.
+  void Keep(std::uint64_t& slot, const ProfileLine& line, std::uint64_t number) {
+    if (slot != 0) {
       lint_.Add(number, "key " + Quoted(line.name) + " repeats the one on line " +
-                            std::to_string(slot.line) + ", which is the one read");
+                            std::to_string(slot) + ", which is the one read");
       return;
     }
-    slot.line = number;
+    slot = number;
   }
 
   // A car value as the program reads it. Returns false for a value beyond the
   // range of a double, which is an error the window shows.
   bool CarValue(CarKey k) {
-    const std::uint64_t line = car_[k].line;
+    const std::uint64_t line = car_[k];
     const std::string name = kCarKeys[k].name;
     const std::string value = settings_.ReadEntry(kCarSection, name);
     lint_.car[k] = kCarKeys[k].defaultValue;
@@ -254,7 +250,7 @@ class Linter {
   // A rule as the car's constructor reads it. Returns false when a part does
   // not convert, which ends the construction.
   bool Rule(int state, int mask) {
-    const std::uint64_t line = rules_[state - 1][mask].line;
+    const std::uint64_t line = rules_[state - 1][mask];
     const std::string key = RuleKey(state, mask);
     const std::string value = settings_.ReadEntry(kStateSection, key);
     if (value.empty()) {
@@ -290,8 +286,8 @@ class Linter {
   std::string sectionName_;
   std::uint64_t carSection_ = 0;  // line of the first [car]; 0 before it
   std::uint64_t stateSection_ = 0;
-  std::array<ReadKey, kCarKeyCount> car_{};
-  std::array<std::array<ReadKey, kMaskCount>, kStateCount> rules_{};
+  std::array<std::uint64_t, kCarKeyCount> car_{};  // the line of each key, 0 if none
+  std::array<std::array<std::uint64_t, kMaskCount>, kStateCount> rules_{};
 };
 
 }  // namespace

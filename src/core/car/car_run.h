@@ -12,7 +12,9 @@
 //   if (result.stopped) puts(result.stopReason.c_str());
 // Or drive it yourself with Tick(), as the window does between its frames.
 // A run touches nothing but its car, the car's course and its observers, so
-// runs of different cars on one read-only course may go on different threads.
+// runs of different cars on one read-only course may go on different threads
+// (in the Windows build each such thread first sets the x87 precision, see
+// win::UseExtendedPrecision).
 #pragma once
 
 #include <cstdint>
