@@ -1,20 +1,40 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need.
-# Idempotent: only packages that are missing are installed, and apt is not
-# touched at all when everything is present.
+# Installs the Debian 12 packages that one kind of work needs, and nothing
+# more: `make run` needs only the compilers and Qt, the tests, the sanitizers,
+# the fuzzers, the benchmarks and the hand-out archives add their own tools.
+#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|dist|windows]...
+# Idempotent: apt is not touched at all when everything is present, and it
+# waits for the dpkg lock, since several builds may install at once.
 set -euo pipefail
+cd "$(dirname "$0")"
 
-packages=(
-  build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang clang-format clang-tidy libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick xdotool
-  fonts-ipafont-gothic
-  libstb-dev
-  zlib1g-dev
-  python3
+declare -A groups=(
+  [run]="build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools
+         libgl-dev zlib1g-dev libpng-dev qt6-translations-l10n"
+  [test]="libgtest-dev libgmock-dev fonts-ipafont-gothic python3"
+  [fuzz]="clang libclang-rt-14-dev"
+  [bench]="libbenchmark-dev libstb-dev python3"
+  [tidy]="clang-format clang-tidy"
+  [i686]="g++-multilib qemu-user googletest"
+  [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic"
+  [dist]="xvfb xauth x11-utils xdotool file unzip"
 )
+
+packages=()
+windows=0
+for group in "${@:-run}"; do
+  if [ "$group" = windows ]; then
+    windows=1
+    continue
+  fi
+  if [ -z "${groups[$group]+set}" ]; then
+    echo "install-deps.sh: unknown group '$group'" >&2
+    exit 2
+  fi
+  # Every group builds something, so each brings what `make run` needs.
+  # shellcheck disable=SC2206
+  packages+=(${groups[run]} ${groups[$group]})
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,15 +43,19 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  # Each package once, in a stable order.
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
+    --no-install-recommends "${missing[@]}"
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+if [ "$windows" = 1 ]; then
+  ./install-windows-deps.sh
 fi
-
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

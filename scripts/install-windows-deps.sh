@@ -38,9 +38,9 @@ done
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   echo "Installing: ${missing[*]:-}"
-  $sudo apt-get update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
   if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}"
   fi
 fi
 
