@@ -96,9 +96,10 @@ CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& b
         }
         // Without two commas the rule cannot be cut into its three parts:
         // tell the user which one and go on with the next.
-        boxes.ShowMessageBox(
-            std::string(kMalformedRuleMessage) + "\r\n" + ToDisplayText(key + "=" + value),
-            kApplicationTitle, MB_OK);
+        std::string text = kMalformedRuleMessage;
+        text += "\r\n";
+        text += ToDisplayText(std::string(key).append("=").append(value));
+        boxes.ShowMessageBox(text, kApplicationTitle, MB_OK);
         continue;
       }
       car.rules[s - 1][m] = std::get<TStateRule>(parsed);
