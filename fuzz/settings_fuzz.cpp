@@ -5,6 +5,7 @@
 #include <string>
 
 #include "car.h"
+#include "car_run.h"
 #include "errors.h"
 #include "ini_file.h"
 #include "recording_platform.h"
@@ -29,14 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     ormakin::TCar car(settings, boxes, course);
     if (boxes.boxes.size() > 160) std::abort();
-    car.SetSpeed(1.0);
-    for (int tick = 0; tick < 64 && car.Step(); ++tick) {
-    }
+    car.PlaceAtStart(ormakin::ReadStartPoint(settings));
+    ormakin::CarRun(car).Run(64);
   } catch (const ormakin::EConvertError&) {
-  } catch (const ormakin::EOverflow&) {
-  }
-  try {
-    (void)settings.ReadNumber("car", "init_x", 5.0);
   } catch (const ormakin::EOverflow&) {
   }
   return 0;
