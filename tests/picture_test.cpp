@@ -289,13 +289,16 @@ TEST(Icon, DecodesColourAndTransparency) {
   EXPECT_EQ(row, (std::vector<std::uint32_t>{0xFF445566u, 0xFFFFFFFFu}));
 }
 
-TEST(Icon, PngImageKeepsItsSizeOnly) {
-  const std::string file = IconFile(Png(48, 32));
+TEST(Icon, PngImageKeepsItsSizeAndItsBytesForTheShells) {
+  const std::string png = Png(48, 32);
+  const std::string file = IconFile(png);
   const TIcon icon =
       TIcon::Read(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
   EXPECT_EQ(icon.Width(), 48);
   EXPECT_EQ(icon.Height(), 32);
   EXPECT_FALSE(icon.HasPixels());
+  EXPECT_TRUE(icon.IsPng());
+  EXPECT_EQ(std::string(icon.ImageBytes().begin(), icon.ImageBytes().end()), png);
 }
 
 TEST(Icon, MalformedFilesAreRefused) {
@@ -334,12 +337,13 @@ TEST(Metafile, KeepsTheDeclaredSize) {
     int width;
     int height;
     bool enhanced;
+    std::size_t recordsOffset = 0;  // where a WMF's records start
   };
   const std::vector<Case> cases = {
       {"placeable at 1440 units per inch", PlaceableWmf(960, 480, 1440) + PlainWmfHeader(), 64, 32,
-       false},
+       false, 22},
       {"placeable at 96 units per inch", PlaceableWmf(300, 200, 96) + PlainWmfHeader(), 300, 200,
-       false},
+       false, 22},
       {"plain WMF", PlainWmfHeader(), 0, 0, false},
       {"EMF frame of one inch by half an inch", Emf(2540, 1270), 96, 48, true},
       {"EMF without a frame uses its bounds", Emf(0, 0), 100, 50, true},
@@ -351,6 +355,9 @@ TEST(Metafile, KeepsTheDeclaredSize) {
     EXPECT_EQ(meta.Width(), c.width);
     EXPECT_EQ(meta.Height(), c.height);
     EXPECT_EQ(meta.Enhanced(), c.enhanced);
+    // The shells play the file itself.
+    EXPECT_EQ(std::string(meta.Bytes().begin(), meta.Bytes().end()), c.bytes);
+    EXPECT_EQ(meta.RecordsOffset(), c.recordsOffset);
   }
 }
 

@@ -1,10 +1,12 @@
 #include "image_widget.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "icon.h"
 
@@ -24,6 +26,28 @@ QImage ToImage(const Graphic& graphic, const QSize& limit, const QColor& ground)
   image.fill(ground);
   graphic.CopyToRgb32(width, height, reinterpret_cast<std::uint32_t*>(image.bits()),
                       static_cast<std::size_t>(image.bytesPerLine()) / sizeof(std::uint32_t));
+  return image;
+}
+
+// An icon over `ground`, at most `limit`: a DIB image from its own pixels, a
+// PNG image decoded here and blended by its alpha. A PNG that cannot be
+// decoded shows the ground over the icon's size.
+QImage IconImage(const TIcon& icon, const QSize& limit, const QColor& ground) {
+  if (!icon.IsPng()) return ToImage(icon, limit, ground);
+  const int width = std::min(icon.Width(), limit.width());
+  const int height = std::min(icon.Height(), limit.height());
+  if (width <= 0 || height <= 0) return {};
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(ground);
+  const std::vector<std::uint8_t>& bytes = icon.ImageBytes();
+  const QImage png =
+      QImage::fromData(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<qsizetype>(bytes.size())),
+                       "PNG");
+  if (!png.isNull()) {
+    QPainter painter(&image);
+    painter.drawImage(0, 0, png);
+  }
   return image;
 }
 
@@ -51,7 +75,7 @@ void ImageWidget::paintEvent(QPaintEvent* event) {
       shown = ToImage(*picture.Bitmap(), limit, background);
       break;
     case TPicture::Kind::Icon:
-      shown = ToImage(*picture.Icon(), limit, background);
+      shown = IconImage(*picture.Icon(), limit, background);
       break;
     case TPicture::Kind::Metafile:  // shown as an empty area
     case TPicture::Kind::None:

@@ -17,7 +17,8 @@ class ImageWidget : public QWidget {
 
  protected:
   // Paints the picture 1:1 from the top-left corner, clipped to the widget:
-  // a bitmap or an icon at its own size, a metafile as nothing. What the
+  // a bitmap or an icon (also one stored as PNG) at its own size, a metafile
+  // as nothing, for no renderer of metafiles is at hand here. What the
   // picture leaves uncovered shows the window's button-face colour.
   void paintEvent(QPaintEvent* event) override;
 

@@ -1,6 +1,7 @@
 // What the picture control paints for each kind of picture and size.
 #include "image_widget.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QtTest>
 #include <cstdint>
@@ -31,6 +32,18 @@ void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// An icon file whose one 2 x 2 entry holds `image` (a DIB or a PNG).
+std::string IconFile(const std::string& image) {
+  std::string file;
+  for (const std::uint32_t field : {0u, 1u, 1u}) PutLittleEndian(file, field, 2);
+  file += std::string("\x02\x02\x00\x00", 4);  // 2 x 2, no palette
+  PutLittleEndian(file, 1, 2);
+  PutLittleEndian(file, 32, 2);
+  PutLittleEndian(file, static_cast<std::uint32_t>(image.size()), 4);
+  PutLittleEndian(file, 22, 4);
+  return file + image;
+}
+
 // An icon file of one 2 x 2 image at 32 bits per pixel: top row transparent,
 // then opaque red; bottom row opaque green, then opaque blue.
 std::string TwoByTwoIcon() {
@@ -45,15 +58,21 @@ std::string TwoByTwoIcon() {
     PutLittleEndian(image, argb, 4);  // bottom row first
   }
   image += std::string(8, '\0');  // the AND mask
+  return IconFile(image);
+}
 
-  std::string file;
-  for (const std::uint32_t field : {0u, 1u, 1u}) PutLittleEndian(file, field, 2);
-  file += std::string("\x02\x02\x00\x00", 4);  // 2 x 2, no palette
-  PutLittleEndian(file, 1, 2);
-  PutLittleEndian(file, 32, 2);
-  PutLittleEndian(file, static_cast<std::uint32_t>(image.size()), 4);
-  PutLittleEndian(file, 22, 4);
-  return file + image;
+// The same picture as TwoByTwoIcon, stored as PNG inside the icon file.
+std::string TwoByTwoPngIcon() {
+  QImage picture(2, 2, QImage::Format_ARGB32);
+  picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
+  picture.setPixel(1, 0, qRgb(255, 0, 0));
+  picture.setPixel(0, 1, qRgb(0, 255, 0));
+  picture.setPixel(1, 1, qRgb(0, 0, 255));
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  return IconFile(png.toStdString());
 }
 
 }  // namespace
@@ -110,12 +129,18 @@ class ImageWidgetTest : public QObject {
     if (w < 500 || h < 400) QCOMPARE(shown.pixel(499, 399), background);
   }
 
-  // An icon is shown at its own size at the top-left corner; its
-  // transparent pixels show the background.
+  // An icon is shown at its own size at the top-left corner, whether its
+  // image is a DIB or a PNG; its transparent pixels show the background.
+  void iconIsShownAtItsOwnSize_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("DIB") << QByteArray::fromStdString(TwoByTwoIcon());
+    QTest::newRow("PNG") << QByteArray::fromStdString(TwoByTwoPngIcon());
+  }
   void iconIsShownAtItsOwnSize() {
+    QFETCH(QByteArray, file);
     ormakin::testing::TempDir dir;
     ormakin::TImage image(500, 400);
-    image.Picture.LoadFromFile(dir.WriteFile("course.ico", TwoByTwoIcon()));
+    image.Picture.LoadFromFile(dir.WriteFile("course.ico", file.toStdString()));
     QCOMPARE(image.Picture.GetKind(), ormakin::TPicture::Kind::Icon);
     ormakin::ImageWidget widget(image);
     const QImage shown = widget.grab().toImage();

@@ -83,6 +83,8 @@ TIcon TIcon::Read(const ByteSource& source) {
       }
       icon.width_ = static_cast<int>(width);
       icon.height_ = static_cast<int>(height);
+      icon.png_ = true;
+      icon.image_ = image;
       return icon;
     }
 
@@ -131,6 +133,7 @@ TIcon TIcon::Read(const ByteSource& source) {
 
     icon.width_ = width;
     icon.height_ = height;
+    icon.image_ = image;
     icon.pixels_.resize(static_cast<std::size_t>(width) * rows);
     bool anyAlpha = false;
     for (int y = 0; y < height; ++y) {

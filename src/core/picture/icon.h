@@ -1,5 +1,6 @@
 // TIcon: a picture read from an icon (.ico) file. It is shown at its own size
-// and is never a course: the program cannot probe or draw on it.
+// and is never a course: the program cannot probe or draw on it. It keeps the
+// first image's bytes, which the shells draw, and for a DIB image its pixels.
 #pragma once
 
 #include <cstddef>
@@ -27,8 +28,14 @@ class TIcon {
   // The size of the first image, in pixels.
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // False for an image stored as PNG, which is shown as an empty area.
+  // False for an image stored as PNG: the shells decode and draw those.
   bool HasPixels() const { return !pixels_.empty(); }
+  // Whether the first image is stored as PNG rather than as a DIB.
+  bool IsPng() const { return png_; }
+  // The bytes of the first image as the file holds them (a DIB with its
+  // colour and transparency rows, or a whole PNG file), for the shells to
+  // draw with the system's own icon and picture functions.
+  const std::vector<std::uint8_t>& ImageBytes() const { return image_; }
 
   // Paints the top-left width x height pixels (clipped to the icon) over
   // `out` as 0xFFRRGGBB values, `stride` values apart: transparent pixels
@@ -39,6 +46,8 @@ class TIcon {
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint32_t> pixels_;  // 0xAARRGGBB, top row first; empty for PNG
+  std::vector<std::uint8_t> image_;
+  bool png_ = false;
 };
 
 }  // namespace ormakin

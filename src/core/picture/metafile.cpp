@@ -55,69 +55,80 @@ TMetafile TMetafile::Read(std::span<const std::uint8_t> bytes) {
 
 TMetafile TMetafile::Read(const ByteSource& source) {
   TMetafile meta;
+  if (source.Size() > kMaxBytes) {
+    Invalid();
+  }
   try {
-    const auto first = source.Fetch(0, 4);
-    const std::uint32_t key = ByteReader(first).U32();
-    if (key == kPlaceableKey) {
-      // Placeable WMF: a bounding box in logical units and the units per inch,
-      // guarded by the XOR of its first ten words.
-      const auto bytes = source.Fetch(0, kPlaceableHeaderSize);
-      ByteReader in(bytes);
-      std::uint16_t checksum = 0;
-      for (int i = 0; i < 10; ++i) {
-        checksum = static_cast<std::uint16_t>(checksum ^ in.U16());
-      }
-      if (checksum != in.U16()) {
-        Invalid();
-      }
-      in.Seek(6);
-      const std::int16_t left = in.I16();
-      const std::int16_t top = in.I16();
-      const std::int16_t right = in.I16();
-      const std::int16_t bottom = in.I16();
-      const std::uint16_t unitsPerInch = in.U16();
-      if (unitsPerInch == 0) {
-        Invalid();
-      }
-      CheckWmfHeader(source, kPlaceableHeaderSize);
-      meta.width_ = ToPixels(std::int64_t{right} - left, unitsPerInch);
-      meta.height_ = ToPixels(std::int64_t{bottom} - top, unitsPerInch);
-      return meta;
-    }
-    if (key == 1) {
-      // EMF: record type 1, then its size, bounds (device pixels, inclusive),
-      // frame (0.01 mm) and the signature at offset 40.
-      const auto bytes = source.Fetch(0, kEmfHeaderMinimum);
-      ByteReader in(bytes);
-      in.Skip(4);
-      const std::uint32_t recordSize = in.U32();
-      std::int64_t bounds[4];
-      std::int64_t frame[4];
-      for (auto& v : bounds) {
-        v = in.I32();
-      }
-      for (auto& v : frame) {
-        v = in.I32();
-      }
-      if (in.U32() != kEmfSignature || recordSize < kEmfHeaderMinimum ||
-          recordSize > source.Size()) {
-        Invalid();
-      }
-      meta.enhanced_ = true;
-      if (frame[2] > frame[0] && frame[3] > frame[1]) {
-        meta.width_ = ToPixels(frame[2] - frame[0], kHundredthsMmPerInch);
-        meta.height_ = ToPixels(frame[3] - frame[1], kHundredthsMmPerInch);
-      } else {
-        meta.width_ = ToPixels(bounds[2] - bounds[0] + 1, TMetafile::kPixelsPerInch);
-        meta.height_ = ToPixels(bounds[3] - bounds[1] + 1, TMetafile::kPixelsPerInch);
-      }
-      return meta;
-    }
-    // A plain WMF declares no size of its own.
-    CheckWmfHeader(source, 0);
+    meta = ReadHeader(source);
+    meta.bytes_ = source.Fetch(0, source.Size());
   } catch (const EReadError&) {
     Invalid();
   }
+  return meta;
+}
+
+TMetafile TMetafile::ReadHeader(const ByteSource& source) {
+  TMetafile meta;
+  const auto first = source.Fetch(0, 4);
+  const std::uint32_t key = ByteReader(first).U32();
+  if (key == kPlaceableKey) {
+    // Placeable WMF: a bounding box in logical units and the units per inch,
+    // guarded by the XOR of its first ten words.
+    const auto bytes = source.Fetch(0, kPlaceableHeaderSize);
+    ByteReader in(bytes);
+    std::uint16_t checksum = 0;
+    for (int i = 0; i < 10; ++i) {
+      checksum = static_cast<std::uint16_t>(checksum ^ in.U16());
+    }
+    if (checksum != in.U16()) {
+      Invalid();
+    }
+    in.Seek(6);
+    const std::int16_t left = in.I16();
+    const std::int16_t top = in.I16();
+    const std::int16_t right = in.I16();
+    const std::int16_t bottom = in.I16();
+    const std::uint16_t unitsPerInch = in.U16();
+    if (unitsPerInch == 0) {
+      Invalid();
+    }
+    CheckWmfHeader(source, kPlaceableHeaderSize);
+    meta.width_ = ToPixels(std::int64_t{right} - left, unitsPerInch);
+    meta.height_ = ToPixels(std::int64_t{bottom} - top, unitsPerInch);
+    meta.box_ = {left, top, right, bottom};
+    meta.recordsOffset_ = kPlaceableHeaderSize;
+    return meta;
+  }
+  if (key == 1) {
+    // EMF: record type 1, then its size, bounds (device pixels, inclusive),
+    // frame (0.01 mm) and the signature at offset 40.
+    const auto bytes = source.Fetch(0, kEmfHeaderMinimum);
+    ByteReader in(bytes);
+    in.Skip(4);
+    const std::uint32_t recordSize = in.U32();
+    std::int64_t bounds[4];
+    std::int64_t frame[4];
+    for (auto& v : bounds) {
+      v = in.I32();
+    }
+    for (auto& v : frame) {
+      v = in.I32();
+    }
+    if (in.U32() != kEmfSignature || recordSize < kEmfHeaderMinimum || recordSize > source.Size()) {
+      Invalid();
+    }
+    meta.enhanced_ = true;
+    if (frame[2] > frame[0] && frame[3] > frame[1]) {
+      meta.width_ = ToPixels(frame[2] - frame[0], kHundredthsMmPerInch);
+      meta.height_ = ToPixels(frame[3] - frame[1], kHundredthsMmPerInch);
+    } else {
+      meta.width_ = ToPixels(bounds[2] - bounds[0] + 1, TMetafile::kPixelsPerInch);
+      meta.height_ = ToPixels(bounds[3] - bounds[1] + 1, TMetafile::kPixelsPerInch);
+    }
+    return meta;
+  }
+  // A plain WMF declares no size of its own.
+  CheckWmfHeader(source, 0);
   return meta;
 }
 

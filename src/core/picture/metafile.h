@@ -1,11 +1,14 @@
-// TMetafile: a picture read from a Windows metafile (.wmf, .emf). Only its
-// declared size is kept: it is shown as an empty area of that size and is
-// never a course.
+// TMetafile: a picture read from a Windows metafile (.wmf, .emf): its
+// declared size and the file's bytes, which the shells play at that size. It
+// is never a course.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "byte_source.h"
 
@@ -30,10 +33,28 @@ class TMetafile {
   int Height() const { return height_; }
   bool Enhanced() const { return enhanced_; }
 
+  // The largest metafile kept, in bytes; larger files are malformed.
+  static constexpr std::uint64_t kMaxBytes = std::uint64_t{1} << 28;
+
+  // The whole file as read.
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+  // Where the records of a WMF begin: after the 22-byte header of a
+  // placeable file, else at 0. 0 for an EMF.
+  std::size_t RecordsOffset() const { return recordsOffset_; }
+  // A placeable WMF's bounding box in its logical units (left, top, right,
+  // bottom), which maps onto Width() x Height(); all 0 otherwise.
+  const std::array<int, 4>& Box() const { return box_; }
+
  private:
+  // The size and layout from the headers; the bytes are left empty.
+  static TMetafile ReadHeader(const ByteSource& source);
+
   int width_ = 0;
   int height_ = 0;
   bool enhanced_ = false;
+  std::vector<std::uint8_t> bytes_;
+  std::size_t recordsOffset_ = 0;
+  std::array<int, 4> box_{};
 };
 
 }  // namespace ormakin
