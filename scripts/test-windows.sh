@@ -83,6 +83,9 @@ for build in "${builds[@]}"; do
   out=$(cd "$ROOT" && timeout 600 "$wine" "$build/core_tests.exe" --gtest_filter="-$EXCLUDED" 2>&1 |
     tr -d '\r')
   check "$arch core tests" "$out" '^\[  PASSED  \] [0-9]+ tests\.$'
+  # The differential tests against the system's settings reader and drawing
+  # say how much agreed.
+  grep -E '^[0-9]+ of [0-9]+ (readings|cars)' <<<"$out" | sed "s/^/  $arch: /"
   if grep -q 'FAILED' <<<"$out"; then fail "$arch core tests: failures"; grep FAILED <<<"$out"; fi
 
   # The same runs give the same traces, bit for bit.

@@ -77,6 +77,41 @@ TEST(ReadProfileString, FindsValuesByTheFileFormatRules) {
   }
 }
 
+// Files that other readers of the format take differently: line ends, keys
+// without "=", NUL bytes, UTF-16, brackets and blanks.
+TEST(ReadProfileString, ReadsOddFilesAsTheSystemReaderDoes) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    std::string file;
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"CR alone", "[car]\rinit_y=1\rinit_x=2\r", "init_x", "2"},
+      {"mixed line ends", "[car]\r\ninit_y=1\rinit_x=2\n", "init_x", "2"},
+      {"name without = hides the key", "[car]\n init_X \ninit_x=3\n", "init_x", ""},
+      {"NUL ends the value", "[car]\ninit_x= 1 \0 2\n"s, "init_x", "1 "},
+      {"NUL before the closing quote", "[car]\ninit_x=\"1\0\"\n"s, "init_x", "\"1"},
+      {"NUL ends the name", "[car]\ninit_x\0junk=4\n"s, "init_x", "4"},
+      {"NUL ends the section name", "[car\0junk]\ninit_x=5\n"s, "init_x", "5"},
+      {"UTF-16", "\xFF\xFE[\0c\0a\0r\0]\0\r\0\n\0k\0=\0\x11\xFF\0\0x\0"s, "k", "\uFF11"},
+      {"UTF-16 big-endian", "\xFE\xFF\0[\0c\0a\0r\0]\0\n\0k\0=\xD8\x3D\xDE\x00\0x"s, "k",
+       "\U0001F600x"},
+      {"UTF-16 lone surrogate", "\xFF\xFE[\0c\0a\0r\0]\0\n\0k\0=\0\x00\xD8x\0"s, "k", "\uFFFDx"},
+      {"the name runs to the last ]", "[car]]\ninit_x=1\n[car] ; [x]\ninit_x=2\n", "init_x", ""},
+      {"blanks",
+       "[car]\n\vinit_x\f=\x1A"
+       "6\t\x1A\n",
+       "init_x", "6"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    const std::string path = dir.WriteFile("case.ini", c.file);
+    EXPECT_EQ(ReadProfileString(path, "car", c.key), c.expected) << c.name;
+  }
+}
+
 TEST(ReadProfileString, ReadsTheExampleSettingsFile) {
   TempDir dir;
   const std::string path = dir.WriteFile("ormakin.ini",

@@ -82,6 +82,15 @@ class Linter {
         case ProfileLine::Kind::Key:
           Key(*line, number);
           break;
+        case ProfileLine::Kind::NameOnly:
+          if (!IsReadKey(*line)) {
+            lint_.Add(number,
+                      "this line is ignored: it is neither [section], key=value nor a comment");
+            break;
+          }
+          lint_.Add(number, "key " + Quoted(line->name) + " has no '=': it reads as empty");
+          Key(*line, number);
+          break;
         case ProfileLine::Kind::Ignored:
           lint_.Add(number,
                     "this line is ignored: it is neither [section], key=value nor a comment");
@@ -135,6 +144,23 @@ class Linter {
     } else {
       region_ = Region::Other;
       sectionName_ = line.name;
+    }
+  }
+
+  // Whether the program reads the line's key: a car key in the first [car],
+  // or a rule key in the first [state].
+  bool IsReadKey(const ProfileLine& line) const {
+    if (!line.nameComplete) return false;
+    switch (region_) {
+      case Region::Car: {
+        const std::string name = AsciiLower(line.name);
+        return std::any_of(kCarKeys.begin(), kCarKeys.end(),
+                           [&](const CarKeyInfo& key) { return name == key.name; });
+      }
+      case Region::State:
+        return ParseRuleKey(line.name).has_value();
+      default:
+        return false;
     }
   }
 

@@ -110,6 +110,20 @@ TEST_F(LintTest, TheBlockingFindingIsShownBeyondTheCapOnFindings) {
   EXPECT_THAT(findings, Contains(" 5 more findings not shown"));
 }
 
+TEST_F(LintTest, LinesAreCountedAndReadAsTheSettingsReaderReadsThem) {
+  // Lone CRs end lines; a key without "=" is read, empty; a NUL ends a value.
+  const std::string file = dir_.WriteFile(
+      "odd.ini", std::string("[car]\rinit_x\rinit_x=70\r\ninit_y=3\0junk\nhello world\n", 50));
+  const SimResult r = RunSim({"lint", file});
+  EXPECT_THAT(Findings(r, file),
+              ElementsAre("2: key 'init_x' has no '=': it reads as empty",
+                          "2: init_x is empty: the default 5 is used",
+                          "3: key 'init_x' repeats the one on line 2, which is the one read",
+                          "5: this line is ignored: it is neither [section], key=value nor a "
+                          "comment"));
+  EXPECT_THAT(r.out, HasSubstr("start point: x=5 y=3,"));
+}
+
 TEST_F(LintTest, CleanFileExitsZeroAndSummarises) {
   const std::string file = dir_.WriteFile("good.ini", FollowerSettings(30, 90));
   const SimResult r = RunSim({"lint", file});

@@ -14,8 +14,11 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     if (line->kind == ProfileLine::Kind::Section) {
       if (inSection) return {};  // the wanted section has ended without the key
       inSection = line->nameComplete && EqualsIgnoringAsciiCase(line->name, section);
-    } else if (line->kind == ProfileLine::Kind::Key && inSection && line->nameComplete &&
-               EqualsIgnoringAsciiCase(line->name, key)) {
+    } else if ((line->kind == ProfileLine::Kind::Key ||
+                line->kind == ProfileLine::Kind::NameOnly) &&
+               inSection && line->nameComplete && EqualsIgnoringAsciiCase(line->name, key)) {
+      // A name without "=" is the key with an empty value, and it hides any
+      // later line of the same key.
       return line->value;
     }
   }

@@ -14,10 +14,12 @@ inline constexpr std::size_t kMaxProfileValue = 2047;
 // Opens the file at `path`, finds the first `key` of the first `section`
 // (both matched without regard to ASCII letter case), closes the file and
 // returns the value: blanks around "=" and around the value dropped, one pair
-// of enclosing quotes dropped, cut to kMaxProfileValue bytes. Lines starting
-// with ";" are comments; lines end with LF or CR LF; a UTF-8 byte-order mark
-// at the start is skipped. A missing or unreadable file, section or key gives
-// the empty text.
+// of enclosing quotes dropped, cut to kMaxProfileValue bytes, ending at a NUL
+// byte. A line with a name but no "=" is that key with an empty value. Lines
+// starting with ";" are comments; lines end with LF, CR LF or a CR alone; a
+// UTF-8 byte-order mark at the start is skipped, and a UTF-16 file with its
+// byte-order mark is read in UTF-8. A missing or unreadable file, section or
+// key gives the empty text.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key);
 

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
 #include <string>
 
 #include "profile_reader.h"
@@ -19,10 +22,10 @@ namespace {
 // equals no name the program asks for, so only its length is counted.
 constexpr std::size_t kMaxName = 1024;
 
-// Space and tab are blanks; a carriage return counts as one too, so that a
-// line ending in CR LF reads like one ending in LF.
+// The blanks dropped around names and values: space, tab, vertical tab, form
+// feed, and the old end-of-file mark Ctrl-Z that some editors leave behind.
 bool IsBlank(int c) {
-  return c == ' ' || c == '\t' || c == '\r';
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0x1A;
 }
 
 char AsciiLower(char c) {
@@ -74,15 +77,6 @@ class ReadOnlyFile {
     if (got <= 0) return false;
     pos_ = 0;
     end_ = static_cast<std::size_t>(got);
-    if (first_) {
-      first_ = false;
-      // A UTF-8 byte-order mark at the very start is no part of the text.
-      // A regular file's first read returns its first bytes in one piece.
-      if (end_ >= 3 && buffer_[0] == '\xEF' && buffer_[1] == '\xBB' && buffer_[2] == '\xBF') {
-        pos_ = 3;
-        if (pos_ == end_) return Fill();
-      }
-    }
     return true;
   }
 
@@ -90,22 +84,143 @@ class ReadOnlyFile {
   std::array<char, 8192> buffer_{};
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
-  bool first_ = true;
+};
+
+// The file's text byte by byte, in one form whatever the file's encoding: a
+// UTF-8 byte-order mark is dropped, a file that starts with a UTF-16
+// byte-order mark (either byte order) is decoded to UTF-8, and every line end
+// (LF, CR LF or a CR alone) comes out as one LF.
+class ProfileText {
+ public:
+  explicit ProfileText(ReadOnlyFile& file) : file_(file) {}
+
+  // The next byte (0 to 255), or -1 at the end of the file.
+  int Next() {
+    int c = Decoded();
+    if (c == '\r') {
+      const int after = Decoded();
+      if (after >= 0 && after != '\n') pending_.push_front(static_cast<unsigned char>(after));
+      c = '\n';
+    }
+    return c;
+  }
+
+ private:
+  enum class Encoding { Unknown, Bytes, Utf16Le, Utf16Be };
+
+  int Decoded() {
+    if (encoding_ == Encoding::Unknown) DetectEncoding();
+    if (pending_.empty() && encoding_ != Encoding::Bytes) DecodeUtf16();
+    if (!pending_.empty()) {
+      const int c = pending_.front();
+      pending_.pop_front();
+      return c;
+    }
+    return encoding_ == Encoding::Bytes ? file_.Next() : -1;
+  }
+
+  // Looks at the first bytes for a byte-order mark; bytes that are none are
+  // kept to be read as text.
+  void DetectEncoding() {
+    encoding_ = Encoding::Bytes;
+    const int first = file_.Next();
+    if (first == 0xFF || first == 0xFE) {
+      const int second = file_.Next();
+      if (first + second == 0xFF + 0xFE) {
+        encoding_ = first == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
+        return;
+      }
+      Keep({first, second});
+    } else if (first == 0xEF) {
+      const int second = file_.Next();
+      const int third = second == 0xBB ? file_.Next() : -1;
+      if (third != 0xBF) Keep({first, second, third});
+    } else {
+      Keep({first});
+    }
+  }
+
+  void Keep(std::initializer_list<int> bytes) {
+    for (const int b : bytes) {
+      if (b >= 0) pending_.push_back(static_cast<unsigned char>(b));
+    }
+  }
+
+  // One 16-bit unit, or -1 at the end (an odd last byte is dropped).
+  int Unit() {
+    if (heldUnit_ >= 0) {
+      const int unit = heldUnit_;
+      heldUnit_ = -1;
+      return unit;
+    }
+    const int a = file_.Next();
+    const int b = a < 0 ? -1 : file_.Next();
+    if (b < 0) return -1;
+    return encoding_ == Encoding::Utf16Le ? a | (b << 8) : (a << 8) | b;
+  }
+
+  // The next character of a UTF-16 file, as UTF-8 bytes in pending_. A
+  // surrogate without its partner becomes U+FFFD.
+  void DecodeUtf16() {
+    const int unit = Unit();
+    if (unit < 0) return;
+    std::uint32_t code = static_cast<std::uint32_t>(unit);
+    if (unit >= 0xD800 && unit < 0xDC00) {
+      const int low = Unit();
+      if (low >= 0xDC00 && low < 0xE000) {
+        code = 0x10000 + ((code - 0xD800) << 10) + static_cast<std::uint32_t>(low - 0xDC00);
+      } else {
+        code = 0xFFFD;
+        heldUnit_ = low;
+      }
+    } else if (unit >= 0xDC00 && unit < 0xE000) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      Keep({static_cast<int>(code)});
+    } else if (code < 0x800) {
+      Keep({static_cast<int>(0xC0 | (code >> 6)), static_cast<int>(0x80 | (code & 0x3F))});
+    } else if (code < 0x10000) {
+      Keep({static_cast<int>(0xE0 | (code >> 12)), static_cast<int>(0x80 | ((code >> 6) & 0x3F)),
+            static_cast<int>(0x80 | (code & 0x3F))});
+    } else {
+      Keep({static_cast<int>(0xF0 | (code >> 18)), static_cast<int>(0x80 | ((code >> 12) & 0x3F)),
+            static_cast<int>(0x80 | ((code >> 6) & 0x3F)), static_cast<int>(0x80 | (code & 0x3F))});
+    }
+  }
+
+  ReadOnlyFile& file_;
+  Encoding encoding_ = Encoding::Unknown;
+  std::deque<unsigned char> pending_;
+  int heldUnit_ = -1;
 };
 
 // Text collected byte by byte with its leading and trailing blanks dropped:
 // blanks are held back until a later byte shows that they lie inside the
 // text. Keeps at most `capacity` bytes but knows the full length and the last
-// byte, so memory stays bounded however long the line is.
+// byte, so memory stays bounded however long the line is. A NUL byte ends
+// the text (blanks before it stay in it), as it ends a C string; the line
+// itself goes on.
 class TrimmedText {
  public:
   explicit TrimmedText(std::size_t capacity) : capacity_(capacity) {}
 
   void Add(char c) {
+    if (ended_) return;
+    if (c == '\0') {
+      ended_ = true;
+      if (heldCount_ > 0) last_ = lastBlank_;
+      kept_ += held_;
+      length_ += heldCount_;
+      held_.clear();
+      heldCount_ = 0;
+      return;
+    }
     if (IsBlank(c)) {
       if (length_ == 0) return;
       if (kept_.size() + held_.size() < capacity_) held_ += c;
       ++heldCount_;
+      lastBlank_ = c;
       return;
     }
     kept_ += held_;
@@ -117,11 +232,26 @@ class TrimmedText {
     last_ = c;
   }
 
+  // Remembers the text as it stands, without the blanks held at its end.
+  void Mark() {
+    marked_ = true;
+    markKept_ = kept_.size();
+    markLength_ = length_;
+    markLast_ = last_;
+  }
+  // Goes back to the text as it stood at the last mark, if there was one.
+  void CutToMark() {
+    if (!marked_) return;
+    kept_.resize(markKept_);
+    length_ = markLength_;
+    last_ = markLast_;
+  }
+
   // The first bytes of the text, at most the capacity.
   const std::string& Kept() const { return kept_; }
   // The full length of the text without its trailing blanks.
   std::size_t Length() const { return length_; }
-  // The last byte that is not a blank.
+  // The last byte of the text.
   char Last() const { return last_; }
   bool IsComplete() const { return length_ == kept_.size(); }
 
@@ -132,6 +262,12 @@ class TrimmedText {
   std::size_t length_ = 0;
   std::size_t heldCount_ = 0;
   char last_ = '\0';
+  char lastBlank_ = ' ';
+  bool ended_ = false;
+  bool marked_ = false;
+  std::size_t markKept_ = 0;
+  std::size_t markLength_ = 0;
+  char markLast_ = '\0';
 };
 
 // The value of a key line: one pair of enclosing quotes (double or single)
@@ -155,9 +291,15 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
          });
 }
 
-class ProfileScanner::File : public ReadOnlyFile {
+class ProfileScanner::File {
  public:
-  using ReadOnlyFile::ReadOnlyFile;
+  explicit File(const std::string& path) : bytes_(path) {}
+  bool IsOpen() const { return bytes_.IsOpen(); }
+  int Next() { return text_.Next(); }
+
+ private:
+  ReadOnlyFile bytes_;
+  ProfileText text_{bytes_};
 };
 
 ProfileScanner::ProfileScanner(const std::string& path) : file_(std::make_unique<File>(path)) {}
@@ -176,12 +318,19 @@ std::optional<ProfileLine> ProfileScanner::Next() {
   ProfileLine line;
   while (IsBlank(c)) c = file_->Next();
   if (c == '[') {
-    // A section header: "[name]", blanks allowed inside the brackets.
+    // A section header: "[name]", blanks allowed inside the brackets. The
+    // name runs to the last "]" of the line; what follows it is ignored.
     TrimmedText name(kMaxName);
-    for (c = file_->Next(); c >= 0 && c != '\n' && c != ']'; c = file_->Next()) {
+    bool closed = false;
+    for (c = file_->Next(); c >= 0 && c != '\n'; c = file_->Next()) {
+      if (c == ']') {
+        name.Mark();
+        closed = true;
+      }
       name.Add(static_cast<char>(c));
     }
-    line.kind = c == ']' ? ProfileLine::Kind::Section : ProfileLine::Kind::Ignored;
+    name.CutToMark();
+    line.kind = closed ? ProfileLine::Kind::Section : ProfileLine::Kind::Ignored;
     line.name = name.Kept();
     line.nameComplete = name.IsComplete();
   } else if (c == ';' || c == '\n' || c < 0) {
@@ -202,7 +351,7 @@ std::optional<ProfileLine> ProfileScanner::Next() {
       line.kind = ProfileLine::Kind::Key;
       line.value = ValueOf(value);
     } else {
-      line.kind = ProfileLine::Kind::Ignored;
+      line.kind = ProfileLine::Kind::NameOnly;
     }
   }
   while (c >= 0 && c != '\n') c = file_->Next();

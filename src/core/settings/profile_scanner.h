@@ -15,10 +15,11 @@ namespace ormakin {
 // One line of the file, as the reader sees it.
 struct ProfileLine {
   enum class Kind {
-    Empty,    // blank, or a comment (";" first)
-    Section,  // "[name]"; whatever follows "]" is ignored
-    Key,      // "name=value"
-    Ignored,  // "[" without "]", or a line without "="
+    Empty,     // blank, or a comment (";" first)
+    Section,   // "[name]"; the name runs to the last "]", whatever follows is ignored
+    Key,       // "name=value"
+    NameOnly,  // "name" without "=": a key whose value is empty
+    Ignored,   // "[" without "]"
   };
   Kind kind = Kind::Empty;
   // The section or key name without its surrounding blanks, at most 1024
@@ -26,7 +27,7 @@ struct ProfileLine {
   std::string name;
   bool nameComplete = true;
   // A key's value: blanks around it and one pair of enclosing quotes dropped,
-  // cut to kMaxProfileValue bytes.
+  // cut to kMaxProfileValue bytes. A name or a value ends at a NUL byte.
   std::string value;
 };
 
@@ -37,8 +38,10 @@ class ProfileScanner {
  public:
   // Opens the file read-only; only a regular file is read (a directory has
   // nothing to read, and a pipe or a device could block or never end). A
-  // UTF-8 byte-order mark at the very start is skipped. Lines end with LF or
-  // CR LF. The file is closed when the scanner goes.
+  // UTF-8 byte-order mark at the very start is skipped; a file that starts
+  // with a UTF-16 byte-order mark (either byte order) is read as UTF-16 and
+  // its names and values come out in UTF-8. Lines end with LF, CR LF or a CR
+  // alone. The file is closed when the scanner goes.
   explicit ProfileScanner(const std::string& path);
   ~ProfileScanner();
   ProfileScanner(const ProfileScanner&) = delete;
