@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "icon.h"
+#include "metafile_image.h"
 
 namespace ormakin {
 
@@ -77,7 +78,9 @@ void ImageWidget::paintEvent(QPaintEvent* event) {
     case TPicture::Kind::Icon:
       shown = IconImage(*picture.Icon(), limit, background);
       break;
-    case TPicture::Kind::Metafile:  // shown as an empty area
+    case TPicture::Kind::Metafile:
+      shown = MetafileImage(*picture.Metafile(), limit, background);
+      break;
     case TPicture::Kind::None:
       break;
   }

@@ -17,9 +17,9 @@ class ImageWidget : public QWidget {
 
  protected:
   // Paints the picture 1:1 from the top-left corner, clipped to the widget:
-  // a bitmap or an icon (also one stored as PNG) at its own size, a metafile
-  // as nothing, for no renderer of metafiles is at hand here. What the
-  // picture leaves uncovered shows the window's button-face colour.
+  // a bitmap, an icon (also one stored as PNG) or a metafile at its own size
+  // (a WMF as an empty area: no renderer for those is at hand here). What
+  // the picture leaves uncovered shows the window's button-face colour.
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -75,6 +75,31 @@ std::string TwoByTwoPngIcon() {
   return IconFile(png.toStdString());
 }
 
+// An enhanced metafile of a red rectangle over its whole frame of 100 x 50
+// pixels (at 96 pixels per inch), drawn with a red brush and no pen.
+std::string RedEmf() {
+  std::string records;
+  for (const std::uint32_t v : {39u, 24u, 1u, 0u, 0x0000FFu, 0u}) {
+    PutLittleEndian(records, v, 4);  // a solid red brush as object 1
+  }
+  for (const std::uint32_t v : {37u, 12u, 1u, 37u, 12u, 0x80000008u}) {
+    PutLittleEndian(records, v, 4);  // select it, and the stock null pen
+  }
+  for (const std::uint32_t v : {43u, 24u, 0u, 0u, 100u, 50u}) PutLittleEndian(records, v, 4);
+  for (const std::uint32_t v : {14u, 20u, 0u, 16u, 20u}) PutLittleEndian(records, v, 4);
+  std::string header;
+  for (const std::uint32_t v : {1u, 88u, 0u, 0u, 99u, 49u, 0u, 0u, 2646u, 1323u, 0x464D4520u,
+                                0x10000u, static_cast<std::uint32_t>(88 + records.size()), 6u}) {
+    PutLittleEndian(header, v, 4);
+  }
+  PutLittleEndian(header, 2, 2);  // handles
+  PutLittleEndian(header, 0, 2);
+  for (const std::uint32_t v : {0u, 0u, 0u, 1024u, 768u, 271u, 203u}) {
+    PutLittleEndian(header, v, 4);
+  }
+  return header + records;
+}
+
 }  // namespace
 
 class ImageWidgetTest : public QObject {
@@ -151,6 +176,22 @@ class ImageWidgetTest : public QObject {
     QCOMPARE(shown.pixel(1, 1), qRgb(0, 0, 255));
     QCOMPARE(shown.pixel(2, 0), background);
     QCOMPARE(shown.pixel(0, 2), background);
+  }
+
+  // An enhanced metafile is drawn at its own size at the top-left corner.
+  void metafileIsShownAtItsOwnSize() {
+    ormakin::testing::TempDir dir;
+    ormakin::TImage image(500, 400);
+    image.Picture.LoadFromFile(dir.WriteFile("course.emf", RedEmf()));
+    QCOMPARE(image.Picture.GetKind(), ormakin::TPicture::Kind::Metafile);
+    ormakin::ImageWidget widget(image);
+    const QImage shown = widget.grab().toImage();
+    const QRgb background = widget.palette().color(QPalette::Button).rgb();
+    QCOMPARE(shown.pixel(1, 1), qRgb(255, 0, 0));
+    QCOMPARE(shown.pixel(50, 25), qRgb(255, 0, 0));
+    QCOMPARE(shown.pixel(97, 47), qRgb(255, 0, 0));
+    QCOMPARE(shown.pixel(110, 25), background);
+    QCOMPARE(shown.pixel(50, 60), background);
   }
 
   // A repaint of part of the control paints that part correctly.
