@@ -14,7 +14,8 @@ const char* const kUsage =
     "       ormakin-sim sweep COURSE [--settings FILE] [--ticks N] [--around R] [--step S]\n"
     "                       [--line] [--map FILE] [--jobs J]\n"
     "       ormakin-sim tune COURSE... [--settings FILE] [--ticks N]\n"
-    "                       [--seconds T | --evaluations E] [--seed S] [--jobs J] --out FILE\n";
+    "                       [--seconds T | --evaluations E] [--seed S] [--jobs J] --out FILE\n"
+    "       ormakin-sim --help | --version\n";
 
 namespace {
 
@@ -271,6 +272,9 @@ Command ParseCommandLine(std::span<const std::string> args) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     return HelpRequest{};
+  }
+  if (command == "--version") {
+    return VersionRequest{};
   }
   ArgumentList in(args.subspan(1));
   if (command == "run") {

@@ -63,8 +63,11 @@ struct TuneOptions {
 // `--help`: print the usage text.
 struct HelpRequest {};
 
-using Command =
-    std::variant<RunOptions, CheckOptions, LintOptions, SweepOptions, TuneOptions, HelpRequest>;
+// `--version`: print the program's name and version.
+struct VersionRequest {};
+
+using Command = std::variant<RunOptions, CheckOptions, LintOptions, SweepOptions, TuneOptions,
+                             HelpRequest, VersionRequest>;
 
 // A command line that does not fit the usage; the message says what is wrong.
 class UsageError : public std::runtime_error {

@@ -42,6 +42,10 @@ int main(int argc, char* argv[]) {
             return SweepCommand(options, stdout, stderr);
           } else if constexpr (std::is_same_v<T, TuneOptions>) {
             return TuneCommand(options, stdout, stderr);
+          } else if constexpr (std::is_same_v<T, VersionRequest>) {
+            // The version is the build's, from the project's definition.
+            std::printf("ormakin-sim %s\n", ORMAKIN_VERSION);
+            return kExitDone;
           } else {
             std::fputs(kUsage, stdout);
             return kExitDone;
