@@ -5,7 +5,8 @@
 // the run's hash, loop search and rule counts, and the summary.
 //
 // Both are timed in wall-clock time: the child's CPU time is not this
-// process's.
+// process's. So are the sweep and the search on the sample courses, with one
+// thread and with two.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -176,6 +177,60 @@ void BM_CarRunInMemory(benchmark::State& state) {
       static_cast<double>(state.iterations() * kTicks), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CarRunInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The sample courses and controller of the source tree.
+std::string Example(const std::string& name) {
+  return std::string(ORMAKIN_SOURCE_DIR) + "/examples/" + name;
+}
+
+// A sweep of 441 starts around the start point of 1-oval.bmp, 5000 ticks
+// each, on state.range(0) threads. Every start holds the line there, so
+// every start runs its 5000 ticks.
+void BM_Sweep(benchmark::State& state) {
+  const std::vector<std::string> args = {
+      ORMAKIN_SIM_PATH,       "sweep",  Example("courses/1-oval.bmp"), "--settings",
+      Example("ormakin.ini"), "--jobs", std::to_string(state.range(0))};
+  for (auto _ : state) {
+    const std::string output = RunSim(args);
+    if (output.find("holds the line: 441 ") == std::string::npos) {
+      state.SkipWithError(("unexpected output: " + output).c_str());
+      break;
+    }
+  }
+  state.counters["ticks_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * 441 * 5000, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Sweep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The search over the five sample courses from the bundled controller: 96
+// controllers tried, each on every course until its lap, on state.range(0)
+// threads. The process's start-up and the loading of the courses are in the
+// time too, a few milliseconds.
+void BM_Tune(benchmark::State& state) {
+  constexpr int kEvaluations = 96;
+  testing::TempDir dir;
+  std::vector<std::string> args = {ORMAKIN_SIM_PATH, "tune"};
+  for (const char* course :
+       {"1-oval.bmp", "2-bends.bmp", "3-eight.bmp", "4-gap-corner.bmp", "5-large.bmp"}) {
+    args.push_back(Example(std::string("courses/") + course));
+  }
+  for (const std::string& arg :
+       {std::string("--settings"), Example("ormakin.ini"), std::string("--evaluations"),
+        std::to_string(kEvaluations), std::string("--jobs"), std::to_string(state.range(0)),
+        std::string("--out"), dir.PathOf("tuned.ini")}) {
+    args.push_back(arg);
+  }
+  for (auto _ : state) {
+    const std::string output = RunSim(args);
+    if (output.rfind("evaluations=" + std::to_string(kEvaluations), 0) != 0) {
+      state.SkipWithError(("unexpected output: " + output).c_str());
+      break;
+    }
+  }
+  state.counters["evaluations_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * kEvaluations, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Tune)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

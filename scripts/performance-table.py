@@ -224,6 +224,38 @@ def sim_rows(table):
               note=f"{fmt(ratio)}× the bare calls, {fmt(ratio - 1.3)} over 1.3×")
 
 
+def search_rows(table):
+    """sweep and tune on the sample courses, with one thread and with two."""
+    row = "ormakin-sim sweep --around 10, 1-oval.bmp (441 starts x 5000 ticks), 2 jobs"
+    one = table.get("BM_Sweep/1")
+    two = table.get("BM_Sweep/2")
+    if one is None or two is None:
+        table.unmeasured(row, "real", table.missing("BM_Sweep/1" if one is None else
+                                                    "BM_Sweep/2"))
+    else:
+        two_time = seconds(two, "real")
+        table.add(row, "real", f"{fmt(two_time * 1e3)} ms",
+                  f"{fmt(seconds(one, 'real') * 1e3 / 2)} ms (1 job ÷ 2)",
+                  two_time / (seconds(one, "real") / 2),
+                  target="< 1 s", met=two_time < 1.0,
+                  note=f"{fmt(two_time)} s")
+
+    row = "ormakin-sim tune, five sample courses, evaluations per second, 2 jobs"
+    one = table.get("BM_Tune/1")
+    two = table.get("BM_Tune/2")
+    if one is None or two is None:
+        table.unmeasured(row, "real", table.missing("BM_Tune/1" if one is None else
+                                                    "BM_Tune/2"))
+    else:
+        one_rate = one["evaluations_per_second"]
+        two_rate = two["evaluations_per_second"]
+        speedup = two_rate / one_rate
+        table.add(row, "real", f"{fmt(two_rate)} /s (1 job: {fmt(one_rate)} /s)",
+                  f"{fmt(2 * one_rate)} /s (2 × 1 job)", two_rate / (2 * one_rate),
+                  target="≥ 1.8× 1 job", met=speedup >= 1.8,
+                  note=f"{fmt(speedup)}× the rate of 1 job")
+
+
 def startup_rows(table):
     """The window program: time to a shown window, peak memory with a course."""
     row = "Start-up to the window shown"
@@ -381,6 +413,7 @@ def document(directory):
     step_rows(table)
     redraw_rows(table)
     sim_rows(table)
+    search_rows(table)
     startup_rows(table)
 
     # The run's own date: the earliest program start in the results.

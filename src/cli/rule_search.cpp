@@ -10,7 +10,7 @@ namespace {
 
 RunScore ScoreOn(const Controller& controller, LineCourse& course, std::uint64_t ticks) {
   TCar car = MakeCar(controller, course);
-  return ScoreRun(car, course, ticks, RunLength::kUntilLap);
+  return ScoreRun(car, course, ticks);
 }
 
 // One more than the highest state that a rule names, so that a change may
@@ -56,8 +56,8 @@ RuleValues RuleValues::For(char mark) {
   return values;
 }
 
-std::bitset<kStateCount * kMaskCount> Scored::Applied() const {
-  std::bitset<kStateCount * kMaskCount> applied;
+RuleSet Scored::Applied() const {
+  RuleSet applied;
   for (const RunScore& run : runs) {
     applied |= run.applied;
   }
@@ -87,7 +87,7 @@ RuleSearch::RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint
 void RuleSearch::Mutate(Controller& controller, Random& random) const {
   const int reach = Reach(controller);
   auto anyState = [&] { return 1 + random.Below(reach); };
-  const std::bitset<kStateCount* kMaskCount> applied = best_.Applied();
+  const RuleSet applied = best_.Applied();
   std::vector<int> used;
   for (std::size_t i = 0; i < applied.size(); ++i) {
     if (applied[i]) {

@@ -51,7 +51,7 @@ struct Scored {
   std::vector<RunScore> runs;  // one per course
   double total = 0.0;
   // The rules that any of its runs applied.
-  std::bitset<kStateCount * kMaskCount> Applied() const;
+  RuleSet Applied() const;
 };
 
 // Scores `controller` on every course: runs until the lap or `ticks` ticks,

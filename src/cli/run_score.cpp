@@ -1,5 +1,6 @@
 #include "run_score.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -46,7 +47,7 @@ class ScoreKeeper : public RunObserver {
   }
 
   void Ticked(const TickReport& tick) override {
-    result_.applied.set(static_cast<std::size_t>((tick.appliedState - 1) * kMaskCount + tick.mask));
+    result_.applied.set(RuleIndex(tick.appliedState, tick.mask));
     const double x = tick.car.X();
     const double y = tick.car.Y();
     Pass(x, y);
@@ -120,8 +121,7 @@ const char* OutcomeName(Outcome outcome) {
   return "?";
 }
 
-RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunLength length,
-                  RunObserver* also) {
+RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunObserver* also) {
   RunScore result;
   ScoreKeeper keeper(course, result);
   CarRun run(car);
@@ -133,17 +133,12 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunL
   }
   run.SearchLoop(false);
 
-  bool endedEarly = false;
   for (std::uint64_t tick = 1; tick <= ticks; ++tick) {
     if (!run.Tick()) {
       break;  // stopped: told by the run's result below
     }
-    if (result.lapTick && length == RunLength::kUntilLap) {
-      break;
-    }
     if (tick - keeper.LastSeen() >= kLostTicks) {
       result.outcome = Outcome::kLost;
-      endedEarly = true;
       break;
     }
     const RunResult sofar = run.Result();
@@ -152,7 +147,6 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunL
       // The cycle repeats its masks too: the line is seen on it or never.
       result.outcome = tick - keeper.LastSeen() < sofar.loopPeriod ? Outcome::kLoopsOnLine
                                                                    : Outcome::kLoopsOffLine;
-      endedEarly = true;
       break;
     }
   }
@@ -161,13 +155,17 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunL
   if (end.stopped && result.outcome == Outcome::kHolds) {
     result.outcome = Outcome::kStopped;
     result.stopReason = end.stopReason;
-    endedEarly = true;
   }
+  const bool lapsForEver = result.outcome == Outcome::kLoopsOnLine && result.lapTick &&
+                           result.loopPeriod >= *result.lapTick;
+  const bool endedEarly = result.outcome != Outcome::kHolds && !lapsForEver;
 
   result.coverage = keeper.Coverage();
   if (result.lapTick) {
-    result.score = kCoveragePoints + kLapPoints * (1.0 - static_cast<double>(*result.lapTick) /
-                                                             static_cast<double>(ticks));
+    result.score =
+        kCoveragePoints +
+        kLapPoints * (1.0 - static_cast<double>(*result.lapTick) / static_cast<double>(ticks)) -
+        (endedEarly ? kEndPenalty : 0.0);
   } else {
     result.score = kCoveragePoints * result.coverage - (endedEarly ? kEndPenalty : 0.0);
   }

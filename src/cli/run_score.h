@@ -16,6 +16,12 @@
 
 namespace ormakin::cli {
 
+// One bit per rule of the table: bit RuleIndex(state, mask).
+using RuleSet = std::bitset<static_cast<std::size_t>(kStateCount) * kMaskCount>;
+inline std::size_t RuleIndex(int state, int mask) {
+  return static_cast<std::size_t>(state - 1) * kMaskCount + static_cast<std::size_t>(mask);
+}
+
 // How a run ends.
 enum class Outcome {
   kHolds,         // ran every tick, and some sensor saw the line within the last kLostTicks
@@ -36,11 +42,14 @@ inline constexpr std::uint64_t kLostTicks = 500;
 inline constexpr double kLapDistance = 16.0;
 inline constexpr double kLapShare = 0.9;
 // Points: up to kCoveragePoints for the share of line cells passed; a lap
-// gives kCoveragePoints plus up to kLapPoints the sooner it comes; a run that
-// ends early without a lap (stopped, lost, or looping) loses kEndPenalty.
+// gives kCoveragePoints plus up to kLapPoints the sooner it comes. A run
+// that does not hold the line to its last tick loses kEndPenalty: it stops,
+// loses the line or gets stuck in a cycle (a car that laps, in a cycle at
+// least a lap long, is not stuck). So a fast lap is worth no more than a
+// slower one after which the car keeps going.
 inline constexpr double kCoveragePoints = 1000.0;
 inline constexpr double kLapPoints = 1000.0;
-inline constexpr double kEndPenalty = 100.0;
+inline constexpr double kEndPenalty = 1000.0;
 
 struct RunScore {
   Outcome outcome = Outcome::kHolds;
@@ -50,20 +59,14 @@ struct RunScore {
   double coverage = 0.0;         // share of the line cells passed, 0 to 1
   double score = 0.0;
   std::string stopReason;  // for a stopped run: why, as `run` says it
-  // Which rules were applied: bit (state - 1) * 8 + mask.
-  std::bitset<kStateCount * kMaskCount> applied;
+  // Which rules were applied.
+  RuleSet applied;
 };
 
-// How far a run goes.
-enum class RunLength {
-  kAllTicks,  // every tick, unless the car stops, loses the line or loops
-  kUntilLap,  // also ends at the lap, when the score is settled
-};
-
-// Runs `car`, placed at its start, for at most `ticks` ticks on `course`.
-// The score is the same for both lengths. `also`, when given, watches the
-// run too.
-RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunLength length,
+// Runs `car`, placed at its start, for at most `ticks` ticks on `course`,
+// ending early when it stops, loses the line or gets into a cycle. `also`,
+// when given, watches the run too.
+RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks,
                   RunObserver* also = nullptr);
 
 }  // namespace ormakin::cli

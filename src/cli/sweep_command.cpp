@@ -130,7 +130,7 @@ int SweepCommand(const SweepOptions& options, std::FILE* out, std::FILE* err) {
         [&](std::size_t i) {
           TCar car = MakeCar(controller, course);
           car.SetPosition(starts[i].x, starts[i].y);
-          results[i] = ScoreRun(car, course, options.ticks, RunLength::kAllTicks);
+          results[i] = ScoreRun(car, course, options.ticks);
         },
         [&](std::size_t done) {
           bar.Show(static_cast<double>(done) / static_cast<double>(starts.size()),
@@ -149,7 +149,7 @@ int SweepCommand(const SweepOptions& options, std::FILE* out, std::FILE* err) {
           // Run again, this time drawing the path.
           TCar car = MakeCar(controller, course);
           car.SetPosition(starts[i].x, starts[i].y);
-          ScoreRun(car, course, options.ticks, RunLength::kAllTicks, &map.Path(results[i].outcome));
+          ScoreRun(car, course, options.ticks, &map.Path(results[i].outcome));
           ++paths;
         }
       }

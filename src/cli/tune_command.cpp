@@ -166,8 +166,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     std::string unused;
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
-        if (best.controller.IsSet(s, m) &&
-            !applied[static_cast<std::size_t>((s - 1) * kMaskCount + m)]) {
+        if (best.controller.IsSet(s, m) && !applied[RuleIndex(s, m)]) {
           unused += (unused.empty() ? "" : " ") + RuleKey(s, m);
         }
       }
