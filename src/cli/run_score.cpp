@@ -58,6 +58,8 @@ class ScoreKeeper : public RunObserver {
     }
     if (tick.mask != 0) {
       lastSeen_ = tick.tick;
+    } else {
+      ++result_.blindTicks;
     }
   }
 
@@ -169,6 +171,8 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
   } else {
     result.score = kCoveragePoints * result.coverage - (endedEarly ? kEndPenalty : 0.0);
   }
+  result.score -=
+      kBlindPoints * static_cast<double>(result.blindTicks) / static_cast<double>(ticks);
   return result;
 }
 

@@ -50,6 +50,10 @@ inline constexpr double kLapShare = 0.9;
 inline constexpr double kCoveragePoints = 1000.0;
 inline constexpr double kLapPoints = 1000.0;
 inline constexpr double kEndPenalty = 1000.0;
+// And every tick on which no sensor sees the line costs kBlindPoints / N: a
+// car that weaves across the line, finding it again and again, is not
+// following it.
+inline constexpr double kBlindPoints = 2000.0;
 
 struct RunScore {
   Outcome outcome = Outcome::kHolds;
@@ -57,6 +61,7 @@ struct RunScore {
   std::optional<std::uint64_t> lapTick;
   std::uint64_t loopPeriod = 0;  // ticks of the cycle, for the loop outcomes
   double coverage = 0.0;         // share of the line cells passed, 0 to 1
+  std::uint64_t blindTicks = 0;  // ticks on which no sensor saw the line
   double score = 0.0;
   std::string stopReason;  // for a stopped run: why, as `run` says it
   // Which rules were applied.
