@@ -98,7 +98,7 @@ TEST_F(SweepTest, TuneFromAnEmptyTableFollowsAShortLineAndIsTheSameForAnyJobs) {
   for (int jobs = 1; jobs <= 2; ++jobs) {
     const std::string out = PathOf("tuned" + std::to_string(jobs) + ".ini");
     const SimResult r =
-        RunSim({"tune", course, "--settings", settings, "--ticks", "200", "--evaluations", "400",
+        RunSim({"tune", course, "--settings", settings, "--ticks", "120", "--evaluations", "400",
                 "--seed", "7", "--jobs", std::to_string(jobs), "--out", out});
     ASSERT_EQ(r.status, 0) << r.err;
     files[jobs - 1] = ReadFile(out);
@@ -106,13 +106,13 @@ TEST_F(SweepTest, TuneFromAnEmptyTableFollowsAShortLineAndIsTheSameForAnyJobs) {
   EXPECT_EQ(files[0], files[1]);
   EXPECT_THAT(files[0], HasSubstr("; Found by ormakin-sim tune: seed 7, budget 400 evaluations"));
 
-  // The controller found drives the car down the line to its end: on the
-  // way there the car never strays from it.
+  // The controller found drives the car down the line, never straying from
+  // it.
   const std::string tuned = PathOf("tuned1.ini");
   const SimResult lint = RunSim({"lint", tuned});
   EXPECT_EQ(lint.status, 0) << lint.out << lint.err;
   const SimResult run =
-      RunSim({"run", course, "--settings", tuned, "--ticks", "200", "--trace", "-"});
+      RunSim({"run", course, "--settings", tuned, "--ticks", "120", "--trace", "-"});
   ASSERT_EQ(run.status, 0) << run.err;
   double deepest = 0.0;
   for (const std::string& line : Lines(run.out)) {
@@ -128,7 +128,8 @@ TEST_F(SweepTest, TuneFromAnEmptyTableFollowsAShortLineAndIsTheSameForAnyJobs) {
     deepest = std::stod(y);
     EXPECT_NEAR(std::stod(x), 20.0, 4.0) << "tick " << tick;
   }
-  EXPECT_GE(deepest, 135.0);
+  // In its 120 ticks, about a pixel a tick.
+  EXPECT_GE(deepest, 125.0);
 }
 
 TEST_F(SweepTest, TuneNeverWritesTheSettingsFileItReads) {
