@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "car_run.h"
@@ -29,6 +30,13 @@ std::int64_t CellOf(std::int64_t p) {
   return p >= 0 ? p / size : -((-p + size - 1) / size);
 }
 
+// Whether two headings differ by less than kLapHeading, whole turns aside.
+bool SameWay(double a, double b) {
+  constexpr double kTurn = 2 * std::numbers::pi;
+  const double d = std::fmod(std::fabs(a - b), kTurn);
+  return std::min(d, kTurn - d) < kLapHeading;
+}
+
 // Keeps the score of a run as it goes: the line cells passed, the lap, the
 // last tick a sensor saw the line and the rules applied.
 class ScoreKeeper : public RunObserver {
@@ -43,6 +51,7 @@ class ScoreKeeper : public RunObserver {
   void Placed(const TCar& car) override {
     startX_ = car.X();
     startY_ = car.Y();
+    startDirection_ = car.Direction();
     Pass(startX_, startY_);
   }
 
@@ -53,7 +62,8 @@ class ScoreKeeper : public RunObserver {
     Pass(x, y);
     // A course without line has no lap.
     if (!result_.lapTick && course_.LineCellCount() > 0 && passedCount_ >= lapCells_ &&
-        std::hypot(x - startX_, y - startY_) <= kLapDistance) {
+        std::hypot(x - startX_, y - startY_) <= kLapDistance &&
+        SameWay(tick.car.Direction(), startDirection_)) {
       result_.lapTick = tick.tick;
     }
     if (tick.mask != 0) {
@@ -100,6 +110,7 @@ class ScoreKeeper : public RunObserver {
   std::int32_t lapCells_;
   double startX_ = 0.0;
   double startY_ = 0.0;
+  double startDirection_ = 0.0;
   std::int64_t lastColumn_ = INT64_MIN;
   std::int64_t lastRow_ = INT64_MIN;
   std::uint64_t lastSeen_ = 0;

@@ -36,10 +36,12 @@ const char* OutcomeName(Outcome outcome);
 
 // A run without any sensor on the line for this many ticks has lost it.
 inline constexpr std::uint64_t kLostTicks = 500;
-// A lap: the car's centre comes back within this many pixels of its start
-// after it has passed this share of the course's line cells. The distance
-// allows for a start a little beside the line.
+// A lap: the car's centre comes back within this many pixels of its start,
+// heading within kLapHeading radians of the way it started, after it has
+// passed this share of the course's line cells. The distance allows for a
+// start a little beside the line; the heading tells a lap from turning back.
 inline constexpr double kLapDistance = 16.0;
+inline constexpr double kLapHeading = 0.7853981633974483;  // 45 degrees
 inline constexpr double kLapShare = 0.9;
 // Points: up to kCoveragePoints for the share of line cells passed; a lap
 // gives kCoveragePoints plus up to kLapPoints the sooner it comes. A run
