@@ -22,11 +22,6 @@ Wide CeilDiv(Wide a, Wide d) {
   return a / d + (a % d > 0 ? 1 : 0);
 }
 
-// floor(a / d) for d > 0.
-Wide FloorDiv(Wide a, Wide d) {
-  return a / d - (a % d < 0 ? 1 : 0);
-}
-
 std::int64_t Clamp(Wide v, std::int64_t lo, std::int64_t hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<std::int64_t>(v);
 }
@@ -83,7 +78,10 @@ std::uint64_t FillInterior(PixelStore& store, std::span<const TPoint> points, st
 }
 
 // A one-pixel line from a to b, both ends included: one pixel per step along
-// the longer axis, the other coordinate rounded half up. Only the steps that
+// the longer axis, the other coordinate rounded to the nearest pixel, an exact
+// half going to the smaller coordinate whichever way the line runs (as the
+// system's cosmetic pen does, so an edge covers the same pixels drawn either
+// way). Only the steps that
 // fall inside the bitmap are visited, so a line of any length costs at most
 // the bitmap's width or height. Returns the number of steps visited.
 std::uint64_t DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw) {
@@ -111,7 +109,7 @@ std::uint64_t DrawLine(PixelStore& store, TPoint a, TPoint b, std::uint32_t raw)
   const Wide slope = dMajor < 0 ? -Wide{dMinor} : Wide{dMinor};
   for (std::int64_t m = from; m <= to; ++m) {
     const Wide n = Wide{m - major0} * slope;
-    const Wide minor = minor0 + FloorDiv(2 * n + den, 2 * den);
+    const Wide minor = minor0 + CeilDiv(2 * n - den, 2 * den);
     if (minor < 0 || minor >= minorLimit) {
       continue;
     }

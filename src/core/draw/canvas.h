@@ -41,8 +41,9 @@ class TCanvas {
   // the rows from its top up to but not including its bottom (even-odd rule;
   // pixels on the right and bottom edges are left out). Outline: a line one
   // pixel wide along every edge, closing edge included, both ends included,
-  // one pixel per step along the longer axis, the other coordinate rounded
-  // half up. So equal pen and brush paint the figure solid up to its edges.
+  // one pixel per step along the longer axis, the other coordinate rounded to
+  // the nearest pixel, an exact half to the smaller coordinate. So equal pen
+  // and brush paint the figure solid up to its edges.
   // Any 32-bit corners are fine: the work is bounded by the bitmap's size.
   void Polygon(std::span<const TPoint> points);
 
