@@ -80,7 +80,7 @@ bool TCar::Step() {
   return true;
 }
 
-void TCar::Draw(TCanvas& canvas) const {
+CarShapes TCar::Shapes() const {
   // Eight values, each rounded to a double.
   const Extended D = Direction_;
   const SineCosine v0 = SinCos(D);
@@ -106,9 +106,8 @@ void TCar::Draw(TCanvas& canvas) const {
   const ProbePoint corners[4] = {corner(c1, s1, c0, s0), corner(c1, s1, c3, s3),
                                  corner(c2, s2, c3, s3), corner(c2, s2, c0, s0)};
 
-  canvas.SetPenColor(clBlue);
-  canvas.SetBrushColor(clBlue);
-  TPoint body[4];
+  CarShapes shapes;
+  std::array<TPoint, 4> body;
   bool bodyFits = true;
   for (int i = 0; i < 4; ++i) {
     bodyFits = bodyFits && corners[i].x && corners[i].y;
@@ -118,7 +117,7 @@ void TCar::Draw(TCanvas& canvas) const {
   }
   // A car beyond the 32-bit pixel range is far outside any frame.
   if (bodyFits) {
-    canvas.Polygon(body);
+    shapes.body = body;
   }
 
   const Extended x = X_;
@@ -127,9 +126,8 @@ void TCar::Draw(TCanvas& canvas) const {
   const Extended left = settings_.sensorLeft;
   const Extended right = settings_.sensorRight;
   auto marker = [&](std::int32_t bit, const ProbePoint& p) {
-    const TColor color = (SensorBits_ & bit) != 0 ? clLime : clRed;
-    canvas.SetPenColor(color);
-    canvas.SetBrushColor(color);
+    CarShapes::Marker m;
+    m.color = (SensorBits_ & bit) != 0 ? clLime : clRed;
     if (p.x && p.y) {
       // The 4 x 4 square around the probe pixel, which is its third column
       // and third row. Computed in 64 bits: a probe at the edge of the range
@@ -138,15 +136,36 @@ void TCar::Draw(TCanvas& canvas) const {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
       };
       const std::int64_t l = *p.x;
-      const std::int64_t m = *p.y;
-      canvas.FillRect(TRect{clamp(l - 2), clamp(m - 2), clamp(l + 2), clamp(m + 2)});
+      const std::int64_t mm = *p.y;
+      m.square = TRect{clamp(l - 2), clamp(mm - 2), clamp(l + 2), clamp(mm + 2)};
     }
+    return m;
   };
-  marker(kLeftSensor, ProbePoint{Trunc32(left * c1 + x + ahead * c0 + 0.5L),
-                                 Trunc32(y - left * s1 - ahead * s0 + 0.5L)});
-  marker(kRightSensor, ProbePoint{Trunc32(right * c2 + x + ahead * c0 + 0.5L),
-                                  Trunc32(y - right * s2 - ahead * s0 + 0.5L)});
-  marker(kCentreSensor, ProbePoint{Trunc32(ahead * c0 + x + 0.5L), Trunc32(y - ahead * s0 + 0.5L)});
+  shapes.markers = {
+      marker(kLeftSensor, ProbePoint{Trunc32(left * c1 + x + ahead * c0 + 0.5L),
+                                     Trunc32(y - left * s1 - ahead * s0 + 0.5L)}),
+      marker(kRightSensor, ProbePoint{Trunc32(right * c2 + x + ahead * c0 + 0.5L),
+                                      Trunc32(y - right * s2 - ahead * s0 + 0.5L)}),
+      marker(kCentreSensor,
+             ProbePoint{Trunc32(ahead * c0 + x + 0.5L), Trunc32(y - ahead * s0 + 0.5L)}),
+  };
+  return shapes;
+}
+
+void TCar::Draw(TCanvas& canvas) const {
+  const CarShapes shapes = Shapes();
+  canvas.SetPenColor(clBlue);
+  canvas.SetBrushColor(clBlue);
+  if (shapes.body) {
+    canvas.Polygon(*shapes.body);
+  }
+  for (const CarShapes::Marker& marker : shapes.markers) {
+    canvas.SetPenColor(marker.color);
+    canvas.SetBrushColor(marker.color);
+    if (marker.square) {
+      canvas.FillRect(*marker.square);
+    }
+  }
 }
 
 }  // namespace ormakin

@@ -2,21 +2,40 @@
 // rule table of 20 states by 8 sensor masks.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
+#include "canvas.h"
+#include "color.h"
 #include "line_probe.h"
 #include "settings_model.h"
 
 namespace ormakin {
 
 class MessageBoxService;
-class TCanvas;
 class TCustomIniFile;
 
 // Sensor mask bits.
 inline constexpr std::int32_t kLeftSensor = 1;
 inline constexpr std::int32_t kRightSensor = 2;
 inline constexpr std::int32_t kCentreSensor = 4;
+
+// What Draw paints, in its order: the body, then the markers left, right and
+// centre, each later shape over the earlier ones.
+struct CarShapes {
+  // The body's corners front left, rear left, rear right, front right, as a
+  // polygon in blue pen and brush; none when a corner lies beyond the 32-bit
+  // pixel range, and so far outside any frame.
+  std::optional<std::array<TPoint, 4>> body;
+  struct Marker {
+    TColor color = clRed;  // green where the sensor saw the line, red where not
+    // The 4 x 4 square filled in the brush colour (right and bottom edges
+    // excluded); none when the probe point lies beyond the 32-bit range.
+    std::optional<TRect> square;
+  };
+  std::array<Marker, 3> markers{};
+};
 
 class TCar {
  public:
@@ -58,6 +77,8 @@ class TCar {
   // Paints the body and the three sensor markers onto `canvas`; leaves the
   // canvas's pen and brush in the centre marker's colour.
   void Draw(TCanvas& canvas) const;
+  // The shapes Draw paints, from the present pose and the last mask.
+  CarShapes Shapes() const;
 
   double X() const { return X_; }  // course pixels
   double Y() const { return Y_; }  // course pixels, y grows downwards
