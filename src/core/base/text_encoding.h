@@ -8,6 +8,10 @@
 
 namespace ormakin {
 
+// U+FFFD, the replacement character, in UTF-8: it stands for a byte that does
+// not decode.
+inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
 // Whether the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "read_only_file.h"
+
 namespace ormakin {
 
 class ByteSource {
@@ -43,11 +45,8 @@ class FileSource final : public ByteSource {
   // Raises EFOpenError(FileOpenMessage(fileName)) when the file cannot be
   // opened for reading or is not a regular file (a directory, a device).
   explicit FileSource(const std::string& fileName);
-  ~FileSource() override;
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
 
-  std::uint64_t Size() const override { return size_; }
+  std::uint64_t Size() const override { return file_.Size(); }
   // Reads from the file's first block, kept since the first read, where it
   // can: a reader's many small reads of headers and colour table then cost
   // one system call.
@@ -55,12 +54,11 @@ class FileSource final : public ByteSource {
 
  private:
   // How much of the file's start is kept after the first read.
-  static constexpr std::size_t kHeadBytes = 4096;
+  static constexpr std::uint64_t kHeadBytes = 4096;
 
   void ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
-  int fd_ = -1;
-  std::uint64_t size_ = 0;
+  ReadOnlyFile file_;
   mutable std::vector<std::uint8_t> head_;
   mutable bool headRead_ = false;
 };

@@ -2,13 +2,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <langinfo.h>
-#include <locale.h>
-#endif
+#include "numeric_locale.h"
 
 namespace ormakin {
 
@@ -39,27 +35,9 @@ char DecimalMark() {
 }
 
 void RefreshDecimalMark() {
-  char mark = '.';
-#ifdef _WIN32
-  // The thread's locale, as the user set it in the system's settings. A
-  // separator of more than one byte does not fit the buffer and gives ".".
-  char buffer[2] = {};
-  if (GetLocaleInfoA(GetThreadLocale(), LOCALE_SDECIMAL, buffer, 2) == 2 && UsableMark(buffer[0])) {
-    mark = buffer[0];
-  }
-#else
-  // A locale object of its own: the process's global C locale stays as it is,
-  // so printf and strtod elsewhere keep their behaviour.
-  locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
-  if (numeric != static_cast<locale_t>(nullptr)) {
-    const char* radix = nl_langinfo_l(RADIXCHAR, numeric);
-    if (radix != nullptr && radix[0] != '\0' && radix[1] == '\0' && UsableMark(radix[0])) {
-      mark = radix[0];
-    }
-    freelocale(numeric);
-  }
-#endif
-  SetDecimalMark(mark);
+  // A separator of more than one byte gives ".".
+  const std::string separator = LocaleDecimalSeparator();
+  SetDecimalMark(separator.size() == 1 && UsableMark(separator[0]) ? separator[0] : '.');
 }
 
 void SetDecimalMark(char mark) {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace ormakin {
@@ -41,12 +40,5 @@ inline constexpr const char* kSettingsFileName = "ormakin.ini";
 
 // "ormakin.ini" in the directory of the running executable.
 std::string SettingsFilePath();
-
-#ifdef _WIN32
-// The directory part of a path in the given code page, up to and including
-// its last "\\", "/" or ":". The second byte of a double-byte character may
-// be the byte of "\\" and is no separator then.
-std::string DirectoryOfAnsiPath(std::string_view path, unsigned codePage);
-#endif
 
 }  // namespace ormakin

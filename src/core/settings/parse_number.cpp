@@ -1,14 +1,11 @@
 #include "parse_number.h"
 
-#include <locale.h>
-
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "decimal_mark.h"
 #include "errors.h"
+#include "numeric_locale.h"
 
 namespace ormakin {
 
@@ -28,45 +25,6 @@ int HexDigitValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-#ifdef _WIN32
-
-// Converts a text of the form [-]digits.digitsE[-]digits, already checked,
-// to the nearest value in extended precision. The runtime's own strtold
-// rounds correctly to 80 bits; it reads the decimal point of the process's C
-// locale, so the "." is replaced by that point first.
-long double ToExtended(std::string clean) {
-  const lconv* conventions = localeconv();
-  const char point = (conventions != nullptr && conventions->decimal_point != nullptr &&
-                      conventions->decimal_point[0] != '\0')
-                         ? conventions->decimal_point[0]
-                         : '.';
-  std::replace(clean.begin(), clean.end(), '.', point);
-  return std::strtold(clean.c_str(), nullptr);
-}
-
-#else
-
-// The "C" locale, made once: the conversion below must read "." whatever
-// locale the process or the user has chosen.
-locale_t CLocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
-}
-
-// Converts a text of the form [-]digits.digitsE[-]digits, already checked,
-// to the nearest value in extended precision. Gives NaN (so the text counts
-// as invalid) when the "C" locale object cannot be made, for then no
-// locale-proof conversion is possible.
-long double ToExtended(const std::string& clean) {
-  const locale_t c = CLocale();
-  if (c == static_cast<locale_t>(nullptr)) {
-    return std::nanl("");
-  }
-  return strtold_l(clean.c_str(), nullptr, c);
-}
-
-#endif
 
 // Whether a number is a number at all: its digits (integer part, then
 // fraction) are accumulated in extended precision as one value, times 10
@@ -157,7 +115,7 @@ double ParseReal(std::string_view text) {
   clean += 'e';
   clean += std::to_string(exponent);
 
-  const long double extended = ToExtended(clean);
+  const long double extended = ExtendedFromText(clean);
   if (std::isnan(extended)) {
     throw invalid();
   }

@@ -1,18 +1,14 @@
 #include "profile_scanner.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
 #include <string>
 
 #include "profile_reader.h"
+#include "read_only_file.h"
 
 namespace ormakin {
 
@@ -32,56 +28,28 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The file, opened read-only and closed when the object goes, read byte by
-// byte through a buffer.
-class ReadOnlyFile {
+// The file read byte by byte through a buffer.
+class BufferedFile {
  public:
-  // Opens only a regular file: a directory has nothing to read, and a pipe or
-  // a device could block the program or never end. O_NONBLOCK keeps the open
-  // itself from waiting for a pipe's writer.
-  explicit ReadOnlyFile(const std::string& path)
-#ifdef _WIN32
-      // Binary: line ends are the reader's business, not the runtime's.
-      : fd_(open(path.c_str(), O_RDONLY | O_BINARY | O_NOINHERIT)) {
-#else
-      : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
-#endif
-    struct stat info {};
-    if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
-      close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~ReadOnlyFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  explicit BufferedFile(const std::string& path) : file_(path) {}
 
-  bool IsOpen() const {
-    return fd_ >= 0;
-  }
+  bool IsOpen() const { return file_.IsOpen(); }
 
   // The next byte (0 to 255), or -1 at the end of the file or on an error.
   int Next() {
-    if (pos_ == end_ && !Fill()) return -1;
-    return static_cast<unsigned char>(buffer_[pos_++]);
+    if (pos_ == end_) {
+      end_ = file_.ReadAt(offset_, buffer_);
+      if (end_ == 0) return -1;
+      offset_ += end_;
+      pos_ = 0;
+    }
+    return buffer_[pos_++];
   }
 
  private:
-  bool Fill() {
-    ssize_t got = 0;
-    do {
-      got = read(fd_, buffer_.data(), buffer_.size());
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) return false;
-    pos_ = 0;
-    end_ = static_cast<std::size_t>(got);
-    return true;
-  }
-
-  int fd_;
-  std::array<char, 8192> buffer_{};
+  ReadOnlyFile file_;
+  std::array<std::uint8_t, 8192> buffer_{};
+  std::uint64_t offset_ = 0;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };
@@ -92,7 +60,7 @@ class ReadOnlyFile {
 // (LF, CR LF or a CR alone) comes out as one LF.
 class ProfileText {
  public:
-  explicit ProfileText(ReadOnlyFile& file) : file_(file) {}
+  explicit ProfileText(BufferedFile& file) : file_(file) {}
 
   // The next byte (0 to 255), or -1 at the end of the file.
   int Next() {
@@ -189,7 +157,7 @@ class ProfileText {
     }
   }
 
-  ReadOnlyFile& file_;
+  BufferedFile& file_;
   Encoding encoding_ = Encoding::Unknown;
   std::deque<unsigned char> pending_;
   int heldUnit_ = -1;
@@ -298,7 +266,7 @@ class ProfileScanner::File {
   int Next() { return text_.Next(); }
 
  private:
-  ReadOnlyFile bytes_;
+  BufferedFile bytes_;
   ProfileText text_{bytes_};
 };
 

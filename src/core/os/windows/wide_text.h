@@ -1,5 +1,5 @@
-// The program's texts are UTF-8; the window system's wide calls take UTF-16.
-// These convert at that boundary.
+// The program's texts are UTF-8; the system's wide calls take UTF-16. These
+// convert at that boundary, for the core's system calls and the shell alike.
 #pragma once
 
 #include <string>
@@ -12,6 +12,11 @@ std::wstring ToWide(std::string_view utf8);
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::wstring_view wide);
+
+// A file name as UTF-16: the program's names are UTF-8; a name that is not
+// (one typed on a command line in the system's own code page) is read in
+// that code page. Empty when it converts in neither.
+std::wstring WideFileName(std::string_view name);
 
 // A filter of the form "description|pattern|description|pattern" as the
 // file dialog wants it: each part ended by a NUL, the whole by a second NUL.

@@ -6,14 +6,29 @@
 
 namespace ormakin::win {
 
-std::wstring ToWide(std::string_view utf8) {
-  if (utf8.empty() || utf8.size() > INT_MAX) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+namespace {
+
+// The text in `codePage` as UTF-16; with MB_ERR_INVALID_CHARS in `flags`
+// empty where a byte does not convert.
+std::wstring Widen(std::string_view text, UINT codePage, DWORD flags) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
   return wide;
+}
+
+}  // namespace
+
+std::wstring ToWide(std::string_view utf8) {
+  return Widen(utf8, CP_UTF8, 0);
+}
+
+std::wstring WideFileName(std::string_view name) {
+  std::wstring wide = Widen(name, CP_UTF8, MB_ERR_INVALID_CHARS);
+  return wide.empty() ? Widen(name, CP_ACP, 0) : wide;
 }
 
 std::string ToUtf8(std::wstring_view wide) {
