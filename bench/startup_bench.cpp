@@ -61,7 +61,7 @@ class BenchPlatform : public QtPlatform {
     return course_;
   }
   int ShowMessageBox(const std::string& text, const std::string& /*caption*/,
-                     unsigned /*flags*/) override {
+                     MessageBoxFlags /*flags*/) override {
     boxes_.push_back(text);
     return 1;
   }

@@ -106,7 +106,7 @@ TEST_F(CarConstruction, MalformedRulesGiveOneBoxEachInKeyOrder) {
   EXPECT_EQ(boxes.boxes[2].text, "データに誤りがあります\r\n20-7=,");
   for (const auto& box : boxes.boxes) {
     EXPECT_EQ(box.caption, "Ormakin");
-    EXPECT_EQ(box.flags, MB_OK);
+    EXPECT_EQ(box.flags, MessageBoxFlags::Ok);
   }
   EXPECT_EQ(car.Rule(1, 2).NextState, 0);
   EXPECT_EQ(car.Rule(3, 5).Advance, 0.0);

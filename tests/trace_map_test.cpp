@@ -71,7 +71,7 @@ TEST_F(Window, ConversionErrorAtCreationIsReportedOnceAndLeavesNoCar) {
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "'x' は浮動小数点数ではありません.");
   EXPECT_EQ(platform.boxes[0].caption, kErrorCaption);
-  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
   EXPECT_NE(map->IniFile, nullptr);
   EXPECT_NE(map->CourseImage, nullptr);
   EXPECT_EQ(map->Car, nullptr);
@@ -130,7 +130,7 @@ TEST_F(Window, AbortIsSilentAndEveryOtherFailureGetsAnErrorBox) {
   map->HandleException(std::make_exception_ptr(EReadError()));
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "ストリームからの読み込みエラー.");
-  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
 }
 
 // --- Commands ---------------------------------------------------------------
@@ -144,7 +144,7 @@ TEST_F(Window, StartBeforeAnyCourseAsksForOne) {
   for (const auto& box : platform.boxes) {
     EXPECT_EQ(box.text, "コースデータを指定してください");
     EXPECT_EQ(box.caption, "Ormakin");
-    EXPECT_EQ(box.flags, MB_OK);
+    EXPECT_EQ(box.flags, MessageBoxFlags::Ok);
   }
   EXPECT_EQ(map->Car->State(), 1);
 }
@@ -277,7 +277,7 @@ TEST_F(Window, OpeningAMissingFileKeepsThePreviousFrameAndAllowsStart) {
   Run(&TTraceMap::Open1Click);
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "ファイル " + missing + " は開けません.");
-  EXPECT_EQ(platform.boxes[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
   EXPECT_EQ(map->Image1.Picture.Bitmap(), frame);
   EXPECT_EQ(map->CourseImage->Picture.Bitmap()->GetPixel(1, 0), clBlack);
   Run(&TTraceMap::N3Click);
@@ -348,7 +348,7 @@ TEST_F(Window, AboutBox) {
   EXPECT_EQ(platform.boxes[0].text.rfind("Ormakin Ver 1.1\r\n", 0), 0u);
   EXPECT_EQ(platform.boxes[0].text.find('\n', 17), std::string::npos);
   EXPECT_EQ(platform.boxes[0].caption, "About");
-  EXPECT_EQ(platform.boxes[0].flags, MB_OK);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok);
 }
 
 // --- Closing ----------------------------------------------------------------

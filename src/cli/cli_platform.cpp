@@ -28,8 +28,8 @@ bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform) {
 }
 
 int CliPlatform::ShowMessageBox(const std::string& text, const std::string& /*caption*/,
-                                unsigned flags) {
-  if ((flags & MB_ICONERROR) != 0) {
+                                MessageBoxFlags flags) {
+  if (HasFlag(flags, MessageBoxFlags::IconError)) {
     failed_ = true;
   }
   const std::string line = OneLine(text) + "\n";

@@ -21,7 +21,8 @@ class CliPlatform : public Platform {
   // A box without the error icon (a malformed rule) is written as one line,
   // its line break replaced by ": ". An error box is written as it is and
   // remembered: the command then ends with a failure.
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption,
+                     MessageBoxFlags flags) override;
   void ProcessMessages() override {}
   void Pause(int /*milliseconds*/) override {}
   std::optional<std::string> ChooseFile(const std::string& /*filter*/,

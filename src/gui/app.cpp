@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "decimal_mark.h"
+#include "dialog_placement.h"
 #include "file_filter.h"
 #include "message_box.h"
 
@@ -17,26 +18,7 @@ namespace ormakin {
 
 namespace {
 
-constexpr unsigned kIconMask = 0xF0;
-constexpr unsigned kIconQuestion = 0x20;
-constexpr unsigned kIconWarning = 0x30;
-constexpr unsigned kIconInformation = 0x40;
 constexpr int kIdOk = 1;  // the OK button's result
-
-QMessageBox::Icon IconOf(unsigned flags) {
-  switch (flags & kIconMask) {
-    case MB_ICONERROR:
-      return QMessageBox::Critical;
-    case kIconQuestion:
-      return QMessageBox::Question;
-    case kIconWarning:
-      return QMessageBox::Warning;
-    case kIconInformation:
-      return QMessageBox::Information;
-    default:
-      return QMessageBox::NoIcon;
-  }
-}
 
 // Moves a dialog to its place on the monitor once it has its final size,
 // which it has when it is first shown.
@@ -51,7 +33,11 @@ class DialogPlacer : public QObject {
     if (event->type() == QEvent::Show && !placed_) {
       placed_ = true;
       auto* dialog = static_cast<QWidget*>(watched);
-      dialog->move(DialogPosition(monitor_, dialog->frameGeometry().size()));
+      const QSize size = dialog->frameGeometry().size();
+      const ScreenPoint at =
+          DialogPosition({monitor_.left(), monitor_.top(), monitor_.width(), monitor_.height()},
+                         size.width(), size.height());
+      dialog->move(at.x, at.y);
     }
     return false;
   }
@@ -62,13 +48,6 @@ class DialogPlacer : public QObject {
 };
 
 }  // namespace
-
-QPoint DialogPosition(const QRect& monitor, const QSize& dialog) {
-  // C++ integer division rounds toward zero, also for a dialog larger than
-  // the monitor.
-  return {monitor.left() + (monitor.width() - dialog.width()) / 2,
-          monitor.top() + (monitor.height() - dialog.height()) / 3};
-}
 
 QtPlatform::QtPlatform() {
   qApp->installEventFilter(this);
@@ -84,7 +63,7 @@ void QtPlatform::SetWindow(QWidget* mainWindow, QWidget* image) {
 }
 
 int QtPlatform::ShowMessageBox(const std::string& text, const std::string& caption,
-                               unsigned flags) {
+                               MessageBoxFlags flags) {
   QPointer<QWidget> previouslyActive = QApplication::activeWindow();
   // Owned by the main window once it is on the screen, so the box opens on
   // the monitor the user works on; before that (start-up) it has no owner.
@@ -93,7 +72,9 @@ int QtPlatform::ShowMessageBox(const std::string& text, const std::string& capti
 
   QString body = QString::fromUtf8(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(IconOf(flags), QString::fromUtf8(caption), body, QMessageBox::Ok, owner);
+  const QMessageBox::Icon icon =
+      HasFlag(flags, MessageBoxFlags::IconError) ? QMessageBox::Critical : QMessageBox::NoIcon;
+  QMessageBox box(icon, QString::fromUtf8(caption), body, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);  // the text is shown as it is, never as markup
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();

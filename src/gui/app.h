@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
-#include <QSize>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -13,11 +12,6 @@
 #include "platform.h"
 
 namespace ormakin {
-
-// The dialog's top-left corner on a monitor: horizontally centred, vertically
-// one third of the free height down, both divisions rounded toward zero.
-// Pixels in screen coordinates.
-QPoint DialogPosition(const QRect& monitor, const QSize& dialog);
 
 class QtPlatform : public QObject, public Platform {
   Q_OBJECT
@@ -32,9 +26,10 @@ class QtPlatform : public QObject, public Platform {
   // widget that shows the frame. Either may be null (no window yet).
   void SetWindow(QWidget* mainWindow, QWidget* image);
 
-  // An application-modal box: OK only, the stop icon for MB_ICONERROR. The
+  // An application-modal box: OK only, the stop icon for MessageBoxFlags::IconError. The
   // window that was active before is active again afterwards. Returns 1 (OK).
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption,
+                     MessageBoxFlags flags) override;
   // Handles every pending event; while a popup menu is open it keeps waiting
   // for events, so a run stands still under an open menu.
   void ProcessMessages() override;

@@ -7,6 +7,7 @@
 
 #include "app_icon.h"
 #include "image_widget.h"
+#include "main_menu.h"
 
 namespace ormakin {
 
@@ -56,34 +57,21 @@ MainWindow::MainWindow(TTraceMap& traceMap, QWidget* parent)
 
 void MainWindow::BuildMenu() {
   QMenuBar* bar = menuBar();
-  bar->setObjectName(QStringLiteral("MainMenu1"));
-
-  // The captions carry no mnemonics and the items no shortcuts.
-  const auto addMenu = [this, bar](const char* name, const char* caption) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
-    menu->setObjectName(QString::fromUtf8(name));
-    menu->menuAction()->setObjectName(QString::fromUtf8(name));
+  bar->setObjectName(QString::fromUtf8(kMainMenuName));
+  for (const Menu& entry : kMainMenu) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(entry.caption));
+    menu->setObjectName(QString::fromUtf8(entry.name));
+    menu->menuAction()->setObjectName(QString::fromUtf8(entry.name));
     menu->setFont(font());  // popups do not take the window's font by themselves
-    return menu;
-  };
-  const auto addItem = [this](QMenu* menu, const char* name, const char* caption,
-                              void (TTraceMap::*handler)()) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromUtf8(name));
-    connect(action, &QAction::triggered, this, [this, handler] { traceMap_.Dispatch(handler); });
-  };
-
-  QMenu* file = addMenu("File1", "ファイル");
-  addItem(file, "Open1", "開く...", &TTraceMap::Open1Click);
-  file->addSeparator()->setObjectName(QStringLiteral("N1"));
-  addItem(file, "Exit1", "終了", &TTraceMap::Exit1Click);
-
-  QMenu* run = addMenu("N2", "実行");
-  addItem(run, "N3", "開始", &TTraceMap::N3Click);
-  addItem(run, "N4", "停止", &TTraceMap::N4Click);
-
-  QMenu* help = addMenu("About1", "ヘルプ");
-  addItem(help, "About2", "About...", &TTraceMap::About2Click);
+    for (const MenuItem& item : entry.items) {
+      QAction* action = item.IsSeparator() ? menu->addSeparator()
+                                           : menu->addAction(QString::fromUtf8(item.caption));
+      action->setObjectName(QString::fromUtf8(item.name));
+      if (item.IsSeparator()) continue;
+      connect(action, &QAction::triggered, this,
+              [this, handler = item.handler] { traceMap_.Dispatch(handler); });
+    }
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -2,8 +2,9 @@
 // into a DIB section and from there onto the screen at natural size.
 #pragma once
 
+#include <windows.h>
+
 #include "picture.h"
-#include "windows_api.h"
 
 namespace ormakin::win {
 

@@ -1,10 +1,10 @@
 #include "main_window.h"
 
-#include <exception>
+#include <iterator>
 #include <stdexcept>
 
-#include "decimal_mark.h"
 #include "frame_painter.h"
+#include "main_menu.h"
 #include "message_box.h"
 #include "wide_text.h"
 
@@ -16,22 +16,21 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = 0;
 
-// The menu bar, its captions without mnemonics and its items without
-// shortcut keys.
 HMENU BuildMenu() {
   const HMENU bar = CreateMenu();
-  const HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, kOpen1, ToWide("開く...").c_str());
-  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);  // N1
-  AppendMenuW(file, MF_STRING, kExit1, ToWide("終了").c_str());
-  const HMENU run = CreatePopupMenu();
-  AppendMenuW(run, MF_STRING, kN3, ToWide("開始").c_str());
-  AppendMenuW(run, MF_STRING, kN4, ToWide("停止").c_str());
-  const HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, kAbout2, ToWide("About...").c_str());
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), ToWide("ファイル").c_str());
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(run), ToWide("実行").c_str());
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), ToWide("ヘルプ").c_str());
+  for (std::size_t m = 0; m < std::size(kMainMenu); ++m) {
+    const HMENU popup = CreatePopupMenu();
+    for (std::size_t i = 0; i < kMainMenu[m].items.size(); ++i) {
+      const MenuItem& item = kMainMenu[m].items[i];
+      if (item.IsSeparator()) {
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      } else {
+        AppendMenuW(popup, MF_STRING, MenuCommandId(m, i), ToWide(item.caption).c_str());
+      }
+    }
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                ToWide(kMainMenu[m].caption).c_str());
+  }
   return bar;
 }
 
@@ -130,19 +129,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       traceMap_.Dispatch(&TTraceMap::Close);
       return 0;
     case WM_QUERYENDSESSION:
-      // The close query runs and agrees; the program then simply ends with
-      // the session.
-      if (!traceMap_.Closed()) {
-        try {
-          bool canClose = true;
-          traceMap_.FormCloseQuery(canClose);
-        } catch (...) {
-          traceMap_.HandleException(std::current_exception());
-        }
-      }
+      traceMap_.Dispatch(&TTraceMap::EndSessionQuery);
       return TRUE;
     case WM_WININICHANGE:
-      RefreshDecimalMark();
+      FollowUserSettings();
       break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
@@ -160,24 +150,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::Command(UINT id) {
-  switch (id) {
-    case kOpen1:
-      traceMap_.Dispatch(&TTraceMap::Open1Click);
-      break;
-    case kExit1:
-      traceMap_.Dispatch(&TTraceMap::Exit1Click);
-      break;
-    case kN3:
-      traceMap_.Dispatch(&TTraceMap::N3Click);
-      break;
-    case kN4:
-      traceMap_.Dispatch(&TTraceMap::N4Click);
-      break;
-    case kAbout2:
-      traceMap_.Dispatch(&TTraceMap::About2Click);
-      break;
-    default:
-      break;
+  for (std::size_t m = 0; m < std::size(kMainMenu); ++m) {
+    for (std::size_t i = 0; i < kMainMenu[m].items.size(); ++i) {
+      const MenuItem& item = kMainMenu[m].items[i];
+      if (!item.IsSeparator() && MenuCommandId(m, i) == id) {
+        traceMap_.Dispatch(item.handler);
+        return;
+      }
+    }
   }
 }
 

@@ -3,20 +3,20 @@
 // command, the close and the painting of the frame to TTraceMap.
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
+
 #include "trace_map.h"
 #include "win_platform.h"
-#include "windows_api.h"
 
 namespace ormakin::win {
 
-// Menu command identifiers, one per item.
-enum MenuCommand : UINT {
-  kOpen1 = 101,
-  kExit1 = 102,
-  kN3 = 201,  // Start
-  kN4 = 202,  // Stop
-  kAbout2 = 301,
-};
+// The command identifier of item `item` (from 0) of menu `menu` (from 0) of
+// the menu bar: 101, 102, ... in the first menu, 201, ... in the second.
+constexpr UINT MenuCommandId(std::size_t menu, std::size_t item) {
+  return static_cast<UINT>(100 * (menu + 1) + item + 1);
+}
 
 // The window class name.
 inline constexpr const wchar_t* kMainWindowClass = L"TTraceMap";

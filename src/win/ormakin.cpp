@@ -1,5 +1,7 @@
 // The program's entry on Windows: the main window and the message loop.
 // Every behaviour lives in TTraceMap; this only wires it to the system.
+#include <windows.h>
+
 #include <exception>
 
 #include "decimal_mark.h"
@@ -10,7 +12,6 @@
 #include "trace_map.h"
 #include "wide_text.h"
 #include "win_platform.h"
-#include "windows_api.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   using namespace ormakin;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "decimal_mark.h"
+#include "dialog_placement.h"
 #include "wide_text.h"
 
 namespace ormakin::win {
@@ -33,8 +35,10 @@ UINT_PTR CALLBACK PlaceDialog(HWND child, UINT message, WPARAM, LPARAM lParam) {
       RECT frame{};
       GetWindowRect(dialog, &frame);
       const HWND owner = notice->lpOFN->hwndOwner;
-      const POINT at = DialogPosition(MonitorOf(owner != nullptr ? owner : dialog),
-                                      SIZE{frame.right - frame.left, frame.bottom - frame.top});
+      const RECT monitor = MonitorOf(owner != nullptr ? owner : dialog);
+      const ScreenPoint at = DialogPosition(
+          {monitor.left, monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top},
+          frame.right - frame.left, frame.bottom - frame.top);
       SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
@@ -43,11 +47,9 @@ UINT_PTR CALLBACK PlaceDialog(HWND child, UINT message, WPARAM, LPARAM lParam) {
 
 }  // namespace
 
-POINT DialogPosition(const RECT& monitor, SIZE dialog) {
-  // C++ integer division rounds toward zero, also for a dialog larger than
-  // the monitor.
-  return POINT{monitor.left + (monitor.right - monitor.left - dialog.cx) / 2,
-               monitor.top + (monitor.bottom - monitor.top - dialog.cy) / 3};
+void FollowUserSettings() {
+  SetThreadLocale(LOCALE_USER_DEFAULT);
+  RefreshDecimalMark();
 }
 
 void WinPlatform::SetWindow(HWND mainWindow, const RECT& imageRect) {
@@ -56,9 +58,10 @@ void WinPlatform::SetWindow(HWND mainWindow, const RECT& imageRect) {
 }
 
 int WinPlatform::ShowMessageBox(const std::string& text, const std::string& caption,
-                                unsigned flags) {
+                                MessageBoxFlags flags) {
   const HWND previouslyActive = GetActiveWindow();
-  const int result = MessageBoxW(mainWindow_, ToWide(text).c_str(), ToWide(caption).c_str(), flags);
+  const int result = MessageBoxW(mainWindow_, ToWide(text).c_str(), ToWide(caption).c_str(),
+                                 static_cast<UINT>(flags));
   if (previouslyActive != nullptr && IsWindow(previouslyActive)) SetActiveWindow(previouslyActive);
   return result;
 }

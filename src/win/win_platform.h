@@ -3,18 +3,18 @@
 // services.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
 #include "platform.h"
-#include "windows_api.h"
 
 namespace ormakin::win {
 
-// The dialog's top-left corner on a monitor: horizontally centred, one third
-// of the free height down, both divisions rounded toward zero. Screen
-// pixels.
-POINT DialogPosition(const RECT& monitor, SIZE dialog);
+// The user's settings have changed (WM_WININICHANGE): the thread takes the
+// user's default locale again, and the decimal mark is read anew from it.
+void FollowUserSettings();
 
 class WinPlatform final : public Platform {
  public:
@@ -25,7 +25,8 @@ class WinPlatform final : public Platform {
 
   // MessageBoxW owned by the main window, which the system disables while the
   // box is open and activates again afterwards. Texts are UTF-8.
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  int ShowMessageBox(const std::string& text, const std::string& caption,
+                     MessageBoxFlags flags) override;
   // PeekMessage and DispatchMessage until the queue is empty. A menu that is
   // open runs the system's own modal loop inside that dispatch, so a run
   // stands still until the menu closes.

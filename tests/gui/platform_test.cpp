@@ -10,6 +10,7 @@
 
 #include "app.h"
 #include "decimal_mark.h"
+#include "dialog_placement.h"
 #include "file_filter.h"
 #include "temp_dir.h"
 
@@ -76,25 +77,6 @@ class PlatformTest : public QObject {
     QCOMPARE(ormakin::ToDialogFilter(core.toStdString()), dialog);
   }
 
-  void dialogPosition_data() {
-    QTest::addColumn<QRect>("monitor");
-    QTest::addColumn<QSize>("dialog");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("primary") << QRect(0, 0, 1024, 768) << QSize(600, 400) << QPoint(212, 122);
-    QTest::newRow("odd free space rounds down")
-        << QRect(0, 0, 1025, 770) << QSize(600, 400) << QPoint(212, 123);
-    QTest::newRow("second monitor")
-        << QRect(1920, -200, 1280, 1024) << QSize(600, 401) << QPoint(2260, 7);
-    QTest::newRow("dialog larger than monitor rounds toward zero")
-        << QRect(0, 0, 800, 600) << QSize(901, 704) << QPoint(-50, -34);
-  }
-  void dialogPosition() {
-    QFETCH(QRect, monitor);
-    QFETCH(QSize, dialog);
-    QFETCH(QPoint, expected);
-    QCOMPARE(ormakin::DialogPosition(monitor, dialog), expected);
-  }
-
   // A typed name that does not exist comes back as typed, in full.
   void chooseFileReturnsATypedNameAndShowsTheSetUp() {
     ormakin::testing::TempDir dir;
@@ -127,7 +109,11 @@ class PlatformTest : public QObject {
     QCOMPARE(filters, QStringList{QStringLiteral("コースデータ (*.bmp)")});
     QCOMPARE(preselected, QStringList{QString::fromStdString(last)});
     QCOMPARE(modality, Qt::ApplicationModal);
-    QCOMPARE(place, ormakin::DialogPosition(window.screen()->geometry(), size));
+    const QRect monitor = window.screen()->geometry();
+    const ormakin::ScreenPoint expected =
+        ormakin::DialogPosition({monitor.left(), monitor.top(), monitor.width(), monitor.height()},
+                                size.width(), size.height());
+    QCOMPARE(place, QPoint(expected.x, expected.y));
   }
 
   void chooseFileCancelledGivesNothing() {

@@ -16,12 +16,13 @@ namespace ormakin::testing {
 struct RecordedBox {
   std::string text;
   std::string caption;
-  unsigned flags = 0;
+  MessageBoxFlags flags = MessageBoxFlags::Ok;
 };
 
 class RecordingPlatform : public Platform {
  public:
-  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+  int ShowMessageBox(const std::string& text, const std::string& caption,
+                     MessageBoxFlags flags) override {
     boxes.push_back({text, caption, flags});
     events.push_back("box");
     if (onBox) {

@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "ansi_path.h"
+#include "byte_source.h"
+#include "decimal_mark.h"
 #include "fpu_precision.h"
 #include "ini_file.h"
 #include "profile_reader.h"
@@ -43,7 +46,7 @@ TEST(WindowsSettingsFile, DirectoryCutSkipsTrailBytesThatLookLikeBackslashes) {
   };
   for (const DirectoryCase& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(DirectoryOfAnsiPath(c.path, 932), c.directory);
+    EXPECT_EQ(win::DirectoryOfAnsiPath(c.path, 932), c.directory);
   }
 }
 
@@ -91,15 +94,30 @@ TEST(WindowsShell, DialogFilterEndsEachPartWithANul) {
   EXPECT_EQ(win::ToWide(""), L"");
 }
 
-TEST(WindowsShell, DialogSitsCentredAThirdDownItsMonitor) {
-  const RECT monitor{1920, 0, 1920 + 1280, 1024};
-  const POINT at = win::DialogPosition(monitor, SIZE{563, 419});
-  EXPECT_EQ(at.x, 1920 + (1280 - 563) / 2);
-  EXPECT_EQ(at.y, (1024 - 419) / 3);
-  // Larger than the monitor: the divisions round toward zero.
-  const POINT over = win::DialogPosition(RECT{0, 0, 100, 100}, SIZE{105, 104});
-  EXPECT_EQ(over.x, -2);
-  EXPECT_EQ(over.y, -1);
+TEST(WindowsShell, ASettingsChangeTakesTheUsersLocaleAgain) {
+  // German writes "1,5"; the user's own locale is taken back on the notice.
+  ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)));
+  RefreshDecimalMark();
+  EXPECT_EQ(DecimalMark(), ',');
+  win::FollowUserSettings();
+  EXPECT_EQ(GetThreadLocale(), GetUserDefaultLCID());
+  char mark[2] = {};
+  ASSERT_EQ(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, mark, 2), 2);
+  EXPECT_EQ(DecimalMark(), mark[0]);
+  SetDecimalMark('.');
+}
+
+TEST(WindowsFiles, AnOpenCourseFileMayBeReadButNotWritten) {
+  const testing::TempDir dir;
+  const std::string path = dir.WriteFile("course.bmp", "BM");
+  const FileSource source(path);
+  for (const DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+    const HANDLE other =
+        CreateFileW(win::ToWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(other != INVALID_HANDLE_VALUE, access == GENERIC_READ) << access;
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  }
 }
 
 TEST(WindowsShell, TheX87RunsAtExtendedPrecision) {

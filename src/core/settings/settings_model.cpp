@@ -99,7 +99,7 @@ CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& b
         std::string text = kMalformedRuleMessage;
         text += "\r\n";
         text += ToDisplayText(std::string(key).append("=").append(value));
-        boxes.ShowMessageBox(text, kApplicationTitle, MB_OK);
+        boxes.ShowMessageBox(text, kApplicationTitle, MessageBoxFlags::Ok);
         continue;
       }
       car.rules[s - 1][m] = std::get<TStateRule>(parsed);

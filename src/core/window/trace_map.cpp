@@ -48,6 +48,11 @@ void TTraceMap::FormCloseQuery(bool& canClose) {
   (void)canClose;
 }
 
+void TTraceMap::EndSessionQuery() {
+  bool canClose = true;
+  FormCloseQuery(canClose);
+}
+
 void TTraceMap::Close() {
   if (closed_) {
     return;
@@ -97,7 +102,7 @@ void TTraceMap::N3Click() {
     return;
   }
   if (OpenDialog1.FileName.empty()) {
-    platform_.ShowMessageBox(kNoCourseMessage, kApplicationTitle, MB_OK);
+    platform_.ShowMessageBox(kNoCourseMessage, kApplicationTitle, MessageBoxFlags::Ok);
     return;
   }
   if (Running) {
@@ -128,7 +133,7 @@ void TTraceMap::N4Click() {
 }
 
 void TTraceMap::About2Click() {
-  platform_.ShowMessageBox(kAboutText, kAboutCaption, MB_OK);
+  platform_.ShowMessageBox(kAboutText, kAboutCaption, MessageBoxFlags::Ok);
 }
 
 bool TTraceMap::IsOnLine(std::int32_t x, std::int32_t y) {
@@ -251,7 +256,7 @@ void TTraceMap::HandleException(const std::exception_ptr& failure) {
     text.clear();
   }
   platform_.ShowMessageBox(WithFinalPeriod(ToDisplayText(text)), kApplicationTitle,
-                           MB_OK | MB_ICONERROR);
+                           MessageBoxFlags::Ok | MessageBoxFlags::IconError);
 }
 
 }  // namespace ormakin

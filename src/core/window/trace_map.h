@@ -73,6 +73,9 @@ class TTraceMap : public LineProbe {
   void FormCreate();
   void FormClose();
   void FormCloseQuery(bool& canClose);
+  // The system is ending the session: the close query runs and agrees, and
+  // the program then ends with the session, without FormClose.
+  void EndSessionQuery();
   void Open1Click();
   void Exit1Click();
   void N3Click();  // Start
