@@ -71,7 +71,7 @@ TEST_F(Window, ConversionErrorAtCreationIsReportedOnceAndLeavesNoCar) {
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "'x' は浮動小数点数ではありません.");
   EXPECT_EQ(platform.boxes[0].caption, kErrorCaption);
-  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::OkWithErrorIcon);
   EXPECT_NE(map->IniFile, nullptr);
   EXPECT_NE(map->CourseImage, nullptr);
   EXPECT_EQ(map->Car, nullptr);
@@ -130,7 +130,7 @@ TEST_F(Window, AbortIsSilentAndEveryOtherFailureGetsAnErrorBox) {
   map->HandleException(std::make_exception_ptr(EReadError()));
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "ストリームからの読み込みエラー.");
-  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::OkWithErrorIcon);
 }
 
 // --- Commands ---------------------------------------------------------------
@@ -277,7 +277,7 @@ TEST_F(Window, OpeningAMissingFileKeepsThePreviousFrameAndAllowsStart) {
   Run(&TTraceMap::Open1Click);
   ASSERT_EQ(platform.boxes.size(), 1u);
   EXPECT_EQ(platform.boxes[0].text, "ファイル " + missing + " は開けません.");
-  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::Ok | MessageBoxFlags::IconError);
+  EXPECT_EQ(platform.boxes[0].flags, MessageBoxFlags::OkWithErrorIcon);
   EXPECT_EQ(map->Image1.Picture.Bitmap(), frame);
   EXPECT_EQ(map->CourseImage->Picture.Bitmap()->GetPixel(1, 0), clBlack);
   Run(&TTraceMap::N3Click);

@@ -29,7 +29,7 @@ bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform) {
 
 int CliPlatform::ShowMessageBox(const std::string& text, const std::string& /*caption*/,
                                 MessageBoxFlags flags) {
-  if (HasFlag(flags, MessageBoxFlags::IconError)) {
+  if (flags == MessageBoxFlags::OkWithErrorIcon) {
     failed_ = true;
   }
   const std::string line = OneLine(text) + "\n";

@@ -73,7 +73,7 @@ int QtPlatform::ShowMessageBox(const std::string& text, const std::string& capti
   QString body = QString::fromUtf8(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   const QMessageBox::Icon icon =
-      HasFlag(flags, MessageBoxFlags::IconError) ? QMessageBox::Critical : QMessageBox::NoIcon;
+      flags == MessageBoxFlags::OkWithErrorIcon ? QMessageBox::Critical : QMessageBox::NoIcon;
   QMessageBox box(icon, QString::fromUtf8(caption), body, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);  // the text is shown as it is, never as markup
   box.setWindowModality(Qt::ApplicationModal);

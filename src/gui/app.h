@@ -26,7 +26,7 @@ class QtPlatform : public QObject, public Platform {
   // widget that shows the frame. Either may be null (no window yet).
   void SetWindow(QWidget* mainWindow, QWidget* image);
 
-  // An application-modal box: OK only, the stop icon for MessageBoxFlags::IconError. The
+  // An application-modal box: OK only, the stop icon for OkWithErrorIcon. The
   // window that was active before is active again afterwards. Returns 1 (OK).
   int ShowMessageBox(const std::string& text, const std::string& caption,
                      MessageBoxFlags flags) override;

@@ -58,19 +58,24 @@ MainWindow::MainWindow(TTraceMap& traceMap, QWidget* parent)
 void MainWindow::BuildMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QString::fromUtf8(kMainMenuName));
-  for (const Menu& entry : kMainMenu) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(entry.caption));
-    menu->setObjectName(QString::fromUtf8(entry.name));
-    menu->menuAction()->setObjectName(QString::fromUtf8(entry.name));
-    menu->setFont(font());  // popups do not take the window's font by themselves
-    for (const MenuItem& item : entry.items) {
-      QAction* action = item.IsSeparator() ? menu->addSeparator()
-                                           : menu->addAction(QString::fromUtf8(item.caption));
-      action->setObjectName(QString::fromUtf8(item.name));
-      if (item.IsSeparator()) continue;
-      connect(action, &QAction::triggered, this,
-              [this, handler = item.handler] { traceMap_.Dispatch(handler); });
+  QMenu* menu = nullptr;
+  for (const MenuEntry& entry : kMainMenu) {
+    const QString name = QString::fromUtf8(entry.name);
+    if (entry.kind == MenuEntry::Kind::Menu) {
+      menu = bar->addMenu(QString::fromUtf8(entry.caption));
+      menu->setObjectName(name);
+      menu->menuAction()->setObjectName(name);
+      menu->setFont(font());  // popups do not take the window's font by themselves
+      continue;
     }
+    if (entry.kind == MenuEntry::Kind::Separator) {
+      menu->addSeparator()->setObjectName(name);
+      continue;
+    }
+    QAction* action = menu->addAction(QString::fromUtf8(entry.caption));
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this,
+            [this, handler = entry.handler] { traceMap_.Dispatch(handler); });
   }
 }
 

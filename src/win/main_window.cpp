@@ -18,18 +18,18 @@ constexpr DWORD kExStyle = 0;
 
 HMENU BuildMenu() {
   const HMENU bar = CreateMenu();
-  for (std::size_t m = 0; m < std::size(kMainMenu); ++m) {
-    const HMENU popup = CreatePopupMenu();
-    for (std::size_t i = 0; i < kMainMenu[m].items.size(); ++i) {
-      const MenuItem& item = kMainMenu[m].items[i];
-      if (item.IsSeparator()) {
-        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-      } else {
-        AppendMenuW(popup, MF_STRING, MenuCommandId(m, i), ToWide(item.caption).c_str());
-      }
+  HMENU menu = nullptr;
+  for (std::size_t row = 0; row < std::size(kMainMenu); ++row) {
+    const MenuEntry& entry = kMainMenu[row];
+    const std::wstring caption = ToWide(entry.caption);
+    if (entry.kind == MenuEntry::Kind::Menu) {
+      menu = CreatePopupMenu();
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), caption.c_str());
+    } else if (entry.kind == MenuEntry::Kind::Separator) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING, kFirstMenuCommand + row, caption.c_str());
     }
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                ToWide(kMainMenu[m].caption).c_str());
   }
   return bar;
 }
@@ -150,14 +150,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::Command(UINT id) {
-  for (std::size_t m = 0; m < std::size(kMainMenu); ++m) {
-    for (std::size_t i = 0; i < kMainMenu[m].items.size(); ++i) {
-      const MenuItem& item = kMainMenu[m].items[i];
-      if (!item.IsSeparator() && MenuCommandId(m, i) == id) {
-        traceMap_.Dispatch(item.handler);
-        return;
-      }
-    }
+  const std::size_t row = id - kFirstMenuCommand;
+  if (id >= kFirstMenuCommand && row < std::size(kMainMenu) && kMainMenu[row].handler != nullptr) {
+    traceMap_.Dispatch(kMainMenu[row].handler);
   }
 }
 

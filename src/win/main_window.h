@@ -5,18 +5,13 @@
 
 #include <windows.h>
 
-#include <cstddef>
-
 #include "trace_map.h"
 #include "win_platform.h"
 
 namespace ormakin::win {
 
-// The command identifier of item `item` (from 0) of menu `menu` (from 0) of
-// the menu bar: 101, 102, ... in the first menu, 201, ... in the second.
-constexpr UINT MenuCommandId(std::size_t menu, std::size_t item) {
-  return static_cast<UINT>(100 * (menu + 1) + item + 1);
-}
+// A menu item's command identifier: this plus its row in kMainMenu.
+inline constexpr UINT kFirstMenuCommand = 100;
 
 // The window class name.
 inline constexpr const wchar_t* kMainWindowClass = L"TTraceMap";

@@ -14,10 +14,10 @@
 
 namespace {
 
-// The menu commands of the main window.
+// The menu commands of the main window: 100 plus their row in the menu table.
 constexpr WPARAM kOpen1 = 101;
-constexpr WPARAM kN3 = 201;
-constexpr WPARAM kAbout2 = 301;
+constexpr WPARAM kN3 = 105;
+constexpr WPARAM kAbout2 = 108;
 constexpr int kFileNameCombo = 0x47C;  // the file dialog's name box
 constexpr int kFileNameEdit = 0x480;   // the same in the old-style dialog
 

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "ansi_path.h"
 #include "byte_source.h"
 #include "decimal_mark.h"
 #include "fpu_precision.h"
@@ -111,7 +110,7 @@ TEST(WindowsFiles, AnOpenCourseFileMayBeReadButNotWritten) {
   const testing::TempDir dir;
   const std::string path = dir.WriteFile("course.bmp", "BM");
   const FileSource source(path);
-  for (const DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+  for (const DWORD access : {static_cast<DWORD>(GENERIC_READ), static_cast<DWORD>(GENERIC_WRITE)}) {
     const HANDLE other =
         CreateFileW(win::ToWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -5,14 +5,10 @@ namespace ormakin {
 
 // A rectangle and a point on the screen, in pixels.
 struct ScreenRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
+  int left, top, width, height;
 };
 struct ScreenPoint {
-  int x = 0;
-  int y = 0;
+  int x, y;
 };
 
 // The dialog's top-left corner on a monitor, once the dialog has its final

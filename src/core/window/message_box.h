@@ -5,22 +5,12 @@
 
 namespace ormakin {
 
-// Message-box flags, with the values of the system the program was made for,
-// so that a shell on that system passes them on as they are.
+// The message-box flags that the program uses, with the values of the system
+// it was made for, so that a shell on that system passes them on as they are.
 enum class MessageBoxFlags : unsigned {
-  Ok = 0x00,         // an OK button only, no icon
-  IconError = 0x10,  // the stop (error) icon
+  Ok = 0x00,               // an OK button only, no icon
+  OkWithErrorIcon = 0x10,  // an OK button and the stop (error) icon
 };
-
-constexpr MessageBoxFlags operator|(MessageBoxFlags a, MessageBoxFlags b) {
-  return static_cast<MessageBoxFlags>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
-}
-
-// Whether `flags` hold every bit of `flag`.
-constexpr bool HasFlag(MessageBoxFlags flags, MessageBoxFlags flag) {
-  return (static_cast<unsigned>(flags) & static_cast<unsigned>(flag)) ==
-         static_cast<unsigned>(flag);
-}
 
 // The caption of the program's own boxes and of its error boxes.
 inline constexpr const char* kApplicationTitle = "Ormakin";

@@ -256,7 +256,7 @@ void TTraceMap::HandleException(const std::exception_ptr& failure) {
     text.clear();
   }
   platform_.ShowMessageBox(WithFinalPeriod(ToDisplayText(text)), kApplicationTitle,
-                           MessageBoxFlags::Ok | MessageBoxFlags::IconError);
+                           MessageBoxFlags::OkWithErrorIcon);
 }
 
 }  // namespace ormakin

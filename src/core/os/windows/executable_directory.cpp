@@ -4,26 +4,9 @@
 
 #include <vector>
 
-#include "ansi_path.h"
+#include "wide_text.h"
 
 namespace ormakin {
-
-namespace win {
-
-std::string DirectoryOfAnsiPath(std::string_view path, unsigned codePage) {
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const char c = path[i];
-    if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < path.size()) {
-      ++i;  // the trail byte may be "\" without being a separator
-    } else if (c == '\\' || c == '/' || c == ':') {
-      end = i + 1;
-    }
-  }
-  return std::string(path.substr(0, end));
-}
-
-}  // namespace win
 
 std::string ExecutableDirectory() {
   std::vector<char> buffer(MAX_PATH);

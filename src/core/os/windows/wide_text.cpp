@@ -42,6 +42,19 @@ std::string ToUtf8(std::wstring_view wide) {
   return utf8;
 }
 
+std::string DirectoryOfAnsiPath(std::string_view path, unsigned codePage) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < path.size()) {
+      ++i;  // the trail byte may be "\" without being a separator
+    } else if (c == '\\' || c == '/' || c == ':') {
+      end = i + 1;
+    }
+  }
+  return std::string(path.substr(0, end));
+}
+
 std::wstring ToDialogFilter(std::string_view filter) {
   std::wstring result = ToWide(filter);
   for (wchar_t& c : result) {

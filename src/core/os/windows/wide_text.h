@@ -18,6 +18,11 @@ std::string ToUtf8(std::wstring_view wide);
 // that code page. Empty when it converts in neither.
 std::wstring WideFileName(std::string_view name);
 
+// The directory part of a path in the given code page, up to and including
+// its last "\\", "/" or ":". The second byte of a double-byte character may
+// be the byte of "\\" and is no separator then.
+std::string DirectoryOfAnsiPath(std::string_view path, unsigned codePage);
+
 // A filter of the form "description|pattern|description|pattern" as the
 // file dialog wants it: each part ended by a NUL, the whole by a second NUL.
 std::wstring ToDialogFilter(std::string_view filter);
