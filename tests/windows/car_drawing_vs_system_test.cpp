@@ -3,6 +3,7 @@
 // brush) into a DIB section: random cars from a fixed seed, every pixel
 // compared.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +15,6 @@
 #include "car.h"
 #include "memory_ini_file.h"
 #include "recording_platform.h"
-#include "windows_api.h"
 
 namespace ormakin {
 namespace {
