@@ -38,10 +38,12 @@ class BufferedFile {
   // The next byte (0 to 255), or -1 at the end of the file or on an error.
   int Next() {
     if (pos_ == end_) {
+      // Emptied first, so that a read after the end reads the file again
+      // and never a stale byte.
+      pos_ = 0;
       end_ = file_.ReadAt(offset_, buffer_);
       if (end_ == 0) return -1;
       offset_ += end_;
-      pos_ = 0;
     }
     return buffer_[pos_++];
   }
