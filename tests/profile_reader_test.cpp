@@ -143,6 +143,18 @@ TEST(ReadProfileString, ReadsTheExampleSettingsFile) {
   }
 }
 
+TEST(ReadProfileString, ReadsNothingStaleAfterTheLastLine) {
+  // The file ends without a line end in its second buffer's worth, 7 bytes
+  // long; in the first, the 7 bytes before "zz=stale" are a comment's start.
+  // A reader that served the old buffer after the end would find zz.
+  std::string first = "[car]\n;zz=stale\n";
+  while (first.size() < 8192) first += first.size() + 6 <= 8192 ? ";pad\n" : "\n";
+  const testing::TempDir dir;
+  const std::string path = dir.WriteFile("ormakin.ini", first + "k=12345");
+  EXPECT_EQ(ReadProfileString(path, "car", "zz"), "");
+  EXPECT_EQ(ReadProfileString(path, "car", "k"), "12345");
+}
+
 TEST(ReadProfileString, CutsLongValuesTo2047Bytes) {
   TempDir dir;
   const std::string value(5000, 'v');
