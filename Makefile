@@ -41,7 +41,7 @@ release: deps
 
 # The three archives to hand out, in dist/: the Linux folder as a tar.gz and
 # the two Windows folders as zips.
-VERSION = $(shell sed -n 's/^project(Ormakin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION = $(shell grep -o 'Ormakin VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 dist: release windows
 	@./scripts/install-deps.sh dist
 	cpack --preset linux >/dev/null
