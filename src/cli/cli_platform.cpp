@@ -18,13 +18,24 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
-bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform) {
-  traceMap.Create();
-  if (platform.Failed() || !traceMap.Car) {
+CliSession::CliSession(std::string course, const std::optional<std::string>& settings,
+                       std::FILE* err)
+    : platform_(std::move(course), err),
+      traceMap_(platform_, settings ? *settings : SettingsFilePath()) {
+  TraceMap = &traceMap_;
+}
+
+CliSession::~CliSession() {
+  TraceMap = nullptr;
+}
+
+bool CliSession::Open() {
+  traceMap_.Create();
+  if (platform_.Failed() || !traceMap_.Car) {
     return false;
   }
-  traceMap.Dispatch(&TTraceMap::Open1Click);
-  return !platform.Failed();
+  traceMap_.Dispatch(&TTraceMap::Open1Click);
+  return !platform_.Failed();
 }
 
 int CliPlatform::ShowMessageBox(const std::string& text, const std::string& /*caption*/,

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 
+#include "command_line.h"
 #include "platform.h"
 #include "trace_map.h"
 
@@ -42,10 +44,42 @@ class CliPlatform : public Platform {
   bool failed_ = false;
 };
 
-// Start-up and the open command, as the window runs them, on `traceMap`
-// whose platform is `platform`: their failures are shown through the
-// platform. Returns false when either failed or no car was made.
-bool StartAndOpen(TTraceMap& traceMap, const CliPlatform& platform);
+// A command's window without a window: the platform and the main window's
+// behaviour, registered as the one TraceMap while the session lasts.
+class CliSession {
+ public:
+  // `course` is what the open command opens; `settings` the settings file
+  // (the one beside the executable when not given).
+  CliSession(std::string course, const std::optional<std::string>& settings, std::FILE* err);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  // Start-up and the open command, as the window runs them: their failures
+  // are shown through the platform. False when either failed or no car was
+  // made.
+  bool Open();
+
+  // Runs the command's own work; a failure is shown as the window's error
+  // handler shows it, after everything written to `out` so far, and the
+  // command ends with kExitFailure.
+  template <typename Work>
+  int Run(std::FILE* out, Work&& work) {
+    try {
+      return work();
+    } catch (...) {
+      std::fflush(out);
+      traceMap_.HandleException(std::current_exception());
+      return kExitFailure;
+    }
+  }
+
+  TTraceMap& Window() { return traceMap_; }
+
+ private:
+  CliPlatform platform_;
+  TTraceMap traceMap_;
+};
 
 // The text of a box as one line: every CR LF (or lone LF) becomes ": ".
 std::string OneLine(const std::string& text);

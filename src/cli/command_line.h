@@ -11,6 +11,11 @@
 
 namespace ormakin::cli {
 
+// Exit statuses of the tool.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
 // `run COURSE ...`: drive the car on a course without a window.
 struct RunOptions {
   std::string course;

@@ -38,21 +38,17 @@ void PrintSummary(std::FILE* out, const RunResult& result, std::uint64_t hash, c
 }  // namespace
 
 int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
-  CliPlatform platform(options.course, err);
-  TTraceMap traceMap(platform, options.settings ? *options.settings : SettingsFilePath());
-  TraceMap = &traceMap;
-  struct ClearGlobal {
-    ~ClearGlobal() { TraceMap = nullptr; }
-  } clearGlobal;
+  CliSession session(options.course, options.settings, err);
+  TTraceMap& traceMap = session.Window();
 
   // Start-up and the open command exactly as the window runs them: their
   // failures reach the error handler, which shows them through the platform.
-  if (!StartAndOpen(traceMap, platform)) {
+  if (!session.Open()) {
     return kExitFailure;
   }
   TCar& car = *traceMap.Car;
 
-  try {
+  return session.Run(out, [&] {
     std::optional<TraceWriter> trace;
     if (options.trace) {
       trace.emplace(*options.trace);
@@ -106,13 +102,8 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
       std::fprintf(out, "%s\n", result.stopReason.c_str());
     }
     PrintSummary(out, result, hash.Value(), car);
-  } catch (...) {
-    // Shown as the window's error handler shows a failure.
-    std::fflush(out);
-    traceMap.HandleException(std::current_exception());
-    return kExitFailure;
-  }
-  return kExitDone;
+    return kExitDone;
+  });
 }
 
 }  // namespace ormakin::cli

@@ -8,11 +8,6 @@
 
 namespace ormakin::cli {
 
-// Exit statuses of the tool.
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
-
 // Runs the command; the trace, the rule table, the loop notice and the
 // summary line go to `out`, notices and failures to `err`. Returns the exit
 // status.

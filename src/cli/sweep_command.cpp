@@ -102,17 +102,13 @@ void PrintSummary(std::FILE* out, const std::vector<SweepStart>& starts,
 }  // namespace
 
 int SweepCommand(const SweepOptions& options, std::FILE* out, std::FILE* err) {
-  CliPlatform platform(options.course, err);
-  TTraceMap traceMap(platform, options.settings ? *options.settings : SettingsFilePath());
-  TraceMap = &traceMap;
-  struct ClearGlobal {
-    ~ClearGlobal() { TraceMap = nullptr; }
-  } clearGlobal;
-  if (!StartAndOpen(traceMap, platform)) {
+  CliSession session(options.course, options.settings, err);
+  TTraceMap& traceMap = session.Window();
+  if (!session.Open()) {
     return kExitFailure;
   }
 
-  try {
+  return session.Run(out, [&] {
     const TBitmap* picture = traceMap.CourseImage->Picture.Bitmap();
     if (picture == nullptr) {
       // An icon or a metafile: the car's first probe would fail so.
@@ -156,12 +152,8 @@ int SweepCommand(const SweepOptions& options, std::FILE* out, std::FILE* err) {
       WritePicture(map.Finish(starts, outcomes, options.line ? 1 : options.step), *options.map);
     }
     PrintSummary(out, starts, results, options.ticks);
-  } catch (...) {
-    std::fflush(out);
-    traceMap.HandleException(std::current_exception());
-    return kExitFailure;
-  }
-  return kExitDone;
+    return kExitDone;
+  });
 }
 
 }  // namespace ormakin::cli

@@ -89,17 +89,13 @@ std::string RunText(const RunScore& run, std::uint64_t ticks) {
 
 int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
   const std::string settingsPath = options.settings ? *options.settings : SettingsFilePath();
-  CliPlatform platform(options.courses.front(), err);
-  TTraceMap traceMap(platform, settingsPath);
-  TraceMap = &traceMap;
-  struct ClearGlobal {
-    ~ClearGlobal() { TraceMap = nullptr; }
-  } clearGlobal;
-  if (!StartAndOpen(traceMap, platform)) {
+  CliSession session(options.courses.front(), settingsPath, err);
+  TTraceMap& traceMap = session.Window();
+  if (!session.Open()) {
     return kExitFailure;
   }
 
-  try {
+  return session.Run(out, [&] {
     // The settings file is only ever read.
     if (SameFile(options.out, settingsPath)) {
       throw Exception("--out names the settings file " + settingsPath +
@@ -187,12 +183,8 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
       std::fprintf(out, "%s: %s\n", options.courses[k].c_str(),
                    RunText(best.runs[k], options.ticks).c_str());
     }
-  } catch (...) {
-    std::fflush(out);
-    traceMap.HandleException(std::current_exception());
-    return kExitFailure;
-  }
-  return kExitDone;
+    return kExitDone;
+  });
 }
 
 }  // namespace ormakin::cli
