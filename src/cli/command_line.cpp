@@ -123,11 +123,39 @@ void SetPositional(std::optional<std::string>& slot, const std::string& arg, con
   slot = arg;
 }
 
-RunOptions ParseRun(ArgumentList& in) {
-  RunOptions options;
-  std::optional<std::string> course;
+// Reads the arguments of `command`: each option goes to `option`, which
+// returns false for one it does not know; every other argument goes to
+// `positional`.
+template <typename Option, typename Positional>
+void ReadArguments(ArgumentList& in, const char* command, Option&& option,
+                   Positional&& positional) {
   while (!in.Done()) {
     const std::string arg = in.Take();
+    if (option(arg)) {
+      continue;
+    }
+    if (IsOption(arg)) {
+      throw UsageError(std::string("unknown option for ") + command + ": " + arg);
+    }
+    positional(arg);
+  }
+}
+
+// The same for a command that takes exactly one COURSE; returns it.
+template <typename Option>
+std::string ReadCourseArguments(ArgumentList& in, const char* command, Option&& option) {
+  std::optional<std::string> course;
+  ReadArguments(in, command, option,
+                [&](const std::string& arg) { SetPositional(course, arg, "course"); });
+  if (!course) {
+    throw UsageError(std::string(command) + " needs a COURSE");
+  }
+  return *course;
+}
+
+RunOptions ParseRun(ArgumentList& in) {
+  RunOptions options;
+  options.course = ReadCourseArguments(in, "run", [&](const std::string& arg) {
     if (arg == "--settings") {
       options.settings = in.Value(arg);
     } else if (arg == "--ticks") {
@@ -144,59 +172,45 @@ RunOptions ParseRun(ArgumentList& in) {
     } else if (arg == "--until-loop") {
       in.NoValue(arg);
       options.untilLoop = true;
-    } else if (IsOption(arg)) {
-      throw UsageError("unknown option for run: " + arg);
     } else {
-      SetPositional(course, arg, "course");
+      return false;
     }
-  }
-  if (!course) {
-    throw UsageError("run needs a COURSE");
-  }
-  options.course = *course;
+    return true;
+  });
   return options;
 }
 
 CheckOptions ParseCheck(ArgumentList& in) {
   CheckOptions options;
-  std::optional<std::string> course;
-  while (!in.Done()) {
-    const std::string arg = in.Take();
+  options.course = ReadCourseArguments(in, "check", [&](const std::string& arg) {
     if (arg == "--mask") {
       options.mask = in.Value(arg);
-    } else if (IsOption(arg)) {
-      throw UsageError("unknown option for check: " + arg);
     } else {
-      SetPositional(course, arg, "course");
+      return false;
     }
-  }
-  if (!course) {
-    throw UsageError("check needs a COURSE");
-  }
-  options.course = *course;
+    return true;
+  });
   return options;
 }
 
 LintOptions ParseLint(ArgumentList& in) {
   LintOptions options;
-  while (!in.Done()) {
-    const std::string arg = in.Take();
-    if (arg == "--course") {
-      options.course = in.Value(arg);
-    } else if (IsOption(arg)) {
-      throw UsageError("unknown option for lint: " + arg);
-    } else {
-      SetPositional(options.file, arg, "settings file");
-    }
-  }
+  ReadArguments(
+      in, "lint",
+      [&](const std::string& arg) {
+        if (arg != "--course") {
+          return false;
+        }
+        options.course = in.Value(arg);
+        return true;
+      },
+      [&](const std::string& arg) { SetPositional(options.file, arg, "settings file"); });
   return options;
 }
 
 SweepOptions ParseSweep(ArgumentList& in) {
   SweepOptions options;
-  std::optional<std::string> course;
-  while (!in.Done()) {
-    const std::string arg = in.Take();
+  options.course = ReadCourseArguments(in, "sweep", [&](const std::string& arg) {
     if (arg == "--settings") {
       options.settings = in.Value(arg);
     } else if (arg == "--ticks") {
@@ -212,44 +226,40 @@ SweepOptions ParseSweep(ArgumentList& in) {
       options.map = in.Value(arg);
     } else if (arg == "--jobs") {
       options.jobs = ParseJobs(in.Value(arg));
-    } else if (IsOption(arg)) {
-      throw UsageError("unknown option for sweep: " + arg);
     } else {
-      SetPositional(course, arg, "course");
+      return false;
     }
-  }
-  if (!course) {
-    throw UsageError("sweep needs a COURSE");
-  }
-  options.course = *course;
+    return true;
+  });
   return options;
 }
 
 TuneOptions ParseTune(ArgumentList& in) {
   TuneOptions options;
   std::optional<std::string> out;
-  while (!in.Done()) {
-    const std::string arg = in.Take();
-    if (arg == "--settings") {
-      options.settings = in.Value(arg);
-    } else if (arg == "--ticks") {
-      options.ticks = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
-    } else if (arg == "--seconds") {
-      options.seconds = ParseSeconds(in.Value(arg));
-    } else if (arg == "--evaluations") {
-      options.evaluations = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
-    } else if (arg == "--seed") {
-      options.seed = ParseWhole(arg, in.Value(arg), 0, UINT64_MAX);
-    } else if (arg == "--jobs") {
-      options.jobs = ParseJobs(in.Value(arg));
-    } else if (arg == "--out") {
-      SetPositional(out, in.Value(arg), "--out");
-    } else if (IsOption(arg)) {
-      throw UsageError("unknown option for tune: " + arg);
-    } else {
-      options.courses.push_back(arg);
-    }
-  }
+  ReadArguments(
+      in, "tune",
+      [&](const std::string& arg) {
+        if (arg == "--settings") {
+          options.settings = in.Value(arg);
+        } else if (arg == "--ticks") {
+          options.ticks = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
+        } else if (arg == "--seconds") {
+          options.seconds = ParseSeconds(in.Value(arg));
+        } else if (arg == "--evaluations") {
+          options.evaluations = ParseWhole(arg, in.Value(arg), 1, UINT32_MAX);
+        } else if (arg == "--seed") {
+          options.seed = ParseWhole(arg, in.Value(arg), 0, UINT64_MAX);
+        } else if (arg == "--jobs") {
+          options.jobs = ParseJobs(in.Value(arg));
+        } else if (arg == "--out") {
+          SetPositional(out, in.Value(arg), "--out");
+        } else {
+          return false;
+        }
+        return true;
+      },
+      [&](const std::string& arg) { options.courses.push_back(arg); });
   if (options.courses.empty()) {
     throw UsageError("tune needs at least one COURSE");
   }
