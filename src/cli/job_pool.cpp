@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "precision_control.h"
+
 namespace ormakin::cli {
 
 int JobCount(int jobs) {
@@ -25,6 +27,8 @@ void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size
   std::mutex failureLock;
 
   auto work = [&](bool caller) {
+    // A new thread need not start with the precision the car computes at.
+    UseExtendedPrecision();
     for (;;) {
       const std::size_t i = next.fetch_add(1);
       if (i >= count || failed.load()) {

@@ -1,6 +1,7 @@
 // Work shared out over threads. Each task writes its own result by its index,
 // so the results do not depend on how many threads there are or on which
-// thread ran which task.
+// thread ran which task. Every thread, the calling one too, runs its tasks at
+// the car's extended precision (UseExtendedPrecision).
 #pragma once
 
 #include <cstddef>

@@ -5,10 +5,10 @@
 #include <exception>
 
 #include "decimal_mark.h"
-#include "fpu_precision.h"
 #include "ini_file.h"
 #include "main_window.h"
 #include "message_box.h"
+#include "precision_control.h"
 #include "trace_map.h"
 #include "wide_text.h"
 #include "win_platform.h"
@@ -16,7 +16,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   using namespace ormakin;
   // Again here: a DLL loaded since start-up may have changed it.
-  win::UseExtendedPrecision();
+  UseExtendedPrecision();
   RefreshDecimalMark();
 
   win::WinPlatform platform;

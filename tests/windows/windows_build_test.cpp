@@ -7,13 +7,13 @@
 
 #include "byte_source.h"
 #include "decimal_mark.h"
-#include "fpu_precision.h"
 #include "ini_file.h"
 #include "profile_reader.h"
 #include "temp_dir.h"
 #include "text_encoding.h"
 #include "wide_text.h"
 #include "win_platform.h"
+#include "x87.h"
 
 namespace ormakin {
 namespace {
@@ -120,7 +120,7 @@ TEST(WindowsFiles, AnOpenCourseFileMayBeReadButNotWritten) {
 }
 
 TEST(WindowsShell, TheX87RunsAtExtendedPrecision) {
-  EXPECT_EQ(win::PrecisionControl(), 3u);
+  EXPECT_EQ(PrecisionControl(), 3u);
   volatile long double third = 1.0L;
   third /= 3;
   // A 64-bit mantissa keeps bits that a 53-bit one has rounded away.

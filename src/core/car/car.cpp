@@ -35,8 +35,8 @@ void TCar::Sense() {
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
   auto side = [&](Extended a, Extended lateral) {
     const SineCosine offset = SinCos(a);
-    return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + 0.5L),
-                      Trunc32(y - offset.sin * lateral - ahead * sinH + 0.5L)};
+    return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + Extended(0.5)),
+                      Trunc32(y - offset.sin * lateral - ahead * sinH + Extended(0.5))};
   };
   // A point that is no 32-bit pixel lies far outside any course.
   auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
@@ -47,7 +47,8 @@ void TCar::Sense() {
   if (onLine(side(direction - kHalfPi, settings_.sensorRight))) {
     SensorBits_ += kRightSensor;
   }
-  const ProbePoint centre{Trunc32(ahead * cosH + x + 0.5L), Trunc32(y - ahead * sinH + 0.5L)};
+  const ProbePoint centre{Trunc32(ahead * cosH + x + Extended(0.5)),
+                          Trunc32(y - ahead * sinH + Extended(0.5))};
   if (onLine(centre)) {
     SensorBits_ += kCentreSensor;
   }
@@ -96,8 +97,8 @@ CarShapes TCar::Shapes() const {
   const Extended s3 = static_cast<double>(v3.sin);
   const Extended c3 = static_cast<double>(v3.cos);
 
-  const Extended cx = static_cast<Extended>(X_) + 0.5L;
-  const Extended cy = static_cast<Extended>(Y_) + 0.5L;
+  const Extended cx = static_cast<Extended>(X_) + Extended(0.5);
+  const Extended cy = static_cast<Extended>(Y_) + Extended(0.5);
   // A corner: half the width to one side (sine and cosine of the side's
   // angle), then half the length ahead or behind.
   auto corner = [&](Extended cSide, Extended sSide, Extended cLong, Extended sLong) {
@@ -142,12 +143,12 @@ CarShapes TCar::Shapes() const {
     return m;
   };
   shapes.markers = {
-      marker(kLeftSensor, ProbePoint{Trunc32(left * c1 + x + ahead * c0 + 0.5L),
-                                     Trunc32(y - left * s1 - ahead * s0 + 0.5L)}),
-      marker(kRightSensor, ProbePoint{Trunc32(right * c2 + x + ahead * c0 + 0.5L),
-                                      Trunc32(y - right * s2 - ahead * s0 + 0.5L)}),
-      marker(kCentreSensor,
-             ProbePoint{Trunc32(ahead * c0 + x + 0.5L), Trunc32(y - ahead * s0 + 0.5L)}),
+      marker(kLeftSensor, ProbePoint{Trunc32(left * c1 + x + ahead * c0 + Extended(0.5)),
+                                     Trunc32(y - left * s1 - ahead * s0 + Extended(0.5))}),
+      marker(kRightSensor, ProbePoint{Trunc32(right * c2 + x + ahead * c0 + Extended(0.5)),
+                                      Trunc32(y - right * s2 - ahead * s0 + Extended(0.5))}),
+      marker(kCentreSensor, ProbePoint{Trunc32(ahead * c0 + x + Extended(0.5)),
+                                       Trunc32(y - ahead * s0 + Extended(0.5))}),
   };
   return shapes;
 }

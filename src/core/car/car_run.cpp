@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "precision_control.h"
+
 namespace ormakin {
 
 namespace {
@@ -58,6 +60,8 @@ bool CarRun::Tick() {
 }
 
 RunResult CarRun::Run(std::uint64_t maxTicks) {
+  // A run may be the first use of the car's arithmetic on this thread.
+  UseExtendedPrecision();
   for (RunObserver* observer : observers_) {
     observer->Placed(car_);
   }

@@ -13,8 +13,9 @@
 // Or drive it yourself with Tick(), as the window does between its frames.
 // A run touches nothing but its car, the car's course and its observers, so
 // runs of different cars on one read-only course may go on different threads
-// (in the Windows build each such thread first sets the x87 precision, see
-// win::UseExtendedPrecision).
+// (Run sets the calling thread's x87 precision first, see
+// precision_control.h; a thread that only calls Tick must call
+// UseExtendedPrecision itself).
 #pragma once
 
 #include <cstdint>

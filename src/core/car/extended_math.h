@@ -1,52 +1,59 @@
-// The car computes at 80-bit extended precision (long double on x86-64 with
-// GCC) and rounds to double only where it stores a value. These helpers keep
-// that arithmetic in one place.
+// Sine and cosine for the car's extended arithmetic (extended.h).
 #pragma once
 
 #include <cmath>
-#include <cstdint>
-#include <optional>
+
+#include "extended.h"
 
 namespace ormakin {
-
-using Extended = long double;
-
-inline constexpr Extended kPi = 3.14159265358979323846264338327950288L;
-inline constexpr Extended kHalfPi = kPi / 2;
-inline constexpr Extended kTwoPi = kPi * 2;
 
 struct SineCosine {
   Extended sin;
   Extended cos;
 };
 
-// Sine and cosine at extended precision, from the floating-point unit's own
-// instruction: the same results as the platform the program was made for,
-// and both for the price of one call. An argument of magnitude 2^63 or more
-// (or infinite) gives 0, as that instruction does when it gives up on
-// reducing it; a NaN stays NaN.
-inline SineCosine SinCos(Extended x) {
-  if (!(std::fabs(x) < 0x1p63L)) {
-    return std::isnan(x) ? SineCosine{x, x} : SineCosine{0.0L, 0.0L};
-  }
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  Extended s = 0;
-  Extended c = 0;
-  __asm__("fsincos" : "=t"(c), "=u"(s) : "0"(x));
-  return {s, c};
-#else
-  return {std::sin(x), std::cos(x)};
-#endif
-}
+namespace detail {
 
-// Trunc: the integer part, towards zero, when it is a 32-bit integer; nothing
-// for a value that is not finite or lies outside that range (so the
-// conversion can never overflow).
-inline std::optional<std::int32_t> Trunc32(Extended v) {
-  if (!(v > -2147483649.0L && v < 2147483648.0L)) {
-    return std::nullopt;  // also NaN
+#if ORMAKIN_HARDWARE_EXTENDED
+inline long double ToX87(Extended x) {
+  return x;
+}
+inline Extended FromX87(long double x) {
+  return x;
+}
+#elif ORMAKIN_X87_LONG_DOUBLE
+inline long double ToX87(Extended x) {
+  return X87FromBits(ToBits(x));
+}
+inline Extended FromX87(long double x) {
+  return FromBits(X87Bits(x));
+}
+#endif
+
+}  // namespace detail
+
+// Sine and cosine at extended precision. An argument of magnitude 2^63 or
+// more (or infinite) gives 0, as the floating-point unit's instruction does
+// when it gives up on reducing it; a NaN stays NaN.
+inline SineCosine SinCos(Extended x) {
+  const Extended limit = Extended(0x1p63);
+  if (!(x < limit && x > -limit)) {
+    return x != x ? SineCosine{x, x} : SineCosine{Extended(0), Extended(0)};
   }
-  return static_cast<std::int32_t>(v);
+#if ORMAKIN_X87_LONG_DOUBLE
+  // The x87's own instruction: the same results as the platform the program
+  // was made for, and both for the price of one call.
+  long double s = 0;
+  long double c = 0;
+  __asm__("fsincos" : "=t"(c), "=u"(s) : "0"(detail::ToX87(x)));
+  return {detail::FromX87(s), detail::FromX87(c)};
+#else
+  // TEMPORARY, until the portable extended sine and cosine take this place:
+  // computed on doubles, so runs on processors without an x87 do not yet
+  // give the x87's bits.
+  const double d = static_cast<double>(x);
+  return {Extended(std::sin(d)), Extended(std::cos(d))};
+#endif
 }
 
 }  // namespace ormakin
