@@ -3,7 +3,7 @@
 # CMakePresets.json, one build tree per preset.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build stage run test asan bench soak fuzz format tidy clean \
+.PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 release dist test-dist \
 	install uninstall
 
@@ -71,6 +71,13 @@ test:
 	$(call preset-build,default)
 	@cp examples/ormakin.ini build/ormakin.ini
 	ctest --preset default -j $(JOBS)
+
+# The tool and the tests with the car's arithmetic in software even on x86:
+# the same runs, the same hashes.
+test-soft:
+	@./scripts/install-deps.sh test
+	$(call preset-build,soft-extended)
+	ctest --preset soft-extended -j $(JOBS)
 
 asan:
 	@./scripts/install-deps.sh test
@@ -140,4 +147,4 @@ test-windows: windows
 	./scripts/test-windows.sh
 
 clean:
-	rm -rf dist build build-release build-asan build-bench build-fuzz build-linux-i686 build-win32 build-win64
+	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz build-linux-i686 build-win32 build-win64

@@ -181,6 +181,25 @@ def step_rows(table):
         table.add("Step, 500 x 400 ring", "CPU", f"{fmt(rate / 1e6)} M ticks/s")
 
 
+def extended_rows(table):
+    """SoftExtended's operations and a tick's arithmetic beside the x87's, CPU time."""
+    for name, label in [("Add", "add"), ("Mul", "multiply"), ("Div", "divide"),
+                        ("Tick", "a tick's arithmetic without sines")]:
+        row = f"SoftExtended {label}"
+        soft = table.get(f"BM_Extended{name}<SoftExtended>")
+        x87 = table.get(f"BM_Extended{name}<long double>")
+        if soft is None:
+            table.unmeasured(row, "CPU", table.missing(f"BM_Extended{name}<SoftExtended>"))
+            continue
+        soft_ns = seconds(soft, "cpu") * 1e9
+        if x87 is None:
+            table.add(row, "CPU", f"{fmt(soft_ns)} ns")
+            continue
+        x87_ns = seconds(x87, "cpu") * 1e9
+        table.add(row, "CPU", f"{fmt(soft_ns)} ns", peer=f"{fmt(x87_ns)} ns x87 long double",
+                  vs_peer=soft_ns / x87_ns)
+
+
 def redraw_rows(table):
     """One frame, CPU time, beside a plain copy of 500 x 400 pixels."""
     copy = table.get("BM_PlainCopy500x400")
@@ -425,6 +444,7 @@ def document(directory):
     table = Table(results, errors)
     load_rows(table)
     step_rows(table)
+    extended_rows(table)
     redraw_rows(table)
     sim_rows(table)
     search_rows(table)
