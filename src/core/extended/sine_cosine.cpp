@@ -1,0 +1,260 @@
+#include "sine_cosine.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "fixed_point.h"
+#include "sine_cosine_tables.h"
+
+namespace ormakin {
+namespace {
+
+using namespace sine_cosine;
+
+constexpr int kBias = 16383;
+constexpr std::uint16_t kSignBit = 0x8000;
+constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
+constexpr ExtendedBits kOne{kBias, kIntegerBit};
+// The x87's "real indefinite": what it gives for an operand it refuses.
+constexpr ExtendedBits kDefaultNaN{0xFFFF, 0xC000000000000000};
+// Below this exponent sin x rounds to x and cos x to 1.
+constexpr int kTinyExponent = -32;
+// The largest significand at exponent -1 that lies below pi/4.
+constexpr std::uint64_t kBelowQuarterPi = 0xC90FDAA22168C234;
+// Words of 2/pi tried first; enough for every argument below 2^48 and for
+// all but a few in 2^16 above.
+constexpr int kShortWords = 3;
+// Below 2^-124 relative the reduced argument is exact enough.
+constexpr int kReductionBits = 124;
+static_assert(64 * kTwoOverPiWords + 1 - (kReductionBits + 65) >= kClosestReductionBits,
+              "2/pi must have enough bits for the closest approach to a multiple of pi/2");
+
+// A positive value: significand (bit 127 set) times 2^(exponent - 127).
+struct Normal {
+  U128 significand;
+  int exponent = 0;
+};
+
+struct Signed {
+  Normal value;
+  bool negative = false;
+};
+
+// Rounds to the extended format at the 64-bit significand, nearest even.
+ExtendedBits Round(const Signed& v) {
+  std::uint64_t significand = v.value.significand.hi;
+  int exponent = v.value.exponent;
+  const std::uint64_t rest = v.value.significand.lo;
+  if (rest > kIntegerBit || (rest == kIntegerBit && (significand & 1) != 0)) {
+    ++significand;
+    if (significand == 0) {
+      significand = kIntegerBit;
+      ++exponent;
+    }
+  }
+  const auto biased = static_cast<std::uint16_t>(exponent + kBias);
+  return {static_cast<std::uint16_t>(biased | (v.negative ? kSignBit : 0)), significand};
+}
+
+// A non-zero fraction of 2^128 as a normal value.
+Normal FromFraction(U128 f) {
+  const int zeros = CountLeadingZeros(f);
+  return {ShiftLeft(f, zeros), -1 - zeros};
+}
+
+// |x| = quadrant * pi/2 + r, r of either sign.
+struct Reduced {
+  Normal r;  // |r|
+  bool negative = false;
+  unsigned quadrant = 0;
+};
+
+// The reduction of m * 2^-t (t = 1 .. 64) with `words` words of 2/pi; false
+// when the fraction is too close to zero to be known well enough from them.
+bool ReduceWith(int words, std::uint64_t m, int t, Reduced& out) {
+  // m * 2/pi, most significant word first; its binary point lies t bits
+  // above the bottom of the first word.
+  std::uint64_t product[kTwoOverPiWords + 1];
+  std::uint64_t carry = 0;
+  for (int j = words - 1; j >= 0; --j) {
+    const U128 partial = Add(Mul64(m, kTwoOverPi[j]), {0, carry});
+    product[j + 1] = partial.lo;
+    carry = partial.hi;
+  }
+  product[0] = carry;
+  out.quadrant = t < 64 ? static_cast<unsigned>(product[0] >> t) : 0;
+  // The fraction, moved up to start at the top of a word, with zero words
+  // after it for the normalising shift.
+  std::uint64_t fraction[kTwoOverPiWords + 3] = {};
+  for (int j = 0; j <= words; ++j) {
+    const std::uint64_t next = j < words ? product[j + 1] : 0;
+    fraction[j] = t == 64 ? product[j] : (product[j] << (64 - t)) | (next >> t);
+  }
+  // Nearest multiple of pi/2: a fraction of one half or more counts towards
+  // the next quadrant and leaves 1 - fraction below it.
+  out.negative = (fraction[0] & kIntegerBit) != 0;
+  if (out.negative) {
+    ++out.quadrant;
+    bool increment = true;  // two's complement: invert, add one at the bottom
+    for (int j = words; j >= 0; --j) {
+      fraction[j] = ~fraction[j] + (increment ? 1 : 0);
+      increment = increment && fraction[j] == 0;
+    }
+  }
+  int zeros = 0;
+  int word = 0;
+  while (word <= words && fraction[word] == 0) {
+    zeros += 64;
+    ++word;
+  }
+  if (word <= words) {
+    zeros += std::countl_zero(fraction[word]);
+  }
+  // The fraction errs by less than 2^(64 - t - 64 words) and is at least
+  // 2^-(zeros + 1).
+  if (zeros > 64 * words + t - (kReductionBits + 65)) {
+    return false;
+  }
+  const int shift = zeros % 64;
+  const std::uint64_t* top = fraction + zeros / 64;
+  const U128 normalised = shift == 0 ? U128{top[0], top[1]}
+                                     : U128{(top[0] << shift) | (top[1] >> (64 - shift)),
+                                            (top[1] << shift) | (top[2] >> (64 - shift))};
+  // r = fraction * pi/2 = normalised * 2^-(zeros + 128) * 2 * (pi/4).
+  const U128 r = MulFraction(normalised, kQuarterPi);
+  const int rZeros = CountLeadingZeros(r);  // 0 or 1
+  out.r = {ShiftLeft(r, rZeros), -zeros - rZeros};
+  return true;
+}
+
+// |x| = m * 2^(exponent - 63) with exponent -1 .. 62.
+Reduced Reduce(std::uint64_t m, int exponent) {
+  const int t = 63 - exponent;
+  Reduced out;
+  if (!ReduceWith(kShortWords, m, t, out)) {
+    ReduceWith(kTwoOverPiWords, m, t, out);  // always enough, as asserted above
+  }
+  return out;
+}
+
+// S(u) = 1/3! - u/5! + u^2/7! - u^3/9! + u^4/11! and
+// C(u) = 1/2! - u/4! + u^2/6! - u^3/8! + u^4/10!, for u <= 2^-18.
+U128 Horner(const U128 (&coefficients)[5], U128 u) {
+  U128 sum = coefficients[4];
+  for (int k = 3; k >= 0; --k) {
+    sum = Sub(coefficients[k], MulFraction(u, sum));
+  }
+  return sum;
+}
+
+struct SinCosOfReduced {
+  Normal sin;
+  Normal cos;
+};
+
+// Sine and cosine of r = significand * 2^(exponent - 127), 0 < r <= pi/4.
+SinCosOfReduced SinCosOfSmall(const Normal& r) {
+  // r < 2^-9: r^2 as a fraction, then sin r = r (1 - r^2 S), cos r =
+  // 1 - r^2 C.
+  const U128 square = MulFraction(r.significand, r.significand);
+  const U128 u = ShiftRight(square, -2 * (r.exponent + 1));
+  const U128 w = MulFraction(u, Horner(kSinCoefficients, u));
+  Normal sin{Sub(r.significand, MulFraction(r.significand, w)), r.exponent};
+  if ((sin.significand.hi & kIntegerBit) == 0) {
+    sin = {ShiftLeft(sin.significand, 1), sin.exponent - 1};
+  }
+  const U128 oneMinusCos = MulFraction(u, Horner(kCosCoefficients, u));
+  const Normal cos =
+      oneMinusCos == U128{} ? Normal{{kIntegerBit, 0}, 0} : FromFraction(Sub(U128{}, oneMinusCos));
+  return {sin, cos};
+}
+
+SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
+  if (r.exponent < -9) {
+    return SinCosOfSmall(r);
+  }
+  // r as a fraction of 2^128, then the nearest table point i/256 and the
+  // rest d = r - i/256, |d| <= 2^-9.
+  const U128 fraction = ShiftRight(r.significand, -(r.exponent + 1));
+  const int index =
+      std::min(static_cast<int>((fraction.hi + (std::uint64_t{1} << 55)) >> 56), kTableLast);
+  const U128 point{static_cast<std::uint64_t>(index) << 56, 0};
+  const bool dNegative = Less(fraction, point);
+  const U128 d = dNegative ? Sub(point, fraction) : Sub(fraction, point);
+  const U128 u = MulFraction(d, d);
+  const U128 sinD = Sub(d, MulFraction(d, MulFraction(u, Horner(kSinCoefficients, u))));
+  const U128 oneMinusCosD = MulFraction(u, Horner(kCosCoefficients, u));
+  const U128 s0 = kSinTable[index];
+  const U128 c0 = kCosTable[index];
+  // sin(r0 + d) = s0 - s0 (1 - cos d) + c0 sin d, cos(r0 + d) =
+  // c0 - c0 (1 - cos d) - s0 sin d, with sin d of the sign of d.
+  const U128 sinBase = Sub(s0, MulFraction(s0, oneMinusCosD));
+  const U128 cosBase = Sub(c0, MulFraction(c0, oneMinusCosD));
+  const U128 sinTerm = MulFraction(c0, sinD);
+  const U128 cosTerm = MulFraction(s0, sinD);
+  const U128 sin = dNegative ? Sub(sinBase, sinTerm) : Add(sinBase, sinTerm);
+  const U128 cos = dNegative ? Add(cosBase, cosTerm) : Sub(cosBase, cosTerm);
+  return {FromFraction(sin), FromFraction(cos)};
+}
+
+}  // namespace
+
+SineCosineBits SinCosBits(ExtendedBits x) {
+  const bool negative = (x.signExponent & kSignBit) != 0;
+  const int biased = x.signExponent & 0x7FFF;
+  const std::uint64_t m = x.significand;
+  if (biased == 0x7FFF) {
+    if (m == kIntegerBit) {
+      return {};  // an infinity: +0 for both
+    }
+    if ((m & kIntegerBit) == 0) {
+      return {kDefaultNaN, kDefaultNaN};
+    }
+    const ExtendedBits quiet{x.signExponent, m | (kIntegerBit >> 1)};
+    return {quiet, quiet};
+  }
+  if (biased == 0) {
+    return {x, kOne};  // zeros, subnormals and pseudo-denormals
+  }
+  if ((m & kIntegerBit) == 0) {
+    return {kDefaultNaN, kDefaultNaN};  // an unnormal
+  }
+  const int exponent = biased - kBias;
+  if (exponent >= 63) {
+    return {};
+  }
+  if (exponent < kTinyExponent) {
+    return {x, kOne};
+  }
+  Reduced reduced;
+  if (exponent < -1 || (exponent == -1 && m <= kBelowQuarterPi)) {
+    reduced.r = {{m, 0}, exponent};
+  } else {
+    reduced = Reduce(m, exponent);
+  }
+  const SinCosOfReduced v = SinCosOfReducedArgument(reduced.r);
+  Signed sin;
+  Signed cos;
+  switch (reduced.quadrant & 3) {
+    case 0:
+      sin = {v.sin, reduced.negative};
+      cos = {v.cos, false};
+      break;
+    case 1:  // sin(pi/2 + r) = cos r, cos(pi/2 + r) = -sin r
+      sin = {v.cos, false};
+      cos = {v.sin, !reduced.negative};
+      break;
+    case 2:
+      sin = {v.sin, !reduced.negative};
+      cos = {v.cos, true};
+      break;
+    default:  // sin(3pi/2 + r) = -cos r, cos(3pi/2 + r) = sin r
+      sin = {v.cos, true};
+      cos = {v.sin, reduced.negative};
+      break;
+  }
+  sin.negative = sin.negative != negative;
+  return {Round(sin), Round(cos)};
+}
+
+}  // namespace ormakin
