@@ -124,8 +124,20 @@ def main():
     fact = [1]
     for k in range(1, 20):
         fact.append(fact[-1] * k)
-    sine_coefficients = [round_shift((1 << (GUARD)) // fact[k], GUARD - 128) for k in (3, 5, 7, 9, 11)]
-    cosine_coefficients = [round_shift((1 << GUARD) // fact[k], GUARD - 128) for k in (2, 4, 6, 8, 10)]
+    def fraction(k):  # 1/k! as a fraction of 2^128
+        return round_shift((1 << GUARD) // fact[k], GUARD - 128)
+
+    def word(k, scale):  # 2^scale / k!, rounded, as one 64-bit word
+        value = round_shift((1 << (GUARD + scale)) // fact[k], GUARD)
+        assert value < 1 << 64
+        return value
+
+    # The outer two coefficients of each polynomial in 128 bits, the inner
+    # ones as words scaled to use their 64 bits (see sine_cosine.cpp).
+    sine_outer = [fraction(3), fraction(5)]
+    sine_inner = [word(7, 76), word(9, 82), word(11, 65)]
+    cosine_outer = [fraction(2), fraction(4)]
+    cosine_inner = [word(6, 73), word(8, 79), word(10, 62)]
     worst = reduction_bound()
     closest = max(worst.values())
     out = []
@@ -133,6 +145,8 @@ def main():
     out.append("// The constants of SinCosBits, each rounded to nearest from an exact")
     out.append("// integer computation (2/pi truncated instead, as the reduction needs).")
     out.append("#pragma once")
+    out.append("")
+    out.append("// clang-format off")
     out.append("")
     out.append("#include <cstdint>")
     out.append("")
@@ -167,17 +181,19 @@ def main():
         out.append(f"    {u128(v)},")
     out.append("};")
     out.append("")
-    out.append("// 1/3!, 1/5!, ... 1/11! and 1/2!, 1/4!, ... 1/10! as fractions of 2^128.")
-    out.append("inline constexpr U128 kSinCoefficients[5] = {")
-    for v in sine_coefficients:
-        out.append(f"    {u128(v)},")
-    out.append("};")
-    out.append("inline constexpr U128 kCosCoefficients[5] = {")
-    for v in cosine_coefficients:
-        out.append(f"    {u128(v)},")
-    out.append("};")
+    out.append("// The polynomials' coefficients: 1/3! and 1/5!, 1/2! and 1/4! as fractions")
+    out.append("// of 2^128; 2^76/7!, 2^82/9!, 2^65/11! and 2^73/6!, 2^79/8!, 2^62/10! as")
+    out.append("// words.")
+    out.append("inline constexpr U128 kSinOuter[2] = {" + ", ".join(u128(v) for v in sine_outer) + "};")
+    out.append("inline constexpr std::uint64_t kSinInner[3] = {" +
+               ", ".join("0x%016XULL" % v for v in sine_inner) + "};")
+    out.append("inline constexpr U128 kCosOuter[2] = {" + ", ".join(u128(v) for v in cosine_outer) + "};")
+    out.append("inline constexpr std::uint64_t kCosInner[3] = {" +
+               ", ".join("0x%016XULL" % v for v in cosine_inner) + "};")
     out.append("")
     out.append("}  // namespace ormakin::sine_cosine")
+    out.append("")
+    out.append("// clang-format on")
     text = "\n".join(out) + "\n"
     target = Path(__file__).resolve().parent.parent / "src/core/extended/sine_cosine_tables.h"
     print("closest approach of x*2/pi to an integer, -log2 by exponent:", file=sys.stderr)

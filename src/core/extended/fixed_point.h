@@ -47,32 +47,32 @@ constexpr U128 Sub(U128 a, U128 b) {
   return {a.hi - b.hi - (a.lo < b.lo ? 1 : 0), a.lo - b.lo};
 }
 
-constexpr bool Less(U128 a, U128 b) {
-  return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
+// a + b, or a - b when `subtract`, without a branch on it (the sign of a
+// term is as good as random, and a mispredicted branch costs more than the
+// arithmetic): b in two's complement when subtracting.
+constexpr U128 AddOrSubtract(U128 a, U128 b, bool subtract) {
+  const std::uint64_t mask = 0 - static_cast<std::uint64_t>(subtract);
+  return Add(Add(a, {b.hi ^ mask, b.lo ^ mask}), {0, mask & 1});
 }
 
-// Shifts by any count from 0 to 127 (and 128 or more gives 0 to the right).
+// Shifts by any count from 0 to 127 (and 128 or more gives 0 to the right);
+// a count below 64, the usual one, takes no branch (the bits that cross
+// between the halves move in two steps, so a count of 0 needs no test).
 constexpr U128 ShiftLeft(U128 a, int n) {
-  if (n == 0) {
-    return a;
-  }
   if (n >= 64) {
     return {a.lo << (n - 64), 0};
   }
-  return {(a.hi << n) | (a.lo >> (64 - n)), a.lo << n};
+  return {(a.hi << n) | ((a.lo >> 1) >> (63 - n)), a.lo << n};
 }
 
 constexpr U128 ShiftRight(U128 a, int n) {
-  if (n == 0) {
-    return a;
-  }
   if (n >= 128) {
     return {};
   }
   if (n >= 64) {
     return {0, a.hi >> (n - 64)};
   }
-  return {a.hi >> n, (a.lo >> n) | (a.hi << (64 - n))};
+  return {a.hi >> n, (a.lo >> n) | ((a.hi << 1) << (63 - n))};
 }
 
 constexpr int CountLeadingZeros(U128 a) {

@@ -45,12 +45,12 @@ ExtendedBits Round(const Signed& v) {
   std::uint64_t significand = v.value.significand.hi;
   int exponent = v.value.exponent;
   const std::uint64_t rest = v.value.significand.lo;
-  if (rest > kIntegerBit || (rest == kIntegerBit && (significand & 1) != 0)) {
-    ++significand;
-    if (significand == 0) {
-      significand = kIntegerBit;
-      ++exponent;
-    }
+  // Without a branch on the rest, whose bits are as good as random.
+  significand += static_cast<std::uint64_t>(rest > kIntegerBit) |
+                 (static_cast<std::uint64_t>(rest == kIntegerBit) & significand & 1);
+  if (significand == 0) {
+    significand = kIntegerBit;
+    ++exponent;
   }
   const auto biased = static_cast<std::uint16_t>(exponent + kBias);
   return {static_cast<std::uint16_t>(biased | (v.negative ? kSignBit : 0)), significand};
@@ -71,10 +71,11 @@ struct Reduced {
 
 // The reduction of m * 2^-t (t = 1 .. 64) with `words` words of 2/pi; false
 // when the fraction is too close to zero to be known well enough from them.
-bool ReduceWith(int words, std::uint64_t m, int t, Reduced& out) {
+template <int words>
+bool ReduceWith(std::uint64_t m, int t, Reduced& out) {
   // m * 2/pi, most significant word first; its binary point lies t bits
   // above the bottom of the first word.
-  std::uint64_t product[kTwoOverPiWords + 1];
+  std::uint64_t product[words + 1];
   std::uint64_t carry = 0;
   for (int j = words - 1; j >= 0; --j) {
     const U128 partial = Add(Mul64(m, kTwoOverPi[j]), {0, carry});
@@ -85,21 +86,21 @@ bool ReduceWith(int words, std::uint64_t m, int t, Reduced& out) {
   out.quadrant = t < 64 ? static_cast<unsigned>(product[0] >> t) : 0;
   // The fraction, moved up to start at the top of a word, with zero words
   // after it for the normalising shift.
-  std::uint64_t fraction[kTwoOverPiWords + 3] = {};
+  std::uint64_t fraction[words + 3] = {};
   for (int j = 0; j <= words; ++j) {
     const std::uint64_t next = j < words ? product[j + 1] : 0;
     fraction[j] = t == 64 ? product[j] : (product[j] << (64 - t)) | (next >> t);
   }
   // Nearest multiple of pi/2: a fraction of one half or more counts towards
   // the next quadrant and leaves 1 - fraction below it.
+  // Without a branch: that bit is as good as random.
   out.negative = (fraction[0] & kIntegerBit) != 0;
-  if (out.negative) {
-    ++out.quadrant;
-    bool increment = true;  // two's complement: invert, add one at the bottom
-    for (int j = words; j >= 0; --j) {
-      fraction[j] = ~fraction[j] + (increment ? 1 : 0);
-      increment = increment && fraction[j] == 0;
-    }
+  out.quadrant += out.negative ? 1 : 0;
+  const std::uint64_t mask = 0 - static_cast<std::uint64_t>(out.negative);
+  std::uint64_t increment = mask & 1;  // two's complement: invert, add one
+  for (int j = words; j >= 0; --j) {
+    fraction[j] = (fraction[j] ^ mask) + increment;
+    increment &= static_cast<std::uint64_t>(fraction[j] == 0);
   }
   int zeros = 0;
   int word = 0;
@@ -131,20 +132,35 @@ bool ReduceWith(int words, std::uint64_t m, int t, Reduced& out) {
 Reduced Reduce(std::uint64_t m, int exponent) {
   const int t = 63 - exponent;
   Reduced out;
-  if (!ReduceWith(kShortWords, m, t, out)) {
-    ReduceWith(kTwoOverPiWords, m, t, out);  // always enough, as asserted above
+  if (!ReduceWith<kShortWords>(m, t, out)) {
+    ReduceWith<kTwoOverPiWords>(m, t, out);  // always enough, as asserted above
   }
   return out;
 }
 
-// S(u) = 1/3! - u/5! + u^2/7! - u^3/9! + u^4/11! and
-// C(u) = 1/2! - u/4! + u^2/6! - u^3/8! + u^4/10!, for u <= 2^-18.
-U128 Horner(const U128 (&coefficients)[5], U128 u) {
-  U128 sum = coefficients[4];
-  for (int k = 3; k >= 0; --k) {
-    sum = Sub(coefficients[k], MulFraction(u, sum));
-  }
-  return sum;
+// The two polynomials of u = r^2 (u <= 2^-18), as fractions of 2^128:
+//   S(u) = 1/3! - u (1/5! - u (1/7! - u (1/9! - u/11!))),
+//   C(u) = 1/2! - u (1/4! - u (1/6! - u (1/8! - u/10!))).
+// Only the outer two steps need 128 bits: an error in the third is damped
+// by u^2 <= 2^-36 before it reaches S or C, so the inner steps run in
+// single words, each scaled to use its 64 bits (2^76/7! and 2^82/9! of the
+// sine, 2^73/6! and 2^79/8! of the cosine), with u as uw = u * 2^81.
+struct Polynomials {
+  U128 sin;
+  U128 cos;
+};
+
+Polynomials SinCosPolynomials(U128 u) {
+  const std::uint64_t uw = ShiftRight(u, 47).lo;
+  // 2^82 (1/9! - u/11!), then 2^76 (1/7! - u (...)); likewise 2^79 and 2^73.
+  const std::uint64_t sin9 = kSinInner[1] - Mul64(uw, kSinInner[2]).hi;
+  const std::uint64_t sin7 = kSinInner[0] - (Mul64(uw, sin9).hi >> 23);
+  const std::uint64_t cos8 = kCosInner[1] - Mul64(uw, kCosInner[2]).hi;
+  const std::uint64_t cos6 = kCosInner[0] - (Mul64(uw, cos8).hi >> 23);
+  // u times those, as fractions of 2^128: uw * 2^-81 * w * 2^-76 * 2^128.
+  const U128 sin5 = Sub(kSinOuter[1], ShiftRight(Mul64(uw, sin7), 29));
+  const U128 cos4 = Sub(kCosOuter[1], ShiftRight(Mul64(uw, cos6), 26));
+  return {Sub(kSinOuter[0], MulFraction(u, sin5)), Sub(kCosOuter[0], MulFraction(u, cos4))};
 }
 
 struct SinCosOfReduced {
@@ -158,15 +174,14 @@ SinCosOfReduced SinCosOfSmall(const Normal& r) {
   // 1 - r^2 C.
   const U128 square = MulFraction(r.significand, r.significand);
   const U128 u = ShiftRight(square, -2 * (r.exponent + 1));
-  const U128 w = MulFraction(u, Horner(kSinCoefficients, u));
-  Normal sin{Sub(r.significand, MulFraction(r.significand, w)), r.exponent};
-  if ((sin.significand.hi & kIntegerBit) == 0) {
-    sin = {ShiftLeft(sin.significand, 1), sin.exponent - 1};
-  }
-  const U128 oneMinusCos = MulFraction(u, Horner(kCosCoefficients, u));
+  const Polynomials p = SinCosPolynomials(u);
+  const U128 w = MulFraction(u, p.sin);
+  const U128 sin = Sub(r.significand, MulFraction(r.significand, w));
+  const int sinZeros = CountLeadingZeros(sin);  // 0 or 1
+  const U128 oneMinusCos = MulFraction(u, p.cos);
   const Normal cos =
       oneMinusCos == U128{} ? Normal{{kIntegerBit, 0}, 0} : FromFraction(Sub(U128{}, oneMinusCos));
-  return {sin, cos};
+  return {{ShiftLeft(sin, sinZeros), r.exponent - sinZeros}, cos};
 }
 
 SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
@@ -179,11 +194,13 @@ SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
   const int index =
       std::min(static_cast<int>((fraction.hi + (std::uint64_t{1} << 55)) >> 56), kTableLast);
   const U128 point{static_cast<std::uint64_t>(index) << 56, 0};
-  const bool dNegative = Less(fraction, point);
-  const U128 d = dNegative ? Sub(point, fraction) : Sub(fraction, point);
+  const U128 signedD = Sub(fraction, point);
+  const bool dNegative = (signedD.hi & kIntegerBit) != 0;
+  const U128 d = AddOrSubtract({}, signedD, dNegative);
   const U128 u = MulFraction(d, d);
-  const U128 sinD = Sub(d, MulFraction(d, MulFraction(u, Horner(kSinCoefficients, u))));
-  const U128 oneMinusCosD = MulFraction(u, Horner(kCosCoefficients, u));
+  const Polynomials p = SinCosPolynomials(u);
+  const U128 sinD = Sub(d, MulFraction(d, MulFraction(u, p.sin)));
+  const U128 oneMinusCosD = MulFraction(u, p.cos);
   const U128 s0 = kSinTable[index];
   const U128 c0 = kCosTable[index];
   // sin(r0 + d) = s0 - s0 (1 - cos d) + c0 sin d, cos(r0 + d) =
@@ -192,8 +209,8 @@ SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
   const U128 cosBase = Sub(c0, MulFraction(c0, oneMinusCosD));
   const U128 sinTerm = MulFraction(c0, sinD);
   const U128 cosTerm = MulFraction(s0, sinD);
-  const U128 sin = dNegative ? Sub(sinBase, sinTerm) : Add(sinBase, sinTerm);
-  const U128 cos = dNegative ? Add(cosBase, cosTerm) : Sub(cosBase, cosTerm);
+  const U128 sin = AddOrSubtract(sinBase, sinTerm, dNegative);
+  const U128 cos = AddOrSubtract(cosBase, cosTerm, !dNegative);
   return {FromFraction(sin), FromFraction(cos)};
 }
 
@@ -233,26 +250,15 @@ SineCosineBits SinCosBits(ExtendedBits x) {
     reduced = Reduce(m, exponent);
   }
   const SinCosOfReduced v = SinCosOfReducedArgument(reduced.r);
-  Signed sin;
-  Signed cos;
-  switch (reduced.quadrant & 3) {
-    case 0:
-      sin = {v.sin, reduced.negative};
-      cos = {v.cos, false};
-      break;
-    case 1:  // sin(pi/2 + r) = cos r, cos(pi/2 + r) = -sin r
-      sin = {v.cos, false};
-      cos = {v.sin, !reduced.negative};
-      break;
-    case 2:
-      sin = {v.sin, !reduced.negative};
-      cos = {v.cos, true};
-      break;
-    default:  // sin(3pi/2 + r) = -cos r, cos(3pi/2 + r) = sin r
-      sin = {v.cos, true};
-      cos = {v.sin, reduced.negative};
-      break;
-  }
+  // sin(q pi/2 + r) and cos(q pi/2 + r) are +-sin r or +-cos r:
+  //   q = 0: sin r, cos r;   q = 1: cos r, -sin r;
+  //   q = 2: -sin r, -cos r; q = 3: -cos r, sin r;
+  // chosen without branches, as the quadrant of the next call is unknown.
+  const bool odd = (reduced.quadrant & 1) != 0;
+  const bool high = (reduced.quadrant & 2) != 0;
+  const Normal values[2] = {v.sin, v.cos};
+  Signed sin{values[odd ? 1 : 0], odd ? high : reduced.negative != high};
+  const Signed cos{values[odd ? 0 : 1], odd ? reduced.negative == high : high};
   sin.negative = sin.negative != negative;
   return {Round(sin), Round(cos)};
 }

@@ -32,21 +32,24 @@
 //    bits (2^-127), pi/4 rounded (2^-129) and the product (3 units, 2^-124.4
 //    relative) make r exact to 2^-122.5 relative. Sine and cosine pass a
 //    relative error of r on with factors r cot r and r tan r, both <= 1.
-//  - Polynomials: S stops at r^8/11! and C at r^8/10!; the first omitted
-//    terms are below 2^-122 and 2^-136 of the sum for |r|, |d| <= 2^-9.
+//  - Polynomials: the sine stops at r^11/11! and the cosine at r^10/10!;
+//    for |r|, |d| <= 2^-9 the first terms left out, r^13/13! and r^12/12!,
+//    are below 2^-140 and 2^-136 of the result.
 //  - Fixed-point steps: each product truncates by less than 3 units of
 //    2^-128 and each table value or coefficient is rounded to half a unit.
-//    On the table path at most 25 units gather (the Horner steps, sin d,
-//    1 - cos d, four products of the sum, the two table values), under
-//    2^-123.3 absolute, against a result of at least sin(2^-9) > 2^-9.1:
-//    2^-114.2 relative. On the small-argument path the relative error of
-//    sin and the absolute error of cos stay under 2^-124.
-//  Together: within 2^-113 of the exact value, relative. The rounding goes
-//  wrong only when the exact value lies within that distance of a halfway
-//  point between two extended numbers, a window of 2^-49 ulp; even then the
+//    On the table path under 15 units gather (d and d^2, sin d and 1 - cos d
+//    with their Horner steps, the four products of the sum, the two table
+//    values), under 2^-124 absolute, against a sine of at least
+//    sin(2^-9) > 2^-9.01 and a cosine above 0.7: 2^-115 relative. On the
+//    small-argument path (and for the cosine on either) it stays under
+//    2^-125 relative.
+//  Together: within 2^-114.9 of the exact value, relative; as the value is
+//  under 2^64 of its own ulps, within 2^-50 ulp. The rounding goes wrong
+//  only when the exact value lies within that distance of a halfway point
+//  between two extended numbers (a window of width 2^-49 ulp); even then the
 //  result is the other neighbour, so it is always within 1 ulp. The exact
-//  value of sin or cos at a non-zero extended number is transcendental, so
-//  it is never itself a halfway point.
+//  sine or cosine of a non-zero extended number is transcendental, so it is
+//  never itself a halfway point.
 #pragma once
 
 #include "extended_bits.h"

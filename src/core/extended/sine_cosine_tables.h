@@ -3,6 +3,8 @@
 // integer computation (2/pi truncated instead, as the reduction needs).
 #pragma once
 
+// clang-format off
+
 #include <cstdint>
 
 #include "fixed_point.h"
@@ -440,20 +442,14 @@ inline constexpr U128 kCosTable[kTableLast + 1] = {
     {0xB51028BE364A834DULL, 0xFA0B372E4974FE40ULL},
 };
 
-// 1/3!, 1/5!, ... 1/11! and 1/2!, 1/4!, ... 1/10! as fractions of 2^128.
-inline constexpr U128 kSinCoefficients[5] = {
-    {0x2AAAAAAAAAAAAAAAULL, 0xAAAAAAAAAAAAAAABULL},
-    {0x0222222222222222ULL, 0x2222222222222222ULL},
-    {0x000D00D00D00D00DULL, 0x00D00D00D00D00D0ULL},
-    {0x00002E3BC74AAD8EULL, 0x671F5583911CA003ULL},
-    {0x0000006B99159FD5ULL, 0x138E3F9D1F92E0DFULL},
-};
-inline constexpr U128 kCosCoefficients[5] = {
-    {0x8000000000000000ULL, 0x0000000000000000ULL},
-    {0x0AAAAAAAAAAAAAAAULL, 0xAAAAAAAAAAAAAAABULL},
-    {0x005B05B05B05B05BULL, 0x05B05B05B05B05B0ULL},
-    {0x0001A01A01A01A01ULL, 0xA01A01A01A01A01AULL},
-    {0x0000049F93EDDE27ULL, 0xD71CBBC05B4FA99AULL},
-};
+// The polynomials' coefficients: 1/3! and 1/5!, 1/2! and 1/4! as fractions
+// of 2^128; 2^76/7!, 2^82/9!, 2^65/11! and 2^73/6!, 2^79/8!, 2^62/10! as
+// words.
+inline constexpr U128 kSinOuter[2] = {{0x2AAAAAAAAAAAAAAAULL, 0xAAAAAAAAAAAAAAABULL}, {0x0222222222222222ULL, 0x2222222222222222ULL}};
+inline constexpr std::uint64_t kSinInner[3] = {0xD00D00D00D00D00DULL, 0xB8EF1D2AB6399C7DULL, 0x000000D7322B3FAAULL};
+inline constexpr U128 kCosOuter[2] = {{0x8000000000000000ULL, 0x0000000000000000ULL}, {0x0AAAAAAAAAAAAAAAULL, 0xAAAAAAAAAAAAAAABULL}};
+inline constexpr std::uint64_t kCosInner[3] = {0xB60B60B60B60B60BULL, 0xD00D00D00D00D00DULL, 0x00000127E4FB778AULL};
 
 }  // namespace ormakin::sine_cosine
+
+// clang-format on
