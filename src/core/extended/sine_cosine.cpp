@@ -40,6 +40,14 @@ struct Signed {
   bool negative = false;
 };
 
+// a when `first`, else b, word by word (conditional moves, not a branch or
+// a copy through memory).
+Normal Select(bool first, const Normal& a, const Normal& b) {
+  return {
+      {first ? a.significand.hi : b.significand.hi, first ? a.significand.lo : b.significand.lo},
+      first ? a.exponent : b.exponent};
+}
+
 // Rounds to the extended format at the 64-bit significand, nearest even.
 ExtendedBits Round(const Signed& v) {
   std::uint64_t significand = v.value.significand.hi;
@@ -174,9 +182,9 @@ SinCosOfReduced SinCosOfSmall(const Normal& r) {
   // 1 - r^2 C.
   const U128 square = MulFraction(r.significand, r.significand);
   const U128 u = ShiftRight(square, -2 * (r.exponent + 1));
+  const U128 rSquare = MulFraction(r.significand, u);  // formed beside S
   const Polynomials p = SinCosPolynomials(u);
-  const U128 w = MulFraction(u, p.sin);
-  const U128 sin = Sub(r.significand, MulFraction(r.significand, w));
+  const U128 sin = Sub(r.significand, MulFraction(rSquare, p.sin));
   const int sinZeros = CountLeadingZeros(sin);  // 0 or 1
   const U128 oneMinusCos = MulFraction(u, p.cos);
   const Normal cos =
@@ -204,7 +212,9 @@ SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
   const U128 s0 = kSinTable[index];
   const U128 c0 = kCosTable[index];
   // sin(r0 + d) = s0 - s0 (1 - cos d) + c0 sin d, cos(r0 + d) =
-  // c0 - c0 (1 - cos d) - s0 sin d, with sin d of the sign of d.
+  // c0 - c0 (1 - cos d) - s0 sin d, with sin d of the sign of d. (Forming
+  // the products that need no polynomial beside it shortens the chain of
+  // dependent steps but costs four more products, and is no faster.)
   const U128 sinBase = Sub(s0, MulFraction(s0, oneMinusCosD));
   const U128 cosBase = Sub(c0, MulFraction(c0, oneMinusCosD));
   const U128 sinTerm = MulFraction(c0, sinD);
@@ -256,9 +266,8 @@ SineCosineBits SinCosBits(ExtendedBits x) {
   // chosen without branches, as the quadrant of the next call is unknown.
   const bool odd = (reduced.quadrant & 1) != 0;
   const bool high = (reduced.quadrant & 2) != 0;
-  const Normal values[2] = {v.sin, v.cos};
-  Signed sin{values[odd ? 1 : 0], odd ? high : reduced.negative != high};
-  const Signed cos{values[odd ? 0 : 1], odd ? reduced.negative == high : high};
+  Signed sin{Select(odd, v.cos, v.sin), odd ? high : reduced.negative != high};
+  const Signed cos{Select(odd, v.sin, v.cos), odd ? reduced.negative == high : high};
   sin.negative = sin.negative != negative;
   return {Round(sin), Round(cos)};
 }
