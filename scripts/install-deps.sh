@@ -13,7 +13,7 @@ declare -A groups=(
          libgl-dev zlib1g-dev libpng-dev qt6-translations-l10n qt6-svg-dev libemf2svg-dev"
   [test]="libgtest-dev libgmock-dev fonts-ipafont-gothic python3 libmpfr-dev"
   [fuzz]="clang libclang-rt-14-dev"
-  [bench]="libbenchmark-dev libstb-dev python3"
+  [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
   [i686]="g++-multilib qemu-user googletest"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic"

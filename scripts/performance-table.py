@@ -198,6 +198,32 @@ def extended_rows(table):
         x87_ns = seconds(x87, "cpu") * 1e9
         table.add(row, "CPU", f"{fmt(soft_ns)} ns", peer=f"{fmt(x87_ns)} ns x87 long double",
                   vs_peer=soft_ns / x87_ns)
+def sine_cosine_rows(table):
+    """The integer sine and cosine beside fsincos: one call, and a tick of
+    Step with the integer one in place of fsincos (its four calls swapped)."""
+    ours = table.get("BM_SinCosBitsCall")
+    x87 = table.get("BM_FsincosCall")
+    row = "Sine and cosine, one call"
+    if ours is None or x87 is None:
+        table.unmeasured(row, "CPU", table.missing("BM_SinCosBitsCall"))
+        return
+    ns = seconds(ours, "cpu") * 1e9
+    x87_ns = seconds(x87, "cpu") * 1e9
+    table.add(row, "CPU", f"{fmt(ns)} ns (integer)", "—", None, f"{fmt(x87_ns)} ns fsincos",
+              ns / x87_ns, "< 60 ns", ns < 60, f"{fmt(ns)} ns a call")
+    step = table.get("BM_Step")
+    ours_tick = table.get("BM_SinCosBitsTick")
+    x87_tick = table.get("BM_FsincosTick")
+    row = "Step with the integer sine and cosine"
+    if step is None or ours_tick is None or x87_tick is None:
+        table.unmeasured(row, "CPU", table.missing("BM_SinCosBitsTick"))
+        return
+    step_s = seconds(step, "cpu")
+    swapped = step_s - seconds(x87_tick, "cpu") + seconds(ours_tick, "cpu")
+    ratio = step_s / swapped
+    table.add(row, "CPU", f"{fmt(1 / swapped / 1e6)} M ticks/s (estimated)", "—", None,
+              f"{fmt(1 / step_s / 1e6)} M ticks/s with fsincos", ratio, "≥ 0.6× peer",
+              ratio >= 0.6, f"{fmt(ratio)}× the fsincos Step")
 
 
 def redraw_rows(table):
@@ -445,6 +471,7 @@ def document(directory):
     load_rows(table)
     step_rows(table)
     extended_rows(table)
+    sine_cosine_rows(table)
     redraw_rows(table)
     sim_rows(table)
     search_rows(table)

@@ -1,0 +1,92 @@
+// Unsigned 128-bit words for the integer sine and cosine: a value is either
+// an integer or a fraction of 2^128 (fixed point with 128 fraction bits).
+// Only the operations that arithmetic needs, written with 64-bit halves so
+// that every processor computes the same bits; the one product of two 64-bit
+// words uses the compiler's 128-bit integer where it has one, and 32-bit
+// halves otherwise (Mul64Portable, which the tests hold to the same result).
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+namespace ormakin {
+
+struct U128 {
+  std::uint64_t hi = 0;
+  std::uint64_t lo = 0;
+
+  friend constexpr bool operator==(const U128&, const U128&) = default;
+};
+
+// The full product of two 64-bit words, from four 32-bit partial products.
+constexpr U128 Mul64Portable(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t a0 = a & 0xFFFFFFFF, a1 = a >> 32;
+  const std::uint64_t b0 = b & 0xFFFFFFFF, b1 = b >> 32;
+  const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  // The middle sum stays under 3 * 2^32: no carry is lost.
+  const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFF) + (p10 & 0xFFFFFFFF);
+  return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (middle << 32) | (p00 & 0xFFFFFFFF)};
+}
+
+constexpr U128 Mul64(std::uint64_t a, std::uint64_t b) {
+#ifdef __SIZEOF_INT128__
+  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+  return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
+#else
+  return Mul64Portable(a, b);
+#endif
+}
+
+constexpr U128 Add(U128 a, U128 b) {
+  const std::uint64_t lo = a.lo + b.lo;
+  return {a.hi + b.hi + (lo < a.lo ? 1 : 0), lo};
+}
+
+// a - b modulo 2^128.
+constexpr U128 Sub(U128 a, U128 b) {
+  return {a.hi - b.hi - (a.lo < b.lo ? 1 : 0), a.lo - b.lo};
+}
+
+// a + b, or a - b when `subtract`, without a branch on it (the sign of a
+// term is as good as random, and a mispredicted branch costs more than the
+// arithmetic): b in two's complement when subtracting.
+constexpr U128 AddOrSubtract(U128 a, U128 b, bool subtract) {
+  const std::uint64_t mask = 0 - static_cast<std::uint64_t>(subtract);
+  return Add(Add(a, {b.hi ^ mask, b.lo ^ mask}), {0, mask & 1});
+}
+
+// Shifts by any count from 0 to 127 (and 128 or more gives 0 to the right);
+// a count below 64, the usual one, takes no branch (the bits that cross
+// between the halves move in two steps, so a count of 0 needs no test).
+constexpr U128 ShiftLeft(U128 a, int n) {
+  if (n >= 64) {
+    return {a.lo << (n - 64), 0};
+  }
+  return {(a.hi << n) | ((a.lo >> 1) >> (63 - n)), a.lo << n};
+}
+
+constexpr U128 ShiftRight(U128 a, int n) {
+  if (n >= 128) {
+    return {};
+  }
+  if (n >= 64) {
+    return {0, a.hi >> (n - 64)};
+  }
+  return {a.hi >> n, (a.lo >> n) | ((a.hi << 1) << (63 - n))};
+}
+
+constexpr int CountLeadingZeros(U128 a) {
+  return a.hi != 0 ? std::countl_zero(a.hi) : 64 + std::countl_zero(a.lo);
+}
+
+// The product of two fractions of 2^128 as a fraction of 2^128, below the
+// exact a * b / 2^128 by less than 3 units: the low product and the low
+// halves of the two cross products are left out, each under one unit.
+constexpr U128 MulFraction(U128 a, U128 b) {
+  const U128 high = Mul64(a.hi, b.hi);
+  const std::uint64_t cross1 = Mul64(a.hi, b.lo).hi;
+  const std::uint64_t cross2 = Mul64(a.lo, b.hi).hi;
+  return Add(Add(high, {0, cross1}), {0, cross2});
+}
+
+}  // namespace ormakin
