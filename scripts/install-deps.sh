@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 declare -A groups=(
   [run]="build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools
          libgl-dev zlib1g-dev libpng-dev qt6-translations-l10n qt6-svg-dev libemf2svg-dev"
-  [test]="libgtest-dev libgmock-dev fonts-ipafont-gothic python3"
+  [test]="libgtest-dev libgmock-dev fonts-ipafont-gothic python3 libmpfr-dev"
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libstb-dev python3"
   [tidy]="clang-format clang-tidy"
