@@ -10,6 +10,7 @@
 
 #include "decimal_mark.h"
 #include "errors.h"
+#include "exact_decimal.h"
 
 namespace ormakin {
 namespace {
@@ -109,6 +110,49 @@ TEST_F(ParseRealTest, ScaleBeyondTheExtendedRangeMakesEvenZeroInvalid) {
   EXPECT_THROW(ParseReal("1E4932"), EOverflow);
   EXPECT_THROW(ParseReal("0.1E4933"), EOverflow);
   EXPECT_THROW(ParseReal("2E4932"), EConvertError);
+}
+
+TEST_F(ParseRealTest, TheEdgeOfTheExtendedRangeIsExact) {
+  // Whether a value lies within the extended range is decided on its exact
+  // value: up to halfway between the largest extended value and 2^16384 it
+  // rounds to that largest value (a number, too large for a double); from
+  // there on it is no number.
+  const std::string largest = test::DecimalDigits("18446744073709551615", 16320, 0);
+  std::string halfway = test::DecimalDigits("36893488147419103231", 16319, 0);
+  ASSERT_EQ(largest.size(), 4933u);
+  EXPECT_THROW(ParseReal(largest), EOverflow);
+  EXPECT_THROW(ParseReal(halfway), EConvertError);
+  --halfway.back();
+  EXPECT_THROW(ParseReal(halfway), EOverflow);
+  // The same edge in a scaled form: 1.18973149535723176505351...E4932.
+  EXPECT_THROW(ParseReal("1.189731495357231765021263853030970205169E4932"), EOverflow);
+  EXPECT_THROW(ParseReal("0.11897314953572317650535E4933"), EOverflow);
+  EXPECT_THROW(ParseReal("1.1897314953572317650536E4932"), EConvertError);
+  EXPECT_THROW(ParseReal("1.189731495357231765054E4932"), EConvertError);
+}
+
+TEST_F(ParseRealTest, RoundsToExtendedAndThenToDouble) {
+  // Each text lies a hair beside a tie of two doubles, on the side that a
+  // direct rounding to double would follow; rounded to extended first, it
+  // lands on the tie itself, which then goes to the even double.
+  struct Case {
+    const char* what;
+    test::ExactDecimal text;
+    double expected;
+  };
+  const Case cases[] = {
+      // 1 + 2^-53 + 2^-70: directly 1 + 2^-52.
+      {"above 1+2^-53", test::BinaryToDecimal("1180591620717411434497", -70), 1.0},
+      // 1 + 3*2^-53 - 2^-70: directly 1 + 2^-52.
+      {"below 1+3*2^-53", test::BinaryToDecimal("1180591620717411696639", -70), 1.0 + 0x1p-51},
+      // 2^-1075 + 2^-1140: directly the smallest subnormal double.
+      {"above half the smallest subnormal", test::BinaryToDecimal("36893488147419103233", -1140),
+       0.0},
+  };
+  for (const auto& c : cases) {
+    const std::string text = c.text.digits + "E" + std::to_string(c.text.exponent);
+    EXPECT_EQ(ParseReal(text), c.expected) << c.what;
+  }
 }
 
 TEST_F(ParseRealTest, ValuesBeyondTheDoubleRangeOverflow) {

@@ -1,11 +1,12 @@
 #include "parse_number.h"
 
-#include <cmath>
+#include <limits>
 #include <string>
 
 #include "decimal_mark.h"
+#include "decimal_to_extended.h"
 #include "errors.h"
-#include "numeric_locale.h"
+#include "extended_to_double.h"
 
 namespace ormakin {
 
@@ -27,22 +28,17 @@ int HexDigitValue(char c) {
 }
 
 // Whether a number is a number at all: its digits (integer part, then
-// fraction) are accumulated in extended precision as one value, times 10
-// plus the digit, and that value is multiplied by ten to the power of
-// `scale` (the exponent less the count of fraction digits). When either step
-// overflows, or the product is invalid (a zero times a power beyond the
-// range, as in "0E4933"), the text is no number. The value itself comes from
-// the correctly rounded conversion; only this decides whether there is one.
+// fraction) taken as one integer must lie within the extended range, and so
+// must ten to the power of `scale` (the exponent less the count of fraction
+// digits) and the product of the two, each rounded to extended. When the
+// power overflows, even a zero is no number: zero times an infinity is
+// invalid, as in "0E4933". `value` is the number converted to extended.
 bool ScalesWithinExtended(std::string_view integerDigits, std::string_view fractionDigits,
-                          long scale) {
-  long double accumulated = 0.0L;
-  for (const std::string_view digits : {integerDigits, fractionDigits}) {
-    for (const char c : digits) {
-      accumulated = accumulated * 10.0L + static_cast<long double>(c - '0');
-    }
-  }
-  const long double product = accumulated * std::pow(10.0L, static_cast<long double>(scale));
-  return std::isfinite(accumulated) && std::isfinite(product);
+                          long scale, const ExtendedBits& value) {
+  const auto fractionCount = static_cast<long>(fractionDigits.size());
+  return !IsInfinite(ExtendedFromDecimal(false, integerDigits, fractionDigits, fractionCount)) &&
+         !(scale > 0 && IsInfinite(ExtendedFromDecimal(false, "1", {}, scale))) &&
+         !IsInfinite(value);
 }
 
 }  // namespace
@@ -100,31 +96,17 @@ double ParseReal(std::string_view text) {
   }
 
   const long scale = static_cast<long>(exponent) - static_cast<long>(fractionDigits.size());
-  if (!ScalesWithinExtended(integerDigits, fractionDigits, scale)) {
+  const ExtendedBits extended =
+      ExtendedFromDecimal(negative, integerDigits, fractionDigits, exponent);
+  if (!ScalesWithinExtended(integerDigits, fractionDigits, scale, extended)) {
     throw invalid();
   }
-
-  // The number again in a fixed form that the C library reads exactly, so
-  // that its correctly rounded conversion gives the value.
-  std::string clean;
-  clean.reserve(integerDigits.size() + fractionDigits.size() + 16);
-  if (negative) clean += '-';
-  clean += integerDigits.empty() ? std::string_view("0") : integerDigits;
-  clean += '.';
-  clean += fractionDigits.empty() ? std::string_view("0") : fractionDigits;
-  clean += 'e';
-  clean += std::to_string(exponent);
-
-  const long double extended = ExtendedFromText(clean);
-  if (std::isnan(extended)) {
-    throw invalid();
-  }
-  // Narrowing rounds to nearest: a result that rounds beyond the largest
-  // double overflows (so does one that the correct rounding takes past the
-  // extended range where the accumulation stayed inside it), one below the
-  // smallest subnormal becomes zero.
-  const auto result = static_cast<double>(extended);
-  if (std::isinf(result)) {
+  // The correctly rounded extended value is narrowed to a double, rounding to
+  // nearest once more: a result beyond the largest double overflows, one below
+  // the smallest subnormal becomes zero.
+  const double result = NarrowToDouble(extended);
+  if (result == std::numeric_limits<double>::infinity() ||
+      result == -std::numeric_limits<double>::infinity()) {
     throw EOverflow();
   }
   return result;

@@ -3,9 +3,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <cmath>
-#include <cstdlib>
-
 namespace ormakin {
 
 std::string LocaleDecimalSeparator() {
@@ -19,14 +16,6 @@ std::string LocaleDecimalSeparator() {
     freelocale(numeric);
   }
   return separator;
-}
-
-long double ExtendedFromText(const std::string& text) {
-  // The "C" locale, made once: the conversion must read "." whatever locale
-  // the process or the user has chosen.
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  if (c == static_cast<locale_t>(nullptr)) return std::nanl("");
-  return strtold_l(text.c_str(), nullptr, c);
 }
 
 }  // namespace ormakin
