@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "course_builder.h"
-#include "extended_math.h"
+#include "sine_cosine.h"
 #include "recording_platform.h"
 #include "temp_dir.h"
 #include "trace_map.h"

@@ -1,11 +1,12 @@
 #include "car.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <optional>
 
 #include "canvas.h"
-#include "extended_math.h"
+#include "sine_cosine.h"
 
 namespace ormakin {
 
@@ -21,10 +22,18 @@ struct ProbePoint {
 
 }  // namespace
 
+SineCosine TCar::HeadingSinCos() const {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(Direction_);
+  if (!heading_ || heading_->directionBits != bits) {
+    heading_ = HeadingCache{bits, SinCos(Direction_)};
+  }
+  return heading_->value;
+}
+
 void TCar::Sense() {
   SensorBits_ = 0;
   const Extended direction = Direction_;
-  const SineCosine h = SinCos(direction);
+  const SineCosine h = HeadingSinCos();
   const double sinH = static_cast<double>(h.sin);
   const double cosH = static_cast<double>(h.cos);
   const Extended x = X_;
@@ -75,7 +84,7 @@ bool TCar::Step() {
   const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
   State_ = rule.NextState;
 
-  const SineCosine heading = SinCos(Direction_);
+  const SineCosine heading = HeadingSinCos();
   X_ = static_cast<double>(heading.cos * d + X_);
   Y_ = static_cast<double>(Y_ - heading.sin * d);
   return true;
@@ -84,7 +93,7 @@ bool TCar::Step() {
 CarShapes TCar::Shapes() const {
   // Eight values, each rounded to a double.
   const Extended D = Direction_;
-  const SineCosine v0 = SinCos(D);
+  const SineCosine v0 = HeadingSinCos();
   const SineCosine v1 = SinCos(D + kHalfPi);
   const SineCosine v2 = SinCos(D - kHalfPi);
   const SineCosine v3 = SinCos(D + kPi);

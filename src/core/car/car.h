@@ -10,6 +10,7 @@
 #include "color.h"
 #include "line_probe.h"
 #include "settings_model.h"
+#include "sine_cosine.h"
 
 namespace ormakin {
 
@@ -94,6 +95,16 @@ class TCar {
   const CarSettings& Settings() const { return settings_; }
 
  private:
+  // The heading's sine and cosine. Step moves along the new heading and the
+  // next Sense (and Draw) probe along the same one, so the pair is kept for
+  // as long as the heading's bits stay the same: a third of a tick's sines.
+  SineCosine HeadingSinCos() const;
+  struct HeadingCache {
+    std::uint64_t directionBits;
+    SineCosine value;
+  };
+  mutable std::optional<HeadingCache> heading_;
+
   double X_ = 0.0;
   double Y_ = 0.0;
   double Direction_ = 0.0;

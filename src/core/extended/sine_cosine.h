@@ -52,6 +52,7 @@
 //  never itself a halfway point.
 #pragma once
 
+#include "extended.h"
 #include "extended_bits.h"
 
 namespace ormakin {
@@ -62,5 +63,16 @@ struct SineCosineBits {
 };
 
 SineCosineBits SinCosBits(ExtendedBits x);
+
+// The same for the car's Extended, whichever type that is here.
+struct SineCosine {
+  Extended sin;
+  Extended cos;
+};
+
+inline SineCosine SinCos(Extended x) {
+  const SineCosineBits r = SinCosBits(ToBits(x));
+  return {FromBits(r.sin), FromBits(r.cos)};
+}
 
 }  // namespace ormakin
