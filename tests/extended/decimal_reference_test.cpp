@@ -11,8 +11,8 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "decimal_to_extended.h"
