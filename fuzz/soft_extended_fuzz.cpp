@@ -24,9 +24,11 @@ ExtendedBits Read(const std::uint8_t* bytes) {
   return bits;
 }
 
+#if ORMAKIN_X87_LONG_DOUBLE
 void Expect(bool same) {
   if (!same) std::abort();
 }
+#endif
 
 }  // namespace
 
