@@ -241,6 +241,103 @@ TEST_F(CarSense, PointsBeyondThePixelRangeAreOffTheLine) {
   }
 }
 
+// Poses whose probe sums land next to a pixel edge, where a variant of the
+// arithmetic that looks harmless picks another pixel: sinH and cosH kept
+// extended instead of rounded to doubles (the first two rows), the side sums
+// grouped as lateral + (X + ahead) instead of left to right, Trunc's range
+// one unit too wide or too narrow, the sine's 2^63 edge moved.
+TEST_F(CarSense, EveryRoundingOfTheProbeSumsIsPinnedOnAPixelEdge) {
+  struct Case {
+    const char* what;
+    double x, y, heading;
+    const char *left, *right, *ahead;
+    std::vector<std::pair<int, int>> probes;  // left, right, centre; only those in range
+  };
+  const double below2p63 = std::nextafter(0x1p63, 0.0);
+  const Case cases[] = {
+      {"cosH rounded",
+       242.56676473990456,
+       200.5,
+       5.4784798577234701,
+       "3",
+       "3",
+       "10",
+       {{252, 206}, {247, 210}, {250, 208}}},
+      {"cosH rounded, other side",
+       241.17507598913497,
+       200.5,
+       0.58720510718696384,
+       "3",
+       "3",
+       "10",
+       {{248, 192}, {251, 197}, {249, 195}}},
+      {"left to right", 0.5, 290.5, 0.0, "8.5", "9", "4", {{5, 282}, {5, 300}, {5, 291}}},
+      {"Trunc, last column",
+       2147483637.4,
+       10,
+       0.0,
+       "3",
+       "3",
+       "10",
+       {{2147483647, 7}, {2147483647, 13}, {2147483647, 10}}},
+      {"Trunc, past the last column", 2147483637.5, 10, 0.0, "3", "3", "10", {}},
+      {"Trunc, first column",
+       -2147483659.4,
+       10,
+       0.0,
+       "3",
+       "3",
+       "10",
+       {{-2147483648, 7}, {-2147483648, 13}, {-2147483648, 10}}},
+      {"Trunc, before the first column", -2147483659.5, 10, 0.0, "3", "3", "10", {}},
+      {"just below 2^63: reduced",
+       100,
+       100,
+       below2p63,
+       "3",
+       "3",
+       "10",
+       {{96, 90}, {101, 89}, {99, 90}}},
+      {"just above -2^63: reduced",
+       100,
+       100,
+       -below2p63,
+       "3",
+       "3",
+       "10",
+       {{101, 111}, {96, 110}, {99, 110}}},
+      // 2^63 + pi/2 rounds to 2^63 + 2, but 2^63 - pi/2 to 2^63 - 1.5, which
+      // is reduced.
+      {"2^63: sine and cosine 0",
+       100,
+       100,
+       0x1p63,
+       "3",
+       "3",
+       "10",
+       {{100, 100}, {103, 100}, {100, 100}}},
+      {"-2^63: sine and cosine 0",
+       100,
+       100,
+       -0x1p63,
+       "3",
+       "3",
+       "10",
+       {{103, 100}, {100, 100}, {100, 100}}},
+  };
+  for (const Case& c : cases) {
+    ini.Set("car", "sensor_left", c.left);
+    ini.Set("car", "sensor_right", c.right);
+    ini.Set("car", "sensor_pos", c.ahead);
+    TCar car = MakeCar();
+    car.SetPosition(c.x, c.y);
+    car.SetDirection(c.heading);
+    course.probes.clear();
+    car.Sense();
+    EXPECT_EQ(course.probes, c.probes) << c.what;
+  }
+}
+
 // --- Stepping --------------------------------------------------------------
 
 using CarStep = CarFixture;
