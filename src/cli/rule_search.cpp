@@ -28,12 +28,14 @@ int Reach(const Controller& controller) {
   return std::min(highest + 1, kStateCount);
 }
 
-// Mixes the seed, the generation and the child into the seed of that child.
+// The seed of one child: the seed, the generation and the child's number
+// mixed in turn, each through a full SplitMix64 step, so that every bit of
+// each changes about half the bits of the result and no two (seed,
+// generation, child) share a child's random numbers.
 std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child) {
-  Random mix(seed ^ (static_cast<std::uint64_t>(generation) << 20) ^
-             static_cast<std::uint64_t>(child));
-  mix.Next();
-  return mix.Next();
+  std::uint64_t mixed = Random(seed).Next();
+  mixed = Random(mixed ^ static_cast<std::uint64_t>(generation)).Next();
+  return Random(mixed ^ static_cast<std::uint64_t>(child)).Next();
 }
 
 }  // namespace

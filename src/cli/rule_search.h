@@ -54,8 +54,8 @@ struct Scored {
   RuleSet Applied() const;
 };
 
-// Scores `controller` on every course: runs until the lap or `ticks` ticks,
-// one task per course on `jobs` threads.
+// Scores `controller` on every course, each run at most `ticks` ticks, one
+// task per course on `jobs` threads.
 Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
                 int jobs);
 

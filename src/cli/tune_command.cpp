@@ -75,11 +75,14 @@ std::string Fixed(double value, int digits) {
 // What a run on one course reached, for the comments and the summary.
 std::string RunText(const RunScore& run, std::uint64_t ticks) {
   std::string text = "score " + Fixed(run.score, 1) + ", ";
-  if (run.lapTick) {
-    return text + "lap in " + std::to_string(*run.lapTick) + " ticks";
+  if (run.laps.empty()) {
+    text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
+  } else {
+    text += std::to_string(run.laps.size()) + (run.laps.size() == 1 ? " lap" : " laps") +
+            ", the first in " + std::to_string(run.laps.front()) + " ticks, the slowest in " +
+            std::to_string(run.SlowestLap(ticks));
   }
-  text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
-  if (run.ticks < ticks) {
+  if (run.outcome != Outcome::kHolds) {
     text += std::string(", ") + OutcomeName(run.outcome) + " at tick " + std::to_string(run.ticks);
   }
   return text;
