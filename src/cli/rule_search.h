@@ -36,6 +36,10 @@ class Random {
   std::uint64_t state_;
 };
 
+// The seed of the random numbers of child `child` of generation
+// `generation` in a search with seed `seed`.
+std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child);
+
 // What the search may write into a rule.
 struct RuleValues {
   std::vector<double> turns;     // degrees

@@ -1,11 +1,14 @@
 #include "tune_command.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "cli_platform.h"
 #include "controller.h"
@@ -88,6 +91,41 @@ std::string RunText(const RunScore& run, std::uint64_t ticks) {
   return text;
 }
 
+// An argument as a POSIX shell reads it back: as it is when it holds only
+// characters that the shell leaves alone, else in single quotes.
+std::string ShellWord(const std::string& word) {
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+           std::string_view("_-./=:,+@%").find(c) != std::string_view::npos;
+  });
+  if (plain) {
+    return word;
+  }
+  std::string quoted = "'";
+  for (const char c : word) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+// The command that searches again exactly as this one did. The number of
+// jobs is left out: it does not change what is found.
+std::string RepeatCommand(const TuneOptions& options, const std::string& settingsPath) {
+  std::string command = "ormakin-sim tune";
+  for (const std::string& course : options.courses) {
+    command += " " + ShellWord(course);
+  }
+  command += " --settings " + ShellWord(settingsPath);
+  command += " --ticks " + std::to_string(options.ticks);
+  if (options.evaluations) {
+    command += " --evaluations " + std::to_string(*options.evaluations);
+  } else if (options.seconds) {
+    command += " --seconds " + Fixed(*options.seconds, 1);
+  }
+  command += " --seed " + std::to_string(options.seed);
+  return command + " --out " + ShellWord(options.out);
+}
+
 }  // namespace
 
 int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
@@ -155,6 +193,10 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                                             : Fixed(seconds, 1) + " seconds") +
                        ", " + std::to_string(search.Evaluations()) + " controllers tried" +
                        (interrupted.load() ? ", stopped by Ctrl+C" : "") + ".");
+    comments.push_back(std::string(options.evaluations ? "Made, and made again, by: "
+                                                       : "Made by (a time budget finds more on a "
+                                                         "faster machine): ") +
+                       RepeatCommand(options, settingsPath));
     comments.push_back("Each course run for at most " + std::to_string(options.ticks) +
                        " ticks; total score " + Fixed(best.total, 1) + " (the start scored " +
                        Fixed(startTotal, 1) + ").");
