@@ -232,6 +232,13 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
     }
   }
   const RunResult end = run.Result();
+  // The budget ran out while the car went round a cycle once more to see
+  // whether a lap comes: without a lap in the period before the cycle was
+  // found, it counts as stuck, as when it is found sooner.
+  if (!stuck && cycleFound != 0 && result.outcome == Outcome::kHolds &&
+      (result.laps.empty() || result.laps.back() + result.loopPeriod <= cycleFound)) {
+    endStuck(end.ticks);
+  }
   if (!stuck) {
     result.ticks = end.ticks;
   }

@@ -155,6 +155,11 @@ TEST(RunScore, ACycleThatLapsGoesOnAndOneThatDoesNotIsStuck) {
               kCoveragePoints * stuck.coverage - kEndPenalty -
                   kBlindPoints * static_cast<double>(stuck.blindTicks) / kTicks,
               1e-9);
+  // Also when the run's last tick comes just after the cycle was found, before
+  // the car has been round it once more.
+  const RunScore late = Score(kShuttle, twoLines, 20, 30, stuck.ticks + 1).score;
+  EXPECT_EQ(late.outcome, Outcome::kLoopsOnLine);
+  EXPECT_EQ(late.ticks, stuck.ticks);
 }
 
 // A lap, then the car parks beside its start: the ticks after the lap count
