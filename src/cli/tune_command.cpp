@@ -105,25 +105,37 @@ std::string ShellWord(const std::string& word) {
   for (const char c : word) {
     quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   }
-  return quoted + "'";
+  quoted += '\'';
+  return quoted;
 }
 
 // The command that searches again exactly as this one did. The number of
 // jobs is left out: it does not change what is found.
 std::string RepeatCommand(const TuneOptions& options, const std::string& settingsPath) {
   std::string command = "ormakin-sim tune";
+  const auto add = [&](const std::string& word) {
+    command += ' ';
+    command += word;
+  };
   for (const std::string& course : options.courses) {
-    command += " " + ShellWord(course);
+    add(ShellWord(course));
   }
-  command += " --settings " + ShellWord(settingsPath);
-  command += " --ticks " + std::to_string(options.ticks);
+  add("--settings");
+  add(ShellWord(settingsPath));
+  add("--ticks");
+  add(std::to_string(options.ticks));
   if (options.evaluations) {
-    command += " --evaluations " + std::to_string(*options.evaluations);
+    add("--evaluations");
+    add(std::to_string(*options.evaluations));
   } else if (options.seconds) {
-    command += " --seconds " + Fixed(*options.seconds, 1);
+    add("--seconds");
+    add(Fixed(*options.seconds, 1));
   }
-  command += " --seed " + std::to_string(options.seed);
-  return command + " --out " + ShellWord(options.out);
+  add("--seed");
+  add(std::to_string(options.seed));
+  add("--out");
+  add(ShellWord(options.out));
+  return command;
 }
 
 }  // namespace
@@ -208,7 +220,10 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
         if (best.controller.IsSet(s, m) && !applied[RuleIndex(s, m)]) {
-          unused += (unused.empty() ? "" : " ") + RuleKey(s, m);
+          if (!unused.empty()) {
+            unused += ' ';
+          }
+          unused += RuleKey(s, m);
         }
       }
     }
