@@ -28,14 +28,6 @@ int Reach(const Controller& controller) {
   return std::min(highest + 1, kStateCount);
 }
 
-// Mixes the seed, the generation and the child into the seed of that child.
-std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child) {
-  Random mix(seed ^ (static_cast<std::uint64_t>(generation) << 20) ^
-             static_cast<std::uint64_t>(child));
-  mix.Next();
-  return mix.Next();
-}
-
 }  // namespace
 
 std::uint64_t Random::Next() {
@@ -43,6 +35,15 @@ std::uint64_t Random::Next() {
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
   return z ^ (z >> 31);
+}
+
+// The seed, the generation and the child's number, mixed in turn, each through a full SplitMix64
+// step, so that every bit of each changes about half the bits of the result and no two (seed,
+// generation, child) share a child's random numbers.
+std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child) {
+  std::uint64_t mixed = Random(seed).Next();
+  mixed = Random(mixed ^ static_cast<std::uint64_t>(generation)).Next();
+  return Random(mixed ^ static_cast<std::uint64_t>(child)).Next();
 }
 
 RuleValues RuleValues::For(char mark) {

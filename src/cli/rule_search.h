@@ -36,6 +36,10 @@ class Random {
   std::uint64_t state_;
 };
 
+// The seed of the random numbers of child `child` of generation
+// `generation` in a search with seed `seed`.
+std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child);
+
 // What the search may write into a rule.
 struct RuleValues {
   std::vector<double> turns;     // degrees
@@ -54,8 +58,8 @@ struct Scored {
   RuleSet Applied() const;
 };
 
-// Scores `controller` on every course: runs until the lap or `ticks` ticks,
-// one task per course on `jobs` threads.
+// Scores `controller` on every course, each run at most `ticks` ticks, one
+// task per course on `jobs` threads.
 Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
                 int jobs);
 

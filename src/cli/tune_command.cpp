@@ -1,11 +1,14 @@
 #include "tune_command.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "cli_platform.h"
 #include "controller.h"
@@ -75,14 +78,64 @@ std::string Fixed(double value, int digits) {
 // What a run on one course reached, for the comments and the summary.
 std::string RunText(const RunScore& run, std::uint64_t ticks) {
   std::string text = "score " + Fixed(run.score, 1) + ", ";
-  if (run.lapTick) {
-    return text + "lap in " + std::to_string(*run.lapTick) + " ticks";
+  if (run.laps.empty()) {
+    text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
+  } else {
+    text += std::to_string(run.laps.size()) + (run.laps.size() == 1 ? " lap" : " laps") +
+            ", the first in " + std::to_string(run.laps.front()) + " ticks, the slowest in " +
+            std::to_string(run.SlowestLap(ticks));
   }
-  text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
-  if (run.ticks < ticks) {
+  if (run.outcome != Outcome::kHolds) {
     text += std::string(", ") + OutcomeName(run.outcome) + " at tick " + std::to_string(run.ticks);
   }
   return text;
+}
+
+// An argument as a POSIX shell reads it back: as it is when it holds only
+// characters that the shell leaves alone, else in single quotes.
+std::string ShellWord(const std::string& word) {
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+           std::string_view("_-./=:,+@%").find(c) != std::string_view::npos;
+  });
+  if (plain) {
+    return word;
+  }
+  std::string quoted = "'";
+  for (const char c : word) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+// The command that searches again exactly as this one did. The number of
+// jobs is left out: it does not change what is found.
+std::string RepeatCommand(const TuneOptions& options, const std::string& settingsPath) {
+  std::string command = "ormakin-sim tune";
+  const auto add = [&](const std::string& word) {
+    command += ' ';
+    command += word;
+  };
+  for (const std::string& course : options.courses) {
+    add(ShellWord(course));
+  }
+  add("--settings");
+  add(ShellWord(settingsPath));
+  add("--ticks");
+  add(std::to_string(options.ticks));
+  if (options.evaluations) {
+    add("--evaluations");
+    add(std::to_string(*options.evaluations));
+  } else if (options.seconds) {
+    add("--seconds");
+    add(Fixed(*options.seconds, 1));
+  }
+  add("--seed");
+  add(std::to_string(options.seed));
+  add("--out");
+  add(ShellWord(options.out));
+  return command;
 }
 
 }  // namespace
@@ -152,6 +205,10 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                                             : Fixed(seconds, 1) + " seconds") +
                        ", " + std::to_string(search.Evaluations()) + " controllers tried" +
                        (interrupted.load() ? ", stopped by Ctrl+C" : "") + ".");
+    comments.push_back(std::string(options.evaluations ? "Made, and made again, by: "
+                                                       : "Made by (a time budget finds more on a "
+                                                         "faster machine): ") +
+                       RepeatCommand(options, settingsPath));
     comments.push_back("Each course run for at most " + std::to_string(options.ticks) +
                        " ticks; total score " + Fixed(best.total, 1) + " (the start scored " +
                        Fixed(startTotal, 1) + ").");
@@ -163,7 +220,10 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
         if (best.controller.IsSet(s, m) && !applied[RuleIndex(s, m)]) {
-          unused += (unused.empty() ? "" : " ") + RuleKey(s, m);
+          if (!unused.empty()) {
+            unused += ' ';
+          }
+          unused += RuleKey(s, m);
         }
       }
     }

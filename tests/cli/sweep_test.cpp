@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -94,23 +95,35 @@ TEST_F(SweepTest, StoppedStartsSayWhyInTheWordsOfRun) {
 TEST_F(SweepTest, TuneFromAnEmptyTableFollowsAShortLineAndIsTheSameForAnyJobs) {
   const std::string course = Write("short.bmp", ShortStraightCourse());
   const std::string settings = Write("empty.ini", "[car]\ninit_x=20\ninit_y=10\n");
+  // Each into a folder of its own under the same name, which the file
+  // names in the command that makes it again.
   std::string files[2];
   for (int jobs = 1; jobs <= 2; ++jobs) {
-    const std::string out = PathOf("tuned" + std::to_string(jobs) + ".ini");
+    const std::string folder = PathOf("jobs" + std::to_string(jobs));
+    std::filesystem::create_directory(folder);
     const SimResult r =
         RunSim({"tune", course, "--settings", settings, "--ticks", "120", "--evaluations", "400",
-                "--seed", "7", "--jobs", std::to_string(jobs), "--out", out});
+                "--seed", "7", "--jobs", std::to_string(jobs), "--out", "tuned.ini"},
+               folder);
     ASSERT_EQ(r.status, 0) << r.err;
-    files[jobs - 1] = ReadFile(out);
+    files[jobs - 1] = ReadFile(folder + "/tuned.ini");
   }
   EXPECT_EQ(files[0], files[1]);
   EXPECT_THAT(files[0], HasSubstr("; Found by ormakin-sim tune: seed 7, budget 400 evaluations"));
+  EXPECT_THAT(files[0],
+              HasSubstr("; Made, and made again, by: ormakin-sim tune " + course + " --settings " +
+                        settings + " --ticks 120 --evaluations 400 --seed 7 --out tuned.ini\n"));
 
   // The controller found drives the car down the line, never straying from
   // it.
-  const std::string tuned = PathOf("tuned1.ini");
+  const std::string tuned = PathOf("jobs1/tuned.ini");
   const SimResult lint = RunSim({"lint", tuned});
   EXPECT_EQ(lint.status, 0) << lint.out << lint.err;
+  // Not one finding, not even one that lets the car be built.
+  for (const std::string& line : Lines(lint.out)) {
+    EXPECT_FALSE(line.starts_with(tuned + ":")) << line;
+  }
+  EXPECT_EQ(lint.err, "");
   const SimResult run =
       RunSim({"run", course, "--settings", tuned, "--ticks", "120", "--trace", "-"});
   ASSERT_EQ(run.status, 0) << run.err;
