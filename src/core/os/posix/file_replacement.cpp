@@ -53,7 +53,8 @@ FileReplacement::FileReplacement(const std::string& target)
   const std::string folder = posix::FolderOf(target_);
   const std::string leaf = posix::LeafOf(target_).substr(0, kMaxLeafInTemporaryName);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary_ = folder + "/." + leaf + "." + RandomSuffix() + ".tmp";
+    temporary_ = folder;
+    temporary_.append("/.").append(leaf).append(".").append(RandomSuffix()).append(".tmp");
     // 0666 less the user's umask: a new file gets what a plain create gives.
     const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {

@@ -35,9 +35,11 @@ std::string LinkTarget(const std::string& name) {
     const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return current;
     const std::string next(target.data(), static_cast<std::size_t>(length));
-    current = next.front() == '/' || current.find('/') == std::string::npos
-                  ? next
-                  : FolderOf(current) + "/" + next;
+    if (next.front() == '/' || current.find('/') == std::string::npos) {
+      current = next;
+    } else {
+      current = FolderOf(current).append("/").append(next);
+    }
   }
   return current;
 }
