@@ -1,11 +1,13 @@
 // The files that ormakin-sim writes: never over what a command reads or
 // over another of its outputs, whole or not at all, and write errors named
 // by their cause.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -178,6 +180,26 @@ TEST_F(OutputTest, AWriteErrorNamesItsCauseAndLeavesTheDeviceInPlace) {
     EXPECT_TRUE(S_ISCHR(after.st_mode));
     EXPECT_EQ(after.st_rdev, device.st_rdev);
   }
+}
+
+TEST_F(OutputTest, APipeIsWrittenInPlace) {
+  const std::string pipe = dir_.PathOf("trace.pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // Opened for reading first, so that the tool's open does not wait; the few
+  // rows fit in the pipe's buffer, so the tool ends before they are read.
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const SimResult r =
+      RunSim({"run", course_, "--settings", settings_, "--ticks", "3", "--trace", pipe});
+  std::string bytes;
+  std::array<char, 4096> buffer{};
+  for (ssize_t got; (got = ::read(reader, buffer.data(), buffer.size())) > 0;) {
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  ::close(reader);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(bytes, ::testing::StartsWith("tick,x,y,direction,sensor_bits,state\n0,"));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(OutputTest, AnExistingFileIsReplacedWholeThroughALinkWithItsPermissions) {
