@@ -34,8 +34,14 @@ void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size
       if (i >= count || failed.load()) {
         return;
       }
+      // A progress callback that raises ends the work as a task that raises
+      // does: the exception must not leave while the helpers still run.
       try {
         task(i);
+        const std::size_t finished = done.fetch_add(1) + 1;
+        if (caller && progress) {
+          progress(finished);
+        }
       } catch (...) {
         const std::lock_guard<std::mutex> lock(failureLock);
         if (!failure) {
@@ -43,10 +49,6 @@ void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size
         }
         failed.store(true);
         return;
-      }
-      const std::size_t finished = done.fetch_add(1) + 1;
-      if (caller && progress) {
-        progress(finished);
       }
     }
   };

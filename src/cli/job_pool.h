@@ -15,7 +15,7 @@ int JobCount(int jobs);
 // Runs task(i) once for every i from 0 to count - 1 on `jobs` threads, the
 // calling thread among them, and returns when all have ended. The calling
 // thread calls `progress` with the number of tasks done so far after each of
-// its own tasks. When tasks raise, the first exception is raised again here
+// its own tasks. When tasks or `progress` raise, the first exception is raised again here
 // once every thread has ended; the tasks not yet begun are then skipped.
 void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size_t)>& task,
                  const std::function<void(std::size_t)>& progress = {});

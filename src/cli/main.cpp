@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check_command.h"
+#include "command_files.h"
 #include "command_line.h"
 #include "decimal_mark.h"
 #include "lint_command.h"
@@ -23,6 +24,12 @@ int main(int argc, char* argv[]) {
     command = ParseCommandLine(args);
   } catch (const UsageError& error) {
     std::fprintf(stderr, "ormakin-sim: %s\n%s", error.what(), kUsage);
+    return kExitUsage;
+  }
+  // Before anything is read or written: no output may land on an input or
+  // on another output.
+  if (const auto clash = FindOutputClash(FilesOf(command))) {
+    std::fprintf(stderr, "ormakin-sim: %s\n", clash->c_str());
     return kExitUsage;
   }
   // Numbers in the settings file use the user's decimal mark, as in the window.

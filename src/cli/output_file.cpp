@@ -7,29 +7,35 @@
 
 namespace ormakin::cli {
 
-namespace {
-
-[[noreturn]] void CannotWrite(const std::string& name, int error) {
-  throw Exception("cannot write " + name + ": " + std::strerror(error));
-}
-
-}  // namespace
-
 OutputFile::OutputFile(const std::string& name) : name_(name) {
   if (name == "-") {
     stream_ = stdout;
     standardOutput_ = true;
-    return;
-  }
-  stream_ = std::fopen(name.c_str(), "wb");
-  if (stream_ == nullptr) {
-    CannotWrite(name, errno);
+  } else if (WritesInPlace(name)) {
+    stream_ = std::fopen(name.c_str(), "wb");
+    if (stream_ == nullptr) {
+      CannotWrite(errno);
+    }
+  } else {
+    stream_ = replacement_.emplace(name).Stream();
   }
 }
 
 OutputFile::~OutputFile() {
-  if (stream_ != nullptr && !standardOutput_) {
+  if (stream_ != nullptr && !standardOutput_ && !replacement_) {
     std::fclose(stream_);
+  }
+  // The replacement removes its temporary file itself.
+}
+
+void OutputFile::Write(const void* data, std::size_t size) {
+  if (size == 0 || stream_ == nullptr) {
+    return;
+  }
+  errno = 0;
+  if (std::fwrite(data, 1, size, stream_) != size && error_ == 0) {
+    // The cause is kept now: by Close() other calls may have changed errno.
+    error_ = errno != 0 ? errno : EIO;
   }
 }
 
@@ -39,18 +45,27 @@ void OutputFile::Close() {
   }
   std::FILE* stream = stream_;
   stream_ = nullptr;
-  errno = 0;
-  bool ok = std::fflush(stream) == 0 && std::ferror(stream) == 0;
-  int error = errno;
-  if (!standardOutput_) {
-    if (std::fclose(stream) != 0 && ok) {
-      ok = false;
-      error = errno;
+  if (replacement_) {
+    if (error_ != 0) {
+      CannotWrite(error_);  // the old file stays
     }
+    replacement_->Commit();
+    return;
   }
-  if (!ok) {
-    CannotWrite(name_, error != 0 ? error : EIO);
+  errno = 0;
+  if ((std::fflush(stream) != 0 || std::ferror(stream) != 0) && error_ == 0) {
+    error_ = errno != 0 ? errno : EIO;
   }
+  if (!standardOutput_ && std::fclose(stream) != 0 && error_ == 0) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+  if (error_ != 0) {
+    CannotWrite(error_);
+  }
+}
+
+void OutputFile::CannotWrite(int error) const {
+  throw Exception("cannot write " + name_ + ": " + std::strerror(error));
 }
 
 }  // namespace ormakin::cli

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -61,12 +60,6 @@ LineCourse LoadCourse(const std::string& name) {
     throw EInvalidOperation(kBitmapOnlyMessage);
   }
   return LineCourse(*bitmap);
-}
-
-// The file that `name` names, if it exists and is the same as `other`.
-bool SameFile(const std::string& name, const std::string& other) {
-  std::error_code error;
-  return std::filesystem::equivalent(name, other, error) && !error;
 }
 
 std::string Fixed(double value, int digits) {
@@ -149,11 +142,10 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
   }
 
   return session.Run(out, [&] {
-    // The settings file is only ever read.
-    if (SameFile(options.out, settingsPath)) {
-      throw Exception("--out names the settings file " + settingsPath +
-                      ", which is never written: choose another name");
-    }
+    // Made before the search, so that an --out that cannot be written fails
+    // at once, not after minutes of work; it takes the old file's place only
+    // once it is complete.
+    OutputFile file(options.out);
     std::vector<LineCourse> courses;
     courses.reserve(options.courses.size());
     for (const std::string& name : options.courses) {
@@ -231,7 +223,6 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                            ? std::string("Every rule below was applied in these runs.")
                            : "Never applied in these runs (they can be removed): " + unused);
 
-    OutputFile file(options.out);
     file.Write(TunedSettingsText(best.controller, comments));
     file.Close();
 

@@ -150,8 +150,8 @@ TEST_F(SweepTest, TuneNeverWritesTheSettingsFileItReads) {
   const std::string settings = Write("car.ini", "[car]\ninit_x=20\ninit_y=10\n");
   const SimResult r =
       RunSim({"tune", course, "--settings", settings, "--evaluations", "8", "--out", settings});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_THAT(r.err, HasSubstr("never written"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_THAT(r.err, HasSubstr("--out " + settings + " is the same file as --settings"));
   EXPECT_EQ(ReadFile(settings), "[car]\ninit_x=20\ninit_y=10\n");
 }
 
