@@ -17,7 +17,7 @@ declare -A groups=(
   [tidy]="clang-format clang-tidy"
   [i686]="g++-multilib qemu-user googletest"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic"
-  [dist]="xvfb xauth x11-utils xdotool file unzip"
+  [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
 
 packages=()
