@@ -131,5 +131,28 @@ check "the newer install replaces the older version's files" cmp -s "$source_dir
 uninstall "$prefix"
 same "uninstall after an update leaves the prefix as it was" "$before" "$(snapshot "$prefix")"
 
+# An install by an earlier version of this script, whose manifest lists bare
+# paths (folders with a trailing slash) and which kept a copy of the
+# ormakin.ini it wrote: updated and then uninstalled cleanly, and its
+# ormakin.ini, changed by the user, stays.
+rm -rf "$work/home3"
+legacy() {  # rewrites the manifest as the earlier version wrote it
+  awk -F '\t' 'NR > 1 { print ($1 == "d") ? $3 "/" : $3 }' "$folder/.installed" >"$work/legacy"
+  mv "$work/legacy" "$folder/.installed"
+  cp "$folder/ormakin.ini" "$folder/.ormakin.ini.installed"
+}
+before=$(snapshot "$prefix")
+install "$source_dir" "$prefix" && legacy
+uninstall "$prefix"
+same "uninstall of an earlier version's install" "$before" "$(snapshot "$prefix")"
+install "$source_dir" "$prefix" && legacy
+echo '; mine' >>"$folder/ormakin.ini"
+install "$source_dir" "$prefix"
+check "an update over an earlier version's install keeps the changed ormakin.ini" \
+  grep -q '; mine' "$folder/ormakin.ini"
+uninstall "$prefix"
+same "uninstall after updating an earlier version's install" "$folder/ormakin.ini" \
+  "$(find "$prefix" -type f)"
+
 echo "user install: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
