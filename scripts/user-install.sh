@@ -186,7 +186,7 @@ install_files() {
   for rel in "${files[@]}"; do
     dest=$folder/$rel
     shipped[$dest]=1
-    if [ -e "$dest" ] && ! own_file "$dest"; then
+    if { [ -e "$dest" ] || [ -L "$dest" ]; } && ! own_file "$dest"; then
       # The user's own file, or an identical one that was already there:
       # left as it is and not recorded.
       if ! cmp -s "$stage/$rel" "$dest"; then echo "Keeping your $dest"; fi
@@ -216,7 +216,7 @@ install_files() {
     lines+=("l"$'\t'"$folder/ormakin"$'\t'"$link")
   fi
 
-  if [ -e "$entry" ] && ! own_file "$entry"; then
+  if { [ -e "$entry" ] || [ -L "$entry" ]; } && ! own_file "$entry"; then
     echo "Keeping your $entry; the program's own entry is $folder/ormakin.desktop"
   else
     sed -e "s|^Exec=.*|Exec=$(exec_argument "$folder/ormakin" | sed 's/[\\&|]/\\&/g')|" \
