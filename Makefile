@@ -58,7 +58,8 @@ test-dist: dist
 	./scripts/test-dist.sh $(VERSION)
 
 # For one user: the folder under $(PREFIX)/share/ormakin, the link
-# $(PREFIX)/bin/ormakin and a desktop entry; uninstall removes exactly those.
+# $(PREFIX)/bin/ormakin and a desktop entry; uninstall removes only what
+# install made and nobody changed since.
 PREFIX ?= $(HOME)/.local
 install: release
 	./scripts/user-install.sh install build-release $(PREFIX)
