@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 release dist test-dist \
-	install uninstall
+	test-user-install install uninstall
 
 all: build
 
@@ -66,6 +66,12 @@ install: release
 
 uninstall:
 	./scripts/user-install.sh uninstall $(PREFIX)
+
+# The user install and uninstall alone, in scratch prefixes (test-dist runs
+# the same on the unpacked archive).
+test-user-install: release
+	@./scripts/install-deps.sh dist
+	./scripts/test-user-install.sh build-release
 
 test:
 	@./scripts/install-deps.sh test

@@ -154,5 +154,5 @@ uninstall "$prefix"
 same "uninstall after updating an earlier version's install" "$folder/ormakin.ini" \
   "$(find "$prefix" -type f)"
 
-echo "user install: $passed passed, $failed failed"
+echo "user-install: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
