@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 release dist test-dist \
-	install uninstall
+	test-user-install install uninstall
 
 all: build
 
@@ -58,13 +58,20 @@ test-dist: dist
 	./scripts/test-dist.sh $(VERSION)
 
 # For one user: the folder under $(PREFIX)/share/ormakin, the link
-# $(PREFIX)/bin/ormakin and a desktop entry; uninstall removes exactly those.
+# $(PREFIX)/bin/ormakin and a desktop entry; uninstall removes only what
+# install made and nobody changed since.
 PREFIX ?= $(HOME)/.local
 install: release
 	./scripts/user-install.sh install build-release $(PREFIX)
 
 uninstall:
 	./scripts/user-install.sh uninstall $(PREFIX)
+
+# The user install and uninstall alone, in scratch prefixes (test-dist runs
+# the same on the unpacked archive).
+test-user-install: release
+	@./scripts/install-deps.sh dist
+	./scripts/test-user-install.sh build-release
 
 test:
 	@./scripts/install-deps.sh test

@@ -16,8 +16,8 @@ declare -A groups=(
   [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
   [i686]="g++-multilib qemu-user googletest"
-  [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic"
-  [dist]="xvfb xauth x11-utils xdotool file unzip"
+  [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
+  [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
 
 packages=()

@@ -16,7 +16,7 @@ LINUX_BUILD=${LINUX_BUILD:-$ROOT/build}
 SCREENSHOTS=0
 [ "${1:-}" = "--screenshots" ] && SCREENSHOTS=1
 
-# A Wine prefix of our own, Japanese, with IPAPGothic for the Japanese fonts.
+# A Wine prefix of our own, Japanese, with the IPA fonts for the Japanese ones.
 export WINEPREFIX=${WINEPREFIX:-$WIN64_BUILD/wine-prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -34,14 +34,47 @@ check() {
   if grep -Eq -- "$3" <<<"$2"; then pass "$1"; else fail "$1"; echo "$2" | tail -20; fi
 }
 
+# The IPA fonts that Debian installs (fonts-ipafont-gothic), copied into the
+# prefix's Fonts folder and registered there, and set as Wine's replacement
+# for the program's font and the faces the system draws menus and dialogs
+# with. The names are Japanese, so they go in through a registry file in
+# UTF-16 rather than through the command line. Done on every run: a prefix
+# made before this is mended too.
+IPA_FONTS=/usr/share/fonts/opentype/ipafont-gothic
+register_japanese_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  mkdir -p "$fonts"
+  for file in ipagp.ttf ipag.ttf; do
+    if [ ! -f "$IPA_FONTS/$file" ]; then
+      echo "NOTE: $IPA_FONTS/$file is missing: Japanese texts show as boxes under Wine"
+      return 0
+    fi
+    cmp -s "$IPA_FONTS/$file" "$fonts/$file" || cp "$IPA_FONTS/$file" "$fonts/$file"
+  done
+  local reg=$WINEPREFIX/japanese-fonts.reg
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n'
+    printf '"IPAPGothic (TrueType)"="ipagp.ttf"\r\n"IPAGothic (TrueType)"="ipag.ttf"\r\n\r\n'
+    for key in 'HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements' \
+      'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'; do
+      printf '[%s]\r\n' "$key"
+      # Proportional faces by the proportional IPA font, fixed ones by the fixed.
+      for face in "ＭＳ Ｐゴシック" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" \
+        "MS Sans Serif"; do
+        printf '"%s"="IPAPGothic"\r\n' "$face"
+      done
+      printf '"%s"="IPAGothic"\r\n' "ＭＳ ゴシック"
+      printf '\r\n'
+    done
+  } | iconv -f UTF-8 -t UTF-16 >"$reg"
+  "$WINE64" regedit /S "$reg" >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+}
+
 if [ ! -d "$WINEPREFIX/drive_c" ]; then
   echo "Making the Wine prefix $WINEPREFIX"
   timeout 300 "$WINE64" wineboot -i >/dev/null 2>&1
-  for font in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" \
-    "Tahoma" "MS Sans Serif"; do
-    "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d IPAPGothic /f \
-      >/dev/null 2>&1
-  done
   # One virtual desktop for every program, so that Wine draws the window
   # frames itself and the probe sees the program's windows.
   "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
@@ -49,6 +82,12 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
     >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
 fi
+register_japanese_fonts
+# The program's font, asked for by its Japanese name, must read back as the
+# IPA font (Wine answers in code page 932, so only the value is matched).
+check "the program's font is replaced by an IPA font in the Wine prefix" \
+  "$("$WINE64" reg query 'HKCU\Software\Wine\Fonts\Replacements' /v "ＭＳ Ｐゴシック" 2>&1)" \
+  'REG_SZ +IPAPGothic'
 
 # Which builds Wine can run here: a 32-bit program needs the kernel's 32-bit
 # support, which some machines lack; such a machine runs the 64-bit build

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "bitmap_probe.h"
 #include "emulated_x87.h"
 #include "errors.h"
 #include "memory_ini_file.h"
@@ -335,6 +336,30 @@ TEST_F(CarSense, EveryRoundingOfTheProbeSumsIsPinnedOnAPixelEdge) {
     course.probes.clear();
     car.Sense();
     EXPECT_EQ(course.probes, c.probes) << c.what;
+  }
+}
+
+TEST(BitmapProbeTest, OnlyPureBlackInsideTheCourseIsLine) {
+  // Pure black, then the darkest colour off it in each channel, and white.
+  const std::vector<std::pair<TColor, bool>> colors{{clBlack, true},
+                                                    {0x00000001, false},
+                                                    {0x00000100, false},
+                                                    {0x00010000, false},
+                                                    {clWhite, false}};
+  TBitmap course(static_cast<int>(colors.size()), 1, clWhite);
+  PixelStore& store = course.BeginChange();
+  for (std::size_t i = 0; i < colors.size(); ++i) {
+    store.PutRaw(static_cast<int>(i), 0, store.Encode(colors[i].first));
+  }
+  BitmapProbe probe(course);
+  for (std::size_t i = 0; i < colors.size(); ++i) {
+    EXPECT_EQ(IsLineColor(colors[i].first), colors[i].second) << std::hex << colors[i].first;
+    EXPECT_EQ(probe.IsOnLine(static_cast<std::int32_t>(i), 0), colors[i].second) << i;
+  }
+  EXPECT_FALSE(IsLineColor(kNoColor));
+  for (const auto& [x, y] :
+       {std::pair{-1, 0}, std::pair{0, -1}, std::pair{5, 0}, std::pair{0, 1}}) {
+    EXPECT_FALSE(probe.IsOnLine(x, y)) << x << "," << y;
   }
 }
 

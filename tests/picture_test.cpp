@@ -10,6 +10,7 @@
 #include "icon.h"
 #include "metafile.h"
 #include "temp_dir.h"
+#include "text_encoding.h"
 
 namespace ormakin {
 namespace {
@@ -222,6 +223,33 @@ TEST(Picture, FailedLoadKeepsTheGraphicItHad) {
     }
     ASSERT_EQ(picture.GetKind(), TPicture::Kind::Bitmap);
     EXPECT_EQ(picture.Bitmap()->Store(), store);
+  }
+}
+
+TEST(Picture, FileNamesThatAreNotUtf8AreDecodedAloneInTheMessage) {
+  TempDir dir;
+  // "テスト" in code page 932, and a Latin-1 "é", which is no text there.
+  const std::string cp932 = "\x83\x65\x83\x58\x83\x67";
+  struct Case {
+    std::string name;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {dir.PathOf(cp932 + ".bmp"), "ファイル " + dir.PathOf("テスト.bmp") + " は開けません"},
+      {dir.PathOf("a." + cp932), "拡張子 .テスト の画像形式は処理できません"},
+      {dir.PathOf("caf\xE9.ico"),
+       "ファイル " + dir.PathOf("caf\xEF\xBF\xBD.ico") + " は開けません"},
+  };
+  for (const Case& c : cases) {
+    TPicture picture;
+    try {
+      picture.LoadFromFile(c.name);
+      ADD_FAILURE() << "no failure for " << c.message;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message);
+      // The message as a whole is left alone by the display conversion.
+      EXPECT_EQ(ToDisplayText(e.Message()), c.message);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include "byte_source.h"
 #include "errors.h"
 #include "line_mask.h"
+#include "line_probe.h"
 #include "picture.h"
 #include "run_command.h"
 #include "text_encoding.h"
@@ -19,14 +20,14 @@ bool IsNearBlack(TColor color) {
   const std::uint32_t red = color & 0xFFu;
   const std::uint32_t green = (color >> 8) & 0xFFu;
   const std::uint32_t blue = (color >> 16) & 0xFFu;
-  return color != clBlack && color != kNoColor && red <= kNearBlackLimit &&
+  return !IsLineColor(color) && color != kNoColor && red <= kNearBlackLimit &&
          green <= kNearBlackLimit && blue <= kNearBlackLimit;
 }
 
 bool TouchesLine(const TBitmap& course, int x, int y) {
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
-      if ((dx != 0 || dy != 0) && course.GetPixel(x + dx, y + dy) == clBlack) {
+      if ((dx != 0 || dy != 0) && IsLineColor(course.GetPixel(x + dx, y + dy))) {
         return true;
       }
     }
@@ -63,7 +64,7 @@ CourseSurvey SurveyCourse(const TBitmap& course) {
   for (int y = 0; y < course.Height(); ++y) {
     for (int x = 0; x < course.Width(); ++x) {
       const TColor color = course.GetPixel(x, y);
-      if (color == clBlack) {
+      if (IsLineColor(color)) {
         ++survey.linePixels;
       } else if (IsNearBlack(color)) {
         ++survey.nearBlackPixels;

@@ -1,6 +1,6 @@
 #include "line_course.h"
 
-#include "color.h"
+#include "line_probe.h"
 
 namespace ormakin::cli {
 
@@ -15,7 +15,7 @@ LineCourse::LineCourse(const TBitmap& course)
                     -1);
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
-      if (course.GetPixel(x, y) != clBlack) {
+      if (!IsLineColor(course.GetPixel(x, y))) {
         continue;
       }
       const std::uint64_t i = static_cast<std::uint64_t>(y) * static_cast<std::uint64_t>(width_) +

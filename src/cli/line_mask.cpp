@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "line_probe.h"
 #include "output_file.h"
 
 namespace ormakin::cli {
@@ -17,7 +18,7 @@ void WriteLineMask(const TBitmap& course, const std::string& name) {
   for (int y = 0; y < height; ++y) {
     std::fill(row.begin(), row.end(), 0);
     for (int x = 0; x < width; ++x) {
-      if (course.GetPixel(x, y) == clBlack) {
+      if (IsLineColor(course.GetPixel(x, y))) {
         row[static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
       }
     }

@@ -1,8 +1,8 @@
 #include "progress_bar.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+
+#include "terminal.h"
 
 namespace ormakin::cli {
 
@@ -13,7 +13,7 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::FILE* err) : err_(err), terminal_(isatty(fileno(err)) != 0) {}
+ProgressBar::ProgressBar(std::FILE* err) : err_(err), terminal_(IsTerminal(err)) {}
 
 void ProgressBar::Show(double fraction, const std::string& detail) {
   if (!terminal_) {

@@ -99,34 +99,15 @@ class Linter {
     }
   }
 
-  // Reads the kept values in the program's order: the car's geometry and its
-  // rules as the car's constructor does, then the start point as the open
-  // command does.
+  // Reads the values through the settings model, in the program's order:
+  // the car's geometry and its rules as the car's constructor does, then the
+  // start point as the open command does.
   void Evaluate() {
-    std::optional<std::uint64_t> stop;  // where building the car stops
-    std::string stopText;
-    auto failure = [&](std::uint64_t line, const std::string& text) {
-      if (!stop) {
-        stop = line;
-        stopText = text;
-      }
-    };
-    for (int k : {kSensorLeft, kSensorRight, kSensorPos}) {
-      if (!CarValue(static_cast<CarKey>(k))) failure(car_[k], kCarKeys[k].name);
-    }
-    for (int s = 1; s <= kStateCount; ++s) {
-      for (int m = 0; m < kMaskCount; ++m) {
-        if (!Rule(s, m)) {
-          failure(rules_[s - 1][m], RuleKey(s, m));
-        }
-      }
-    }
-    for (CarKey k : {kInitX, kInitY}) {
-      CarValue(k);
-    }
-    if (stop) {
-      lint_.AddBlocking(*stop, "building the car stops at " + stopText +
-                                   ": the window shows the error and no course can be run");
+    Reading reading(*this);
+    ObserveSettings(settings_, reading);
+    if (reading.stop) {
+      lint_.AddBlocking(*reading.stop, "building the car stops at " + reading.stopText +
+                                           ": the window shows the error and no course can be run");
     }
     std::stable_sort(lint_.findings.begin(), lint_.findings.end(),
                      [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
@@ -229,8 +210,10 @@ class Linter {
     const auto rule = line.nameComplete ? ParseRuleKey(line.name) : std::nullopt;
     if (!rule) {
       lint_.Add(number, "key " + Quoted(line.name) +
-                            " in [state] is never read: rule keys run from 1-0 to 20-7 "
-                            "(state 1 to 20, sensor mask 0 to 7), without leading zeros");
+                            " in [state] is never read: rule keys run from " + RuleKey(1, 0) +
+                            " to " + RuleKey(kStateCount, kMaskCount - 1) + " (state 1 to " +
+                            std::to_string(kStateCount) + ", sensor mask 0 to " +
+                            std::to_string(kMaskCount - 1) + "), without leading zeros");
       return;
     }
     Keep(rules_[rule->first - 1][rule->second], line, number);
@@ -246,65 +229,77 @@ class Linter {
     slot = number;
   }
 
-  // A car value as the program reads it. Returns false for a value beyond the
-  // range of a double, which is an error the window shows.
-  bool CarValue(CarKey k) {
-    const std::uint64_t line = car_[k];
-    const std::string name = kCarKeys[k].name;
-    const std::string value = settings_.ReadEntry(kCarSection, name);
-    lint_.car[k] = kCarKeys[k].defaultValue;
-    lint_.carLine[k] = line;
-    const std::string fallback = ": the default " + Number(kCarKeys[k].defaultValue) + " is used";
-    if (value.empty()) {
-      if (line != 0) lint_.Add(line, name + " is empty" + fallback);
-      return true;
-    }
-    try {
-      lint_.car[k] = ParseReal(value);
-    } catch (const EConvertError&) {
-      lint_.Add(line, name + "=" + ToDisplayText(value) + " is no number" + fallback);
-    } catch (const Exception& e) {
-      lint_.AddBlocking(line, name + "=" + ToDisplayText(value) + ": " + WithFinalPeriod(e.what()) +
-                                  (k == kInitX || k == kInitY
-                                       ? " Every opening of a course fails with this error."
-                                       : ""));
-      return false;
-    }
-    return true;
-  }
+  // What the model reports of each key, turned into findings on the key's
+  // line. The first failure that ends building the car is where it stops.
+  class Reading : public SettingsObserver {
+   public:
+    explicit Reading(Linter& linter) : lint_(linter.lint_), linter_(linter) {}
 
-  // A rule as the car's constructor reads it. Returns false when a part does
-  // not convert, which ends the construction.
-  bool Rule(int state, int mask) {
-    const std::uint64_t line = rules_[state - 1][mask];
-    const std::string key = RuleKey(state, mask);
-    const std::string value = settings_.ReadEntry(kStateSection, key);
-    if (value.empty()) {
-      return true;
-    }
-    const auto parsed = ParseRule(value);
-    if (const auto* error = std::get_if<RuleError>(&parsed)) {
-      if (!error->error) {
-        lint_.AddBlocking(line, std::string(kMalformedRuleMessage) + ": " +
-                                    ToDisplayText(key + "=" + value) +
-                                    " (a rule needs turn,advance,next state)");
-        return true;
+    void OnCarValue(CarKey k, const NumberEntry& entry, double value) override {
+      const std::uint64_t line = linter_.car_[k];
+      const std::string name = kCarKeys[k].name;
+      lint_.car[k] = value;
+      lint_.carLine[k] = line;
+      const std::string fallback = ": the default " + Number(kCarKeys[k].defaultValue) + " is used";
+      if (entry.overflow) {
+        const bool start = std::find(kStartKeys.begin(), kStartKeys.end(), k) != kStartKeys.end();
+        try {
+          std::rethrow_exception(entry.overflow);
+        } catch (const Exception& e) {
+          lint_.AddBlocking(
+              line, name + "=" + ToDisplayText(entry.text) + ": " + WithFinalPeriod(e.what()) +
+                        (start ? " Every opening of a course fails with this error." : ""));
+        }
+        if (!start) Failure(line, name);
+      } else if (entry.text.empty()) {
+        if (line != 0) lint_.Add(line, name + " is empty" + fallback);
+      } else if (!entry.number) {
+        lint_.Add(line, name + "=" + ToDisplayText(entry.text) + " is no number" + fallback);
       }
-      try {
-        std::rethrow_exception(error->error);
-      } catch (const Exception& e) {
-        lint_.AddBlocking(line, key + ": " + WithFinalPeriod(ToDisplayText(e.what())));
+    }
+
+    void OnRule(int state, int mask, const std::string& value,
+                const std::variant<TStateRule, RuleError>& parsed) override {
+      const std::uint64_t line = linter_.rules_[state - 1][mask];
+      const std::string key = RuleKey(state, mask);
+      if (const auto* error = std::get_if<RuleError>(&parsed)) {
+        if (!error->error) {
+          lint_.AddBlocking(line, std::string(kMalformedRuleMessage) + ": " +
+                                      ToDisplayText(key + "=" + value) +
+                                      " (a rule needs turn,advance,next state)");
+          return;
+        }
+        try {
+          std::rethrow_exception(error->error);
+        } catch (const Exception& e) {
+          lint_.AddBlocking(line, key + ": " + WithFinalPeriod(ToDisplayText(e.what())));
+        }
+        Failure(line, key);
+        return;
       }
-      return false;
+      ++lint_.rulesPerState[state - 1];
+      const std::int32_t next = std::get<TStateRule>(parsed).NextState;
+      if (next != 0 && !HasRow(next)) {
+        lint_.Add(line, key + ": next state " + std::to_string(next) +
+                            " has no rules (states run from 1 to " + std::to_string(kStateCount) +
+                            "): the car stops there");
+      }
     }
-    ++lint_.rulesPerState[state - 1];
-    const std::int32_t next = std::get<TStateRule>(parsed).NextState;
-    if (next < 0 || next > kStateCount) {
-      lint_.Add(line, key + ": next state " + std::to_string(next) +
-                          " has no rules (states run from 1 to 20): the car stops there");
+
+    std::optional<std::uint64_t> stop;  // where building the car stops
+    std::string stopText;
+
+   private:
+    void Failure(std::uint64_t line, const std::string& key) {
+      if (!stop) {
+        stop = line;
+        stopText = key;
+      }
     }
-    return true;
-  }
+
+    SettingsLint& lint_;
+    const Linter& linter_;
+  };
 
   SettingsLint& lint_;
   const TCustomIniFile& settings_;

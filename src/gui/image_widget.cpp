@@ -79,11 +79,13 @@ void ImageWidget::paintEvent(QPaintEvent* event) {
       shown = IconImage(*picture.Icon(), limit, background);
       break;
     case TPicture::Kind::Metafile:
-      shown = MetafileImage(*picture.Metafile(), limit, background);
+      shown = metafiles_.Render(picture.SharedMetafile(), limit, background);
       break;
     case TPicture::Kind::None:
       break;
   }
+
+  if (picture.GetKind() != TPicture::Kind::Metafile) metafiles_.Release();
 
   // The picture covers its own size only: the rest shows the background.
   const QRegion uncovered = QRegion(rect()) - QRegion(0, 0, shown.width(), shown.height());

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+#include "metafile_image.h"
 #include "picture.h"
 
 namespace ormakin {
@@ -22,8 +23,13 @@ class ImageWidget : public QWidget {
   // the picture leaves uncovered shows the window's button-face colour.
   void paintEvent(QPaintEvent* event) override;
 
+ public:
+  // How many metafiles were converted for painting (one per file shown).
+  int MetafileConversions() const { return metafiles_.Conversions(); }
+
  private:
   const TImage& image_;
+  MetafileRenderer metafiles_;
 };
 
 }  // namespace ormakin

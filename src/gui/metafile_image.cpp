@@ -35,19 +35,36 @@ QByteArray EmfToSvg(const TMetafile& meta, int width, int height) {
 
 }  // namespace
 
-QImage MetafileImage(const TMetafile& meta, const QSize& limit, const QColor& ground) {
-  const int width = std::min(meta.Width(), limit.width());
-  const int height = std::min(meta.Height(), limit.height());
+MetafileRenderer::MetafileRenderer() = default;
+MetafileRenderer::~MetafileRenderer() = default;
+
+QImage MetafileRenderer::Render(const std::shared_ptr<const TMetafile>& meta, const QSize& limit,
+                                const QColor& ground) {
+  if (meta == nullptr) return {};
+  const int width = std::min(meta->Width(), limit.width());
+  const int height = std::min(meta->Height(), limit.height());
   if (width <= 0 || height <= 0) return {};
+  if (meta != meta_) {
+    meta_ = meta;
+    svg_.reset();
+    if (meta->Enhanced()) {
+      ++conversions_;
+      auto svg = std::make_unique<QSvgRenderer>(EmfToSvg(*meta, meta->Width(), meta->Height()));
+      if (svg->isValid()) svg_ = std::move(svg);
+    }
+  }
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(ground);
-  if (!meta.Enhanced()) return image;
-  QSvgRenderer renderer(EmfToSvg(meta, meta.Width(), meta.Height()));
-  if (renderer.isValid()) {
+  if (svg_ != nullptr) {
     QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, meta.Width(), meta.Height()));
+    svg_->render(&painter, QRectF(0, 0, meta->Width(), meta->Height()));
   }
   return image;
+}
+
+void MetafileRenderer::Release() {
+  meta_.reset();
+  svg_.reset();
 }
 
 }  // namespace ormakin

@@ -157,6 +157,45 @@ TEST_F(LintTest, ExitStatusFollowsTheWindowsMessageBoxes) {
   EXPECT_THAT(missing.out, HasSubstr("no readable settings file here"));
 }
 
+TEST_F(LintTest, NextStatesWithoutRowsAreFoundAndTheLastStateIsNot) {
+  struct Case {
+    const char* next;
+    bool found;
+  };
+  for (const Case& c : {Case{"0", false}, Case{"1", false}, Case{"20", false}, Case{"21", true},
+                        Case{"-1", true}, Case{"$7FFFFFFF", true}}) {
+    const std::string file =
+        dir_.WriteFile("next.ini", std::string("[state]\n1-0=0,1,") + c.next + "\n");
+    const SimResult r = RunSim({"lint", file});
+    EXPECT_EQ(r.status, 0) << c.next;
+    EXPECT_EQ(Findings(r, file).size(), c.found ? 1U : 0U) << c.next << "\n" << r.out;
+  }
+}
+
+TEST_F(LintTest, AKeyIsSuggestedOnlyForANearMiss) {
+  const std::string list = "the keys are init_x, init_y, sensor_left, sensor_right and sensor_pos";
+  struct Case {
+    const char* key;
+    std::string hint;
+  };
+  for (const Case& c : {
+           Case{"sensr_left", "did you mean sensor_left?"},
+           Case{"SENSR_LEFT", "did you mean sensor_left?"},
+           Case{"snsr_left", "did you mean sensor_left?"},  // two edits
+           Case{"snr_left", list},                          // three
+           Case{"init", "did you mean init_x?"},
+           Case{"speed", list},
+           Case{"x", list},
+           Case{"sensor", list},
+       }) {
+    const std::string file = dir_.WriteFile("keys.ini", std::string("[car]\n") + c.key + "=1\n");
+    EXPECT_THAT(
+        Findings(RunSim({"lint", file}), file),
+        ElementsAre(std::string("2: key '") + c.key + "' in [car] is never read: " + c.hint))
+        << c.key;
+  }
+}
+
 TEST_F(LintTest, StartPointOffTheLineIsFoundOnAGivenCourse) {
   const std::string course =
       dir_.WriteFile("line.bmp", LineCourseBmp(40, 60, [](int x, int) { return x == 20; }));

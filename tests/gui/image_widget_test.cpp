@@ -194,6 +194,28 @@ class ImageWidgetTest : public QObject {
     QCOMPARE(shown.pixel(50, 60), background);
   }
 
+  // A metafile is converted once however often it is painted; a newly
+  // loaded one, even of the same file, is converted again.
+  void metafileIsConvertedOncePerFile() {
+    ormakin::testing::TempDir dir;
+    const std::string file = dir.WriteFile("course.emf", RedEmf());
+    ormakin::TImage image(500, 400);
+    image.Picture.LoadFromFile(file);
+    ormakin::ImageWidget widget(image);
+    const QImage first = widget.grab().toImage();
+    QCOMPARE(widget.grab(QRect(0, 0, 60, 30)).toImage(), first.copy(0, 0, 60, 30));
+    QCOMPARE(widget.grab().toImage(), first);
+    QCOMPARE(widget.MetafileConversions(), 1);
+    image.Picture.LoadFromFile(file);
+    QCOMPARE(widget.grab().toImage(), first);
+    QCOMPARE(widget.MetafileConversions(), 2);
+    image.Picture.SetBitmap(MarkedBitmap(QSize(10, 10)));
+    widget.grab();
+    image.Picture.LoadFromFile(file);
+    QCOMPARE(widget.grab().toImage(), first);
+    QCOMPARE(widget.MetafileConversions(), 3);
+  }
+
   // A repaint of part of the control paints that part correctly.
   void partialRepaintMatchesTheWhole() {
     ormakin::TImage image(500, 400);

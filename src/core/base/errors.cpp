@@ -35,12 +35,14 @@ std::string IntegerConvertMessage(const std::string& text) {
   return "'" + ToDisplayText(text) + "' は整数ではありません";
 }
 
+// A file name may be in code page 932 or any other encoding: as above, only
+// the name is decoded, so the words around it stay readable.
 std::string UnknownExtensionMessage(const std::string& extension) {
-  return "拡張子 ." + extension + " の画像形式は処理できません";
+  return "拡張子 ." + ToDisplayText(extension) + " の画像形式は処理できません";
 }
 
 std::string FileOpenMessage(const std::string& fileName) {
-  return "ファイル " + fileName + " は開けません";
+  return "ファイル " + ToDisplayText(fileName) + " は開けません";
 }
 
 }  // namespace ormakin

@@ -65,7 +65,8 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string ToDisplayText(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
-  if (std::optional<std::string> text = DecodeCodePage932(bytes)) return *std::move(text);
+  if (std::optional<std::string> text = DecodeCodePage932(bytes, kReplacementCharacter))
+    return *std::move(text);
   return AsciiOnly(bytes);
 }
 

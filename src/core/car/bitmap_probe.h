@@ -1,9 +1,9 @@
-// A bitmap as the course a car drives on: the line is its pure black pixels.
+// A bitmap as the course a car drives on: the line is its pixels of the
+// line's colour.
 // It only reads the bitmap, so cars on several threads may share one.
 #pragma once
 
 #include "bitmap.h"
-#include "color.h"
 #include "line_probe.h"
 
 namespace ormakin {
@@ -13,7 +13,7 @@ class BitmapProbe : public LineProbe {
   // `course` must outlive the probe.
   explicit BitmapProbe(const TBitmap& course) : course_(course) {}
   bool IsOnLine(std::int32_t x, std::int32_t y) override {
-    return course_.GetPixel(x, y) == clBlack;
+    return IsLineColor(course_.GetPixel(x, y));
   }
 
  private:

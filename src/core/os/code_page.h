@@ -9,8 +9,8 @@
 namespace ormakin {
 
 // The bytes decoded from code page 932 to UTF-8; a byte that does not decode
-// (or a double-byte character cut short at the end) becomes one U+FFFD and
-// the text goes on after it. Nothing when the system has no such tables.
-std::optional<std::string> DecodeCodePage932(std::string_view bytes);
+// (or a double-byte character cut short at the end) becomes `replacement`
+// and the text goes on after it. Nothing when the system has no such tables.
+std::optional<std::string> DecodeCodePage932(std::string_view bytes, std::string_view replacement);
 
 }  // namespace ormakin

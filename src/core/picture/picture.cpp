@@ -78,11 +78,15 @@ const TIcon* TPicture::Icon() const {
 }
 
 const TMetafile* TPicture::Metafile() const {
+  return SharedMetafile().get();
+}
+
+std::shared_ptr<const TMetafile> TPicture::SharedMetafile() const {
   if (!graphic_) {
     return nullptr;
   }
   const auto* meta = std::get_if<std::shared_ptr<const TMetafile>>(&graphic_->value);
-  return meta != nullptr ? meta->get() : nullptr;
+  return meta != nullptr ? *meta : nullptr;
 }
 
 void TPicture::LoadFromFile(const std::string& fileName) {

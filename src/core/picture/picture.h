@@ -27,6 +27,9 @@ class TPicture {
   const TBitmap* Bitmap() const;
   const TIcon* Icon() const;
   const TMetafile* Metafile() const;
+  // The metafile, shared: a shell that keeps what it made of it can tell,
+  // by holding it, when the picture has moved on to another.
+  std::shared_ptr<const TMetafile> SharedMetafile() const;
 
   // Loads a file by its extension ("bmp", "ico", "wmf", "emf", any letter
   // case). On failure raises the error and keeps the graphic it had.

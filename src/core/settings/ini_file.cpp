@@ -7,17 +7,27 @@
 
 namespace ormakin {
 
+NumberEntry TCustomIniFile::ReadNumberEntry(const std::string& section,
+                                            const std::string& key) const {
+  NumberEntry entry;
+  entry.text = ReadEntry(section, key);
+  if (entry.text.empty()) return entry;
+  try {
+    entry.number = ParseReal(entry.text);
+  } catch (const EConvertError&) {
+    // A value that is no number falls back to the default without a word.
+  } catch (const EOverflow&) {
+    entry.overflow = std::current_exception();
+  }
+  return entry;
+}
+
 double TCustomIniFile::ReadNumber(const std::string& section, const std::string& key,
                                   double defaultValue) const {
-  const std::string text = ReadEntry(section, key);
-  if (text.empty()) return defaultValue;
-  try {
-    return ParseReal(text);
-  } catch (const EConvertError&) {
-    // A value that is no number falls back to the default without a word;
-    // the overflow of a valid number is not caught and reaches the caller.
-    return defaultValue;
-  }
+  const NumberEntry entry = ReadNumberEntry(section, key);
+  // The overflow of a valid number reaches the caller.
+  if (entry.overflow) std::rethrow_exception(entry.overflow);
+  return entry.number.value_or(defaultValue);
 }
 
 std::string TIniFile::ReadEntry(const std::string& section, const std::string& key) const {

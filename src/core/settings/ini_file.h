@@ -4,10 +4,19 @@
 // ever written.
 #pragma once
 
+#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
 namespace ormakin {
+
+// A value read as a real, with what became of it.
+struct NumberEntry {
+  std::string text;              // the value as the file gives it
+  std::optional<double> number;  // nothing when the text is empty or no valid real
+  std::exception_ptr overflow;   // the EOverflow of a valid real beyond a double
+};
 
 class TCustomIniFile {
  public:
@@ -24,6 +33,8 @@ class TCustomIniFile {
   // valid real. Raises EOverflow for a valid real beyond the range of a double.
   virtual double ReadNumber(const std::string& section, const std::string& key,
                             double defaultValue) const;
+  // The same reading, with its outcome; the overflow is held, not raised.
+  NumberEntry ReadNumberEntry(const std::string& section, const std::string& key) const;
 
   // The full path of the settings file, fixed at construction.
   const std::string Path;

@@ -16,6 +16,53 @@ double ReadCarValue(const TCustomIniFile& settings, CarKey key) {
   return settings.ReadNumber(kCarSection, kCarKeys[key].name, kCarKeys[key].defaultValue);
 }
 
+namespace {
+
+// The value a car key goes on with; raises the entry's overflow.
+double CarValueOf(CarKey key, const NumberEntry& entry) {
+  if (entry.overflow) std::rethrow_exception(entry.overflow);
+  return entry.number.value_or(kCarKeys[key].defaultValue);
+}
+
+double ValueOrDefault(CarKey key, const NumberEntry& entry) {
+  return entry.number.value_or(kCarKeys[key].defaultValue);
+}
+
+// The reads of building a car, in order: onValue(key, entry) for each
+// geometry key, then onRule(state, mask, value, parsed) for each rule set.
+template <class OnValue, class OnRule>
+void ReadCarKeys(const TCustomIniFile& settings, OnValue onValue, OnRule onRule) {
+  for (CarKey k : kGeometryKeys) {
+    onValue(k, settings.ReadNumberEntry(kCarSection, kCarKeys[k].name));
+  }
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      const std::string value = settings.ReadEntry(kStateSection, RuleKey(s, m));
+      if (!value.empty()) {
+        onRule(s, m, value, ParseRule(value));
+      }
+    }
+  }
+}
+
+void SetGeometry(CarSettings& car, CarKey key, double value) {
+  switch (key) {
+    case kSensorLeft:
+      car.sensorLeft = value;
+      break;
+    case kSensorRight:
+      car.sensorRight = value;
+      break;
+    case kSensorPos:
+      car.sensorPos = value;
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
 std::string RuleKey(int state, int mask) {
   return std::to_string(state) + "-" + std::to_string(mask);
 }
@@ -74,46 +121,57 @@ std::string RuleText(const TStateRule& rule) {
 
 CarSettings ReadCarGeometry(const TCustomIniFile& settings) {
   CarSettings car;
-  car.sensorLeft = ReadCarValue(settings, kSensorLeft);
-  car.sensorRight = ReadCarValue(settings, kSensorRight);
-  car.sensorPos = ReadCarValue(settings, kSensorPos);
+  for (CarKey k : kGeometryKeys) {
+    SetGeometry(car, k, ReadCarValue(settings, k));
+  }
   return car;
 }
 
 CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& boxes) {
-  CarSettings car = ReadCarGeometry(settings);
-  for (int s = 1; s <= kStateCount; ++s) {
-    for (int m = 0; m < kMaskCount; ++m) {
-      const std::string key = RuleKey(s, m);
-      const std::string value = settings.ReadEntry(kStateSection, key);
-      if (value.empty()) {
-        continue;
-      }
-      auto parsed = ParseRule(value);
-      if (const auto* error = std::get_if<RuleError>(&parsed)) {
-        if (error->error) {
-          std::rethrow_exception(error->error);
+  CarSettings car;
+  ReadCarKeys(
+      settings,
+      [&](CarKey k, const NumberEntry& entry) { SetGeometry(car, k, CarValueOf(k, entry)); },
+      [&](int s, int m, const std::string& value,
+          const std::variant<TStateRule, RuleError>& parsed) {
+        if (const auto* error = std::get_if<RuleError>(&parsed)) {
+          if (error->error) {
+            std::rethrow_exception(error->error);
+          }
+          // Without two commas the rule cannot be cut into its three parts:
+          // tell the user which one and go on with the next.
+          std::string text = kMalformedRuleMessage;
+          text += "\r\n";
+          text += ToDisplayText(RuleKey(s, m).append("=").append(value));
+          boxes.ShowMessageBox(text, kApplicationTitle, MessageBoxFlags::Ok);
+          return;
         }
-        // Without two commas the rule cannot be cut into its three parts:
-        // tell the user which one and go on with the next.
-        std::string text = kMalformedRuleMessage;
-        text += "\r\n";
-        text += ToDisplayText(std::string(key).append("=").append(value));
-        boxes.ShowMessageBox(text, kApplicationTitle, MessageBoxFlags::Ok);
-        continue;
-      }
-      car.rules[s - 1][m] = std::get<TStateRule>(parsed);
-      car.ruleSet[s - 1][m] = true;
-    }
-  }
+        car.rules[s - 1][m] = std::get<TStateRule>(parsed);
+        car.ruleSet[s - 1][m] = true;
+      });
   return car;
 }
 
 StartPoint ReadStartPoint(const TCustomIniFile& settings) {
   StartPoint start;
-  start.x = ReadCarValue(settings, kInitX);
-  start.y = ReadCarValue(settings, kInitY);
+  for (CarKey k : kStartKeys) {
+    (k == kInitX ? start.x : start.y) = ReadCarValue(settings, k);
+  }
   return start;
+}
+
+void ObserveSettings(const TCustomIniFile& settings, SettingsObserver& observer) {
+  auto onValue = [&](CarKey k, const NumberEntry& entry) {
+    observer.OnCarValue(k, entry, ValueOrDefault(k, entry));
+  };
+  ReadCarKeys(settings, onValue,
+              [&](int s, int m, const std::string& value,
+                  const std::variant<TStateRule, RuleError>& parsed) {
+                observer.OnRule(s, m, value, parsed);
+              });
+  for (CarKey k : kStartKeys) {
+    onValue(k, settings.ReadNumberEntry(kCarSection, kCarKeys[k].name));
+  }
 }
 
 }  // namespace ormakin

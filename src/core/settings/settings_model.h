@@ -18,6 +18,7 @@ namespace ormakin {
 
 class MessageBoxService;
 class TCustomIniFile;
+struct NumberEntry;
 
 inline constexpr const char* kCarSection = "car";
 inline constexpr const char* kStateSection = "state";
@@ -38,6 +39,11 @@ inline constexpr std::array<CarKeyInfo, kCarKeyCount> kCarKeys{{{"init_x", 5.0},
 // A car value: its default when the value is empty or no real. Raises
 // EOverflow for a real beyond the range of a double.
 double ReadCarValue(const TCustomIniFile& settings, CarKey key);
+
+// The order of the reads: building a car reads its geometry, then every rule
+// (state by state, mask by mask); opening a course reads the start point.
+inline constexpr std::array<CarKey, 3> kGeometryKeys{kSensorLeft, kSensorRight, kSensorPos};
+inline constexpr std::array<CarKey, 2> kStartKeys{kInitX, kInitY};
 
 // The controller: 20 states by 8 sensor masks.
 inline constexpr int kStateCount = 20;  // active states 1..20; 0 means stopped
@@ -92,7 +98,8 @@ struct CarSettings {
   std::array<std::array<bool, kMaskCount>, kStateCount> ruleSet{};
 };
 
-// The sensor geometry alone, with an empty rule table.
+// The sensor geometry alone, with an empty rule table. Raises EOverflow as
+// ReadCarValue does.
 CarSettings ReadCarGeometry(const TCustomIniFile& settings);
 // The geometry, then every rule in key order (state by state, mask by mask).
 // An empty value leaves its rule unset; a malformed one shows a box through
@@ -110,5 +117,26 @@ struct StartPoint {
 };
 // Raises EOverflow as ReadCarValue does.
 StartPoint ReadStartPoint(const TCustomIniFile& settings);
+
+// Told the outcome of each key the program reads, so that a checker sees
+// exactly what the program sees.
+class SettingsObserver {
+ public:
+  virtual ~SettingsObserver() = default;
+  // A car value as read, and the value the program goes on with: the default
+  // unless the entry holds a number. An entry with an overflow ends building
+  // the car (a geometry key) or opening the course (a start key).
+  virtual void OnCarValue(CarKey key, const NumberEntry& entry, double value) = 0;
+  // A rule that the file sets (its value is not empty). A RuleError without
+  // an exception shows a box and is skipped; one with an exception ends
+  // building the car.
+  virtual void OnRule(int state, int mask, const std::string& value,
+                      const std::variant<TStateRule, RuleError>& rule) = 0;
+};
+
+// Reads every key in the program's order (ReadCarSettings' reads, then
+// ReadStartPoint's) and tells `observer` each outcome. Unlike the program it
+// goes on past a value that ends building the car, and shows no box.
+void ObserveSettings(const TCustomIniFile& settings, SettingsObserver& observer);
 
 }  // namespace ormakin

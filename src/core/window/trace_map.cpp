@@ -151,7 +151,7 @@ bool TTraceMap::IsOnLine(std::int32_t x, std::int32_t y) {
         throw EInvalidOperation(kBitmapOnlyMessage);
     }
   }
-  return bitmap->GetPixel(x, y) == clBlack;
+  return IsLineColor(bitmap->GetPixel(x, y));
 }
 
 TBitmap TTraceMap::ComposeFrame(int maxWidth, int maxHeight) const {

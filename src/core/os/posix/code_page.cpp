@@ -5,11 +5,9 @@
 #include <cerrno>
 #include <vector>
 
-#include "text_encoding.h"
-
 namespace ormakin {
 
-std::optional<std::string> DecodeCodePage932(std::string_view bytes) {
+std::optional<std::string> DecodeCodePage932(std::string_view bytes, std::string_view replacement) {
   iconv_t converter = iconv_open("UTF-8", "CP932");
   // (iconv_t)-1 is iconv_open's failure value.
   if (converter == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
@@ -30,9 +28,9 @@ std::optional<std::string> DecodeCodePage932(std::string_view bytes) {
     if (result != static_cast<std::size_t>(-1)) break;
     if (errno == E2BIG) continue;  // the output was flushed; go on
     // An undecodable byte (EILSEQ) or a double-byte character cut short at
-    // the end (EINVAL): one U+FFFD for its first byte, then go on after it,
+    // the end (EINVAL): one replacement for its first byte, then go on after it,
     // so every turn of the loop takes at least one byte.
-    text += kReplacementCharacter;
+    text += replacement;
     ++inPtr;
     --inLeft;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);  // reset the state

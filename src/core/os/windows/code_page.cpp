@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "text_encoding.h"
 #include "wide_text.h"
 
 namespace ormakin {
@@ -27,15 +26,15 @@ std::size_t DecodeOne(std::string_view bytes, std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> DecodeCodePage932(std::string_view bytes) {
+std::optional<std::string> DecodeCodePage932(std::string_view bytes, std::string_view replacement) {
   if (!IsValidCodePage(kCp932)) return std::nullopt;
   // One character at a time, so that a byte that does not decode becomes one
-  // U+FFFD and the text goes on after it.
+  // replacement and the text goes on after it.
   std::string text;
   while (!bytes.empty()) {
     std::size_t length = DecodeOne(bytes, text);
     if (length == 0) {
-      text += kReplacementCharacter;
+      text += replacement;
       length = 1;
     }
     bytes.remove_prefix(length);

@@ -1,11 +1,9 @@
-#include "settings_entry.h"
+#include "system_profile.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
-
-#include "profile_reader.h"
 
 namespace ormakin {
 
@@ -27,13 +25,14 @@ std::string FullPath(const std::string& path) {
 
 }  // namespace
 
-std::string ReadSettingsEntry(const std::string& path, const std::string& section,
-                              const std::string& key) {
-  std::vector<char> buffer(kMaxProfileValue + 1);
+std::optional<std::string> ReadSystemProfileString(const std::string& path,
+                                                   const std::string& section,
+                                                   const std::string& key, std::size_t maxLength) {
+  std::vector<char> buffer(maxLength + 1);
   const DWORD length =
       GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
                                static_cast<DWORD>(buffer.size()), FullPath(path).c_str());
-  return std::string(buffer.data(), std::min<std::size_t>(length, kMaxProfileValue));
+  return std::string(buffer.data(), std::min<std::size_t>(length, maxLength));
 }
 
 }  // namespace ormakin

@@ -1,11 +1,18 @@
 #include "settings_entry.h"
 
+#include <optional>
+
 #include "profile_reader.h"
+#include "system_profile.h"
 
 namespace ormakin {
 
 std::string ReadSettingsEntry(const std::string& path, const std::string& section,
                               const std::string& key) {
+  if (std::optional<std::string> value =
+          ReadSystemProfileString(path, section, key, kMaxProfileValue)) {
+    return *std::move(value);
+  }
   return ReadProfileString(path, section, key);
 }
 

@@ -1,4 +1,4 @@
-// Reading one value of an initialisation file the way the system reads it.
+// Reading one value of the settings file the way the system reads such files.
 #pragma once
 
 #include <string>

@@ -1,0 +1,11 @@
+#include "terminal.h"
+
+#include <io.h>
+
+namespace ormakin {
+
+bool IsTerminal(std::FILE* stream) {
+  return _isatty(_fileno(stream)) != 0;
+}
+
+}  // namespace ormakin
