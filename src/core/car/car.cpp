@@ -22,18 +22,35 @@ struct ProbePoint {
 
 }  // namespace
 
-SineCosine TCar::HeadingSinCos() const {
+SineCosine TCar::SinCosOf(Angle angle) const {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(Direction_);
-  if (!heading_ || heading_->directionBits != bits) {
-    heading_ = HeadingCache{bits, SinCos(Direction_)};
+  if (angles_.directionBits != bits) {
+    angles_ = AngleCache{bits, {}};
   }
-  return heading_->value;
+  std::optional<SineCosine>& value = angles_.values[static_cast<std::size_t>(angle)];
+  if (!value) {
+    const Extended D = Direction_;
+    switch (angle) {
+      case Angle::Heading:
+        value = SinCos(D);
+        break;
+      case Angle::Left:
+        value = SinCos(D + kHalfPi);
+        break;
+      case Angle::Right:
+        value = SinCos(D - kHalfPi);
+        break;
+      case Angle::Back:
+        value = SinCos(D + kPi);
+        break;
+    }
+  }
+  return *value;
 }
 
 void TCar::Sense() {
   SensorBits_ = 0;
-  const Extended direction = Direction_;
-  const SineCosine h = HeadingSinCos();
+  const SineCosine h = SinCosOf(Angle::Heading);
   const double sinH = static_cast<double>(h.sin);
   const double cosH = static_cast<double>(h.cos);
   const Extended x = X_;
@@ -42,18 +59,18 @@ void TCar::Sense() {
 
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
-  auto side = [&](Extended a, Extended lateral) {
-    const SineCosine offset = SinCos(a);
+  auto side = [&](Angle a, Extended lateral) {
+    const SineCosine offset = SinCosOf(a);
     return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + Extended(0.5)),
                       Trunc32(y - offset.sin * lateral - ahead * sinH + Extended(0.5))};
   };
   // A point that is no 32-bit pixel lies far outside any course.
   auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
 
-  if (onLine(side(direction + kHalfPi, settings_.sensorLeft))) {
+  if (onLine(side(Angle::Left, settings_.sensorLeft))) {
     SensorBits_ += kLeftSensor;
   }
-  if (onLine(side(direction - kHalfPi, settings_.sensorRight))) {
+  if (onLine(side(Angle::Right, settings_.sensorRight))) {
     SensorBits_ += kRightSensor;
   }
   const ProbePoint centre{Trunc32(ahead * cosH + x + Extended(0.5)),
@@ -84,7 +101,7 @@ bool TCar::Step() {
   const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
   State_ = rule.NextState;
 
-  const SineCosine heading = HeadingSinCos();
+  const SineCosine heading = SinCosOf(Angle::Heading);
   X_ = static_cast<double>(heading.cos * d + X_);
   Y_ = static_cast<double>(Y_ - heading.sin * d);
   return true;
@@ -92,11 +109,10 @@ bool TCar::Step() {
 
 CarShapes TCar::Shapes() const {
   // Eight values, each rounded to a double.
-  const Extended D = Direction_;
-  const SineCosine v0 = HeadingSinCos();
-  const SineCosine v1 = SinCos(D + kHalfPi);
-  const SineCosine v2 = SinCos(D - kHalfPi);
-  const SineCosine v3 = SinCos(D + kPi);
+  const SineCosine v0 = SinCosOf(Angle::Heading);
+  const SineCosine v1 = SinCosOf(Angle::Left);
+  const SineCosine v2 = SinCosOf(Angle::Right);
+  const SineCosine v3 = SinCosOf(Angle::Back);
   const Extended s0 = static_cast<double>(v0.sin);
   const Extended c0 = static_cast<double>(v0.cos);
   const Extended s1 = static_cast<double>(v1.sin);

@@ -95,15 +95,19 @@ class TCar {
   const CarSettings& Settings() const { return settings_; }
 
  private:
-  // The heading's sine and cosine. Step moves along the new heading and the
-  // next Sense (and Draw) probe along the same one, so the pair is kept for
-  // as long as the heading's bits stay the same: a third of a tick's sines.
-  SineCosine HeadingSinCos() const;
-  struct HeadingCache {
-    std::uint64_t directionBits;
-    SineCosine value;
+  // The sines and cosines of the heading D and of the angles the car derives
+  // from it: D + pi/2 and D - pi/2 (the side sensors, the body's sides) and
+  // D + pi (the body's rear). Each is a function of the heading's bits alone,
+  // so it is kept until the heading changes: Step moves along the new heading
+  // and the next Sense and Draw probe along the same one, and a car going
+  // straight keeps its heading for many ticks.
+  enum class Angle { Heading, Left, Right, Back };
+  SineCosine SinCosOf(Angle angle) const;
+  struct AngleCache {
+    std::uint64_t directionBits = 0;
+    std::array<std::optional<SineCosine>, 4> values;
   };
-  mutable std::optional<HeadingCache> heading_;
+  mutable AngleCache angles_;
 
   double X_ = 0.0;
   double Y_ = 0.0;
