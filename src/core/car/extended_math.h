@@ -20,6 +20,15 @@ struct SineCosine {
   Extended cos;
 };
 
+// Whether SinCos below is the x87's own instruction in this build: then a
+// user-mode emulator of the x87 gives its own results, not the processor's.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ORMAKIN_X87_SINCOS 1
+#else
+#define ORMAKIN_X87_SINCOS 0
+#endif
+inline constexpr bool kSinCosFromX87 = ORMAKIN_X87_SINCOS != 0;
+
 // Sine and cosine at extended precision, from the floating-point unit's own
 // instruction: the same results as the platform the program was made for,
 // and both for the price of one call. An argument of magnitude 2^63 or more
@@ -29,7 +38,7 @@ inline SineCosine SinCos(Extended x) {
   if (!(std::fabs(x) < 0x1p63L)) {
     return std::isnan(x) ? SineCosine{x, x} : SineCosine{0.0L, 0.0L};
   }
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if ORMAKIN_X87_SINCOS
   Extended s = 0;
   Extended c = 0;
   __asm__("fsincos" : "=t"(c), "=u"(s) : "0"(x));
