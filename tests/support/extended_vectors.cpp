@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -162,7 +163,7 @@ Extended FromBits(ExtendedBits bits) {
   }
   bytes[8] = static_cast<unsigned char>(bits.signExponent);
   bytes[9] = static_cast<unsigned char>(bits.signExponent >> 8);
-  Extended value;
+  Extended value = 0;
   std::memcpy(&value, bytes, sizeof value);
   return value;
 }
@@ -314,14 +315,26 @@ std::vector<VectorOperation> MakeOperations() {
                           return Fields{value ? std::to_string(*value) : "none"};
                         },
                         {}});
-  operations.push_back({"sincos",
-                        1,
-                        2,
-                        [](const Fields& in) {
-                          const SineCosine result = SinCos(ExtendedOperand(in[0]));
-                          return Fields{ExtendedResult(result.sin), ExtendedResult(result.cos)};
-                        },
-                        {}});
+  // Under an emulator of x86, the x87's sine and cosine are the emulator's
+  // (see emulated_x87.h): nothing to compare while SinCos is that instruction.
+  const char* emulator = std::getenv("ORMAKIN_EMULATED_X87");
+  if (kSinCosFromX87 && emulator != nullptr && *emulator != '\0') {
+    operations.push_back({"sincos",
+                          1,
+                          2,
+                          {},
+                          std::string("the x87 sine and cosine under ") + emulator +
+                              " are the emulator's, not the processor's"});
+  } else {
+    operations.push_back({"sincos",
+                          1,
+                          2,
+                          [](const Fields& in) {
+                            const SineCosine result = SinCos(ExtendedOperand(in[0]));
+                            return Fields{ExtendedResult(result.sin), ExtendedResult(result.cos)};
+                          },
+                          {}});
+  }
   operations.push_back({"parse",
                         1,
                         1,
