@@ -15,7 +15,7 @@ include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 # of many megabytes, so memory may grow; wasm-environment.js hands them the
 # variables they read. No threads.
 set(CMAKE_C_FLAGS_INIT "-fexceptions")
-set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
+set(CMAKE_CXX_FLAGS_INIT "-fexceptions -include ${CMAKE_CURRENT_LIST_DIR}/wasm-compat.h")
 set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-fexceptions -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 --pre-js ${CMAKE_CURRENT_LIST_DIR}/wasm-environment.js")
 set(CMAKE_CXX_LINKER_LAUNCHER env NODE_PATH=${ORMAKIN_WASM_NODE_PATH})
