@@ -65,27 +65,28 @@ ExtendedBits Bits(std::uint16_t signExponent, std::uint64_t significand) {
 // quiet NaN and its default NaN, and the numbers the car works with.
 std::vector<ExtendedBits> EdgeValues() {
   std::vector<ExtendedBits> values = {
-      Bits(0x0000, 0),                                    // 0
-      Bits(0x8000, 0),                                    // -0
-      Bits(0x0000, 1),                                    // the smallest subnormal
-      Bits(0x0000, kIntegerBit - 1),                      // the largest subnormal
-      Bits(0x0001, kIntegerBit),                          // the smallest normal
-      Bits(0x7FFE, ~0ULL),                                // the largest finite
-      Bits(0xFFFE, ~0ULL),                                // its negative
-      Bits(0x7FFF, kIntegerBit),                          // infinity
-      Bits(0xFFFF, kIntegerBit),                          // -infinity
-      Bits(0x7FFF, 0xC000000000000000),                   // a quiet NaN
-      Bits(0xFFFF, 0xC000000000000000),                   // the default NaN
-      Bits(kBias, kIntegerBit),                           // 1
-      Bits(kBias, kIntegerBit | 1),                       // 1 and one unit in the last place
-      Bits(kBias - 1, ~0ULL),                             // 1 less half a unit
-      Bits(0x8000 | kBias, kIntegerBit),                  // -1
-      Bits(kBias + 1, 0xC90FDAA22168C235),                // pi, as the car's constant holds it
-      Bits(kBias - 7, 0x8EFA351294E9C8AE),                // pi / 180
-      Bits(kBias + 62, ~0ULL),                            // just below 2^63
-      Bits(kBias + 63, kIntegerBit),                      // 2^63
-      Bits(kBias + 30, ~0ULL << 32),                      // 2^31 - 1
-      Bits(0xC000 | (kBias + 31 - 0x4000), kIntegerBit),  // -2^31
+      Bits(0x0000, 0),                           // 0
+      Bits(0x8000, 0),                           // -0
+      Bits(0x0000, 1),                           // the smallest subnormal
+      Bits(0x0000, kIntegerBit - 1),             // the largest subnormal
+      Bits(0x0001, kIntegerBit),                 // the smallest normal
+      Bits(0x7FFE, ~0ULL),                       // the largest finite
+      Bits(0xFFFE, ~0ULL),                       // its negative
+      Bits(0x7FFF, kIntegerBit),                 // infinity
+      Bits(0xFFFF, kIntegerBit),                 // -infinity
+      Bits(0x7FFF, 0xC000000000000000),          // a quiet NaN
+      Bits(0xFFFF, 0xC000000000000000),          // the default NaN
+      Bits(kBias, kIntegerBit),                  // 1
+      Bits(kBias, kIntegerBit | 1),              // 1 and one unit in the last place
+      Bits(kBias - 1, ~0ULL),                    // 1 less half a unit
+      Bits(0x8000 | kBias, kIntegerBit),         // -1
+      Bits(kBias + 1, 0xC90FDAA22168C235),       // pi, as the car's constant holds it
+      Bits(kBias - 6, 0x8EFA351294E9C8AE),       // pi / 180
+      Bits(kBias + 62, ~0ULL),                   // just below 2^63
+      Bits(kBias + 63, kIntegerBit),             // 2^63
+      Bits(kBias + 30, ~0ULL << 33),             // 2^31 - 1
+      Bits(kBias + 30, ~0ULL << 32),             // 2^31 - 1/2
+      Bits(0x8000 | (kBias + 31), kIntegerBit),  // -2^31
   };
   return values;
 }
