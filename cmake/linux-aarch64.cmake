@@ -1,11 +1,16 @@
-# The core and its tests for 64-bit Arm Linux, with Debian's
-# g++-aarch64-linux-gnu, run under qemu-aarch64 (Debian's qemu-user). Its
-# long double is IEEE binary128, not the x87's extended format: the build
-# shows which results depend on the arithmetic the car is computed in.
+# The core and its tests for 64-bit Arm Linux, compiled by clang for the
+# aarch64-linux-gnu target against Debian's cross C and C++ libraries, and run
+# under qemu-aarch64 (Debian's qemu-user). Not Debian's g++-aarch64-linux-gnu:
+# it conflicts with g++-multilib, which the 32-bit x86 build needs, so one
+# machine could not build both. Its long double is IEEE binary128, not the
+# x87's extended format: the build shows which results depend on the
+# arithmetic the car is computed in.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+set(CMAKE_C_COMPILER clang)
+set(CMAKE_C_COMPILER_TARGET aarch64-linux-gnu)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_CXX_COMPILER_TARGET aarch64-linux-gnu)
 # The target's own headers and libraries, never the build machine's.
 set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
