@@ -15,6 +15,7 @@
 #include "bmp_reader.h"
 #include "car.h"
 #include "car_run.h"
+#include "emulated_x87.h"
 #include "ini_file.h"
 #include "recording_platform.h"
 #include "settings_model.h"
@@ -34,6 +35,7 @@ const std::string kExamples = std::string(ORMAKIN_SOURCE_DIR) + "/examples";
 class SampleCourseRun : public ::testing::TestWithParam<RecordedRun> {};
 
 TEST_P(SampleCourseRun, GivesTheRecordedSummaryBitForBit) {
+  ORMAKIN_SKIP_IF_X87_EMULATED();
   const RecordedRun& recorded = GetParam();
   const TBitmap course = ReadBitmapFile(kExamples + "/courses/" + recorded.course + ".bmp");
   const TIniFile settings(kExamples + "/ormakin.ini");
