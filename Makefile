@@ -4,8 +4,8 @@
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
-	windows windows32 windows64 test-windows i686 test-i686 release dist test-dist \
-	test-user-install install uninstall
+	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
+	wasm test-wasm vectors release dist test-dist test-user-install install uninstall
 
 all: build
 
@@ -121,18 +121,48 @@ tidy: build
 	@./scripts/install-deps.sh tidy
 	clang-tidy -p build $$(git ls-files 'src/*.cpp')
 
+# The extended arithmetic's test vectors, written by the host build from
+# the x87's own results; every other target's core tests replay them.
+VECTORS = $(CURDIR)/build/extended-vectors.txt
+vectors:
+	@./scripts/install-deps.sh test
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target make_extended_vectors
+	./build/tests/make_extended_vectors $(VECTORS)
+
+# test-target PRESET: the preset's tests with the vectors, then the reasons
+# of the tests that skipped themselves, after the summary.
+define test-target
+ORMAKIN_VECTORS=$(VECTORS) ctest --preset $(1) -j $(JOBS)
+@grep -h -A1 ': Skipped$$' build-$(1)/Testing/Temporary/LastTest.log | \
+  grep -v -e '^--$$' -e ': Skipped$$' | sort | uniq -c || true
+endef
+
 # The core and its tests for 32-bit x86 Linux, run under qemu-i386: the
 # 32-bit size_t and pointer paths of the original platform.
 i686:
 	@./scripts/install-deps.sh i686
 	$(call preset-build,linux-i686)
 
-# Tests that cannot hold under the emulator skip themselves; their reasons
-# are printed after the summary.
-test-i686: i686
-	ctest --preset linux-i686 -j $(JOBS)
-	@grep -h -A1 ': Skipped$$' build-linux-i686/Testing/Temporary/LastTest.log | \
-	  grep -v -e '^--$$' -e ': Skipped$$' | sort | uniq -c || true
+test-i686: i686 vectors
+	$(call test-target,linux-i686)
+
+# The core and its tests for 64-bit Arm Linux, run under qemu-aarch64: a
+# target whose long double is not the x87's.
+aarch64:
+	@./scripts/install-deps.sh aarch64
+	$(call preset-build,linux-aarch64)
+
+test-aarch64: aarch64 vectors
+	$(call test-target,linux-aarch64)
+
+# The core and its tests for WebAssembly (emscripten), run under Node.
+wasm:
+	@./scripts/install-deps.sh wasm
+	$(call preset-build,wasm)
+
+test-wasm: wasm vectors
+	$(call test-target,wasm)
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
 # ormakin-sim.exe for 32-bit Windows, the program's own platform, in
@@ -150,8 +180,9 @@ windows64:
 	@cp examples/ormakin.ini build-win64/ormakin.ini
 
 # Its tests under Wine, against the Linux build's traces.
-test-windows: windows
-	./scripts/test-windows.sh
+test-windows: windows vectors
+	ORMAKIN_VECTORS=$(VECTORS) ./scripts/test-windows.sh
 
 clean:
-	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz build-linux-i686 build-win32 build-win64
+	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz \
+	  build-linux-i686 build-linux-aarch64 build-wasm build-win32 build-win64

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that one kind of work needs, and nothing
 # more: `make run` needs only the compilers and Qt, the tests, the sanitizers,
 # the fuzzers, the benchmarks and the hand-out archives add their own tools.
-#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|dist|windows]...
+#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|dist|windows]...
 # Idempotent: apt is not touched at all when everything is present, and it
 # waits for the dpkg lock, since several builds may install at once.
 set -euo pipefail
@@ -11,11 +11,13 @@ cd "$(dirname "$0")"
 declare -A groups=(
   [run]="build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools
          libgl-dev zlib1g-dev libpng-dev qt6-translations-l10n qt6-svg-dev libemf2svg-dev"
-  [test]="libgtest-dev libgmock-dev fonts-ipafont-gothic python3 libmpfr-dev"
+  [test]="libgtest-dev libgmock-dev libmpfr-dev fonts-ipafont-gothic python3"
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
   [i686]="g++-multilib qemu-user googletest"
+  [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
+  [wasm]="emscripten node-acorn nodejs googletest"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )

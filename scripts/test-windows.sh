@@ -117,10 +117,24 @@ if [ ! -x "$LINUX_BUILD/ormakin-sim" ]; then
   cmake --build "$LINUX_BUILD" --target ormakin-sim >/dev/null
 fi
 
+# The extended arithmetic's test vectors, from the Linux build (the x87's own
+# results), for the core tests to replay; named to Windows by its drive path.
+VECTORS=${ORMAKIN_VECTORS:-$LINUX_BUILD/extended-vectors.txt}
+if [ ! -f "$VECTORS" ]; then
+  cmake -S . -B "$LINUX_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$LINUX_BUILD" --target make_extended_vectors >/dev/null
+  "$LINUX_BUILD/tests/make_extended_vectors" "$VECTORS"
+fi
+VECTORS=$(realpath "$VECTORS")
+export ORMAKIN_VECTORS='Z:'"${VECTORS//\//\\}"
+
 for build in "${builds[@]}"; do
   if [ "$build" = "$WIN32_BUILD" ]; then wine=$WINE32; arch=i686; else wine=$WINE64; arch=x86-64; fi
   out=$(cd "$ROOT" && timeout 600 "$wine" "$build/core_tests.exe" --gtest_filter="-$EXCLUDED" 2>&1 |
     tr -d '\r')
+  # The vectors must have been replayed, not skipped.
+  check "$arch extended vectors" "$out" '^\[       OK \] ExtendedVectors\.'
+  grep -E '^[a-z_0-9]+: [0-9]+ vectors (replayed|skipped)' <<<"$out" | sed "s/^/  $arch: /"
   check "$arch core tests" "$out" '^\[  PASSED  \] [0-9]+ tests\.$'
   # The differential tests against the system's settings reader and drawing
   # say how much agreed.

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bitmap_probe.h"
-#include "emulated_x87.h"
 #include "errors.h"
 #include "memory_ini_file.h"
 #include "recording_platform.h"
@@ -479,7 +478,6 @@ TEST_F(CarStep, RuleIsChosenByTheStateBeforeTheTickAndTheFreshMask) {
 }
 
 TEST_F(CarStep, NewPositionIsSummedAtExtendedPrecision) {
-  ORMAKIN_SKIP_IF_X87_EMULATED();
   // A sum rounded to double on the way gives 1.1098476951563909 here.
   ini.Rule(1, 0, "0,1,1");
   TCar car = MakeCar();

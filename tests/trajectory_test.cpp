@@ -5,7 +5,6 @@
 #include <cmath>
 #include <memory>
 
-#include "emulated_x87.h"
 #include "recording_platform.h"
 #include "ring_scenario.h"
 
@@ -24,7 +23,6 @@ struct RingRun : ::testing::Test {
 };
 
 TEST_F(RingRun, PosesAfterFixedTickCountsArePinned) {
-  ORMAKIN_SKIP_IF_X87_EMULATED();
   struct Pin {
     int tick;
     double x, y, direction;

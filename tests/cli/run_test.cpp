@@ -11,6 +11,7 @@
 
 #include "bmp_reader.h"
 #include "course_builder.h"
+#include "sample_runs.h"
 #include "sim_runner.h"
 #include "temp_dir.h"
 
@@ -322,32 +323,16 @@ TEST_F(RunTest, RuleTableMarksEmptyRulesThatFiredAndRulesThatNeverDid) {
       << *row;
 }
 
-// The bundled controller on each sample course, 5000 ticks: the summaries as
-// recorded once, so that no change of structure can change a run unnoticed.
+// The bundled controller on each sample course: the summaries as recorded,
+// which the core's own test of the same runs shares.
 TEST(SampleRuns, SummariesStayAsRecorded) {
-  const std::pair<const char*, const char*> kRecorded[] = {
-      {"1-oval",
-       "ticks=5000 stopped=no x=345.26723540745479 y=69.984557197159376 "
-       "direction=2.7227136331111317 state=1 loop_period=0 hash=2ac54ceae2fe145a"},
-      {"2-bends",
-       "ticks=5000 stopped=no x=415.72780154451272 y=229.27234246660788 "
-       "direction=2.6179938779914762 state=1 loop_period=0 hash=645527021faf037b"},
-      {"3-eight",
-       "ticks=5000 stopped=no x=258.74799270610691 y=209.67441534706953 "
-       "direction=2.4085543677521741 state=1 loop_period=0 hash=168d630dda1929b3"},
-      {"4-gap-corner",
-       "ticks=5000 stopped=no x=368.83491116768732 y=121.18950915885846 "
-       "direction=3.7699111843077358 state=1 loop_period=0 hash=006103b5e012d5ca"},
-      {"5-large",
-       "ticks=5000 stopped=no x=950.81819315205382 y=850.31457123808639 "
-       "direction=6.2831853071795774 state=1 loop_period=0 hash=f4d991b0cf3e0a57"},
-  };
   const std::string root = ORMAKIN_SOURCE_DIR "/examples/";
-  for (const auto& [course, summary] : kRecorded) {
-    const SimResult run = RunSim({"run", root + "courses/" + course + ".bmp", "--settings",
-                                  root + "ormakin.ini", "--ticks", "5000"});
-    EXPECT_EQ(run.status, 0) << course << ": " << run.err;
-    EXPECT_EQ(LastLine(run.out), summary) << course;
+  for (const RecordedRun& recorded : kSampleRuns) {
+    const SimResult run =
+        RunSim({"run", root + "courses/" + recorded.course + ".bmp", "--settings",
+                root + "ormakin.ini", "--ticks", std::to_string(kSampleRunTicks)});
+    EXPECT_EQ(run.status, 0) << recorded.course << ": " << run.err;
+    EXPECT_EQ(LastLine(run.out), SummaryLine(recorded)) << recorded.course;
   }
 }
 

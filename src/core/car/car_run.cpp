@@ -1,7 +1,8 @@
 #include "car_run.h"
 
-#include <array>
-#include <charconv>
+#include <string>
+
+#include "shortest_text.h"
 
 #include "precision_control.h"
 
@@ -23,13 +24,6 @@ std::string MaskText(std::int32_t mask) {
                                                  "right and centre sensors on the line",
                                                  "all three sensors on the line"};
   return kTexts[mask];
-}
-
-// The shortest text that reads back as the same double.
-std::string Shortest(double value) {
-  std::array<char, 32> text{};
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-  return std::string(text.data(), end);
 }
 
 }  // namespace
@@ -103,7 +97,7 @@ std::string StopReason(const TCar& car, std::uint64_t tick, std::int32_t state, 
     return text + "rule " + key + " is not set in the settings";
   }
   if (rule.NextState == 0) {
-    return text + "rule " + key + "=" + Shortest(rule.Turn) + "," + Shortest(rule.Advance) +
+    return text + "rule " + key + "=" + ShortestText(rule.Turn) + "," + ShortestText(rule.Advance) +
            ",0 sends the car to state 0";
   }
   return text + "state " + std::to_string(rule.NextState) + " has no rules (from rule " + key + ")";

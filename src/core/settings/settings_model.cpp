@@ -1,13 +1,11 @@
 #include "settings_model.h"
 
-#include <array>
-#include <charconv>
-
 #include "decimal_mark.h"
 #include "errors.h"
 #include "ini_file.h"
 #include "message_box.h"
 #include "parse_number.h"
+#include "shortest_text.h"
 #include "text_encoding.h"
 
 namespace ormakin {
@@ -103,9 +101,7 @@ std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {
 
 std::string RuleText(const TStateRule& rule) {
   auto real = [](double value) {
-    std::array<char, 32> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
-    std::string text(buffer.data(), end);
+    std::string text = ShortestText(value);
     const auto point = text.find('.');
     if (point != std::string::npos) {
       if (DecimalMark() == ',') {
