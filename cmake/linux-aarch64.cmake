@@ -27,4 +27,5 @@ set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;/usr/aarch64-linux-gnu)
 set(ORMAKIN_TESTS_EXCLUDED
     ToDisplayText.ConvertsCodePage932AndKeepsUtf8
     CarConstruction.MalformedRuleTextInCodePage932IsShownDecoded
-    Window.ConversionErrorShowsACodePage932PartDecoded)
+    Window.ConversionErrorShowsACodePage932PartDecoded
+    Picture.FileNamesThatAreNotUtf8AreDecodedAloneInTheMessage)

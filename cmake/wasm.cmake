@@ -33,4 +33,5 @@ set(ORMAKIN_TESTS_EXCLUDED
     ReadProfileString.OpensTheFileForReadingOnlyAndClosesIt
     ToDisplayText.ConvertsCodePage932AndKeepsUtf8
     CarConstruction.MalformedRuleTextInCodePage932IsShownDecoded
-    Window.ConversionErrorShowsACodePage932PartDecoded)
+    Window.ConversionErrorShowsACodePage932PartDecoded
+    Picture.FileNamesThatAreNotUtf8AreDecodedAloneInTheMessage)
