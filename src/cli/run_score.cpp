@@ -205,7 +205,7 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
     }
     const bool lapped = !result.laps.empty() && result.laps.back() == tick;
     if (cycleFound == 0) {
-      const std::uint64_t period = run.Result().loopPeriod;
+      const std::uint64_t period = run.LoopPeriod();
       if (period != 0) {
         cycleFound = tick;
         result.loopPeriod = period;

@@ -77,7 +77,7 @@ RunResult CarRun::Result() const {
     result.stopReason = StopReason(car_, ticks_, lastState_, lastMask_);
   }
   if (loop_) {
-    result.loopPeriod = loop_->Period();
+    result.loopPeriod = LoopPeriod();
     result.loopTick = loopTick_;
   }
   return result;

@@ -75,6 +75,9 @@ class CarRun {
 
   // The run so far.
   RunResult Result() const;
+  // The loop search's cycle length so far, 0 for none (or no search): what a
+  // caller that watches every tick needs, without a whole RunResult.
+  std::uint64_t LoopPeriod() const { return loop_ ? loop_->Period() : 0; }
 
  private:
   TCar& car_;
