@@ -106,3 +106,5 @@ BENCHMARK_TEMPLATE(BM_ExtendedTick, long double);
 #endif
 
 }  // namespace
+
+BENCHMARK_MAIN();
