@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "extended_vectors.h"
+#include "x87.h"
 
 #ifdef ORMAKIN_WITH_MPFR
 #include <mpfr.h>
@@ -132,26 +133,11 @@ ExtendedBits NearValue(Random& random, ExtendedBits a) {
 }
 
 long double FromBits(ExtendedBits bits) {
-  long double value = 0;
-  unsigned char bytes[sizeof value] = {};
-  for (int i = 0; i < 8; ++i) {
-    bytes[i] = static_cast<unsigned char>(bits.significand >> (8 * i));
-  }
-  bytes[8] = static_cast<unsigned char>(bits.signExponent);
-  bytes[9] = static_cast<unsigned char>(bits.signExponent >> 8);
-  std::memcpy(&value, bytes, 10);
-  return value;
+  return X87FromBits(bits);
 }
 
 ExtendedBits ToBits(long double value) {
-  unsigned char bytes[sizeof value] = {};
-  std::memcpy(bytes, &value, 10);
-  ExtendedBits bits;
-  for (int i = 0; i < 8; ++i) {
-    bits.significand |= std::uint64_t{bytes[i]} << (8 * i);
-  }
-  bits.signExponent = static_cast<std::uint16_t>(bytes[8] | bytes[9] << 8);
-  return bits;
+  return X87Bits(value);
 }
 
 double RandomDouble(Random& random) {
