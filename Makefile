@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
-	wasm test-wasm vectors release dist test-dist test-user-install install uninstall
+	wasm test-wasm web vectors release dist test-dist test-user-install install uninstall
 
 all: build
 
@@ -164,6 +164,14 @@ wasm:
 test-wasm: wasm vectors
 	$(call test-target,wasm)
 
+# The page: the program for the browser as one self-contained HTML file,
+# build-web/ormakin.html (and build-web/ormakin-assertions.html, the same
+# with emscripten's assertions, for the tests of the deepest waits).
+web:
+	@./scripts/install-deps.sh wasm
+	$(call preset-build,web)
+	python3 scripts/build-page.py build-web
+
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
 # ormakin-sim.exe for 32-bit Windows, the program's own platform, in
 # build-win32, and for 64-bit Windows in build-win64.
@@ -185,4 +193,4 @@ test-windows: windows vectors
 
 clean:
 	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz \
-	  build-linux-i686 build-linux-aarch64 build-wasm build-win32 build-win64
+	  build-linux-i686 build-linux-aarch64 build-wasm build-web build-win32 build-win64
