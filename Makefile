@@ -168,7 +168,7 @@ test-wasm: wasm vectors
 # build-web/ormakin.html (and build-web/ormakin-assertions.html, the same
 # with emscripten's assertions, for the tests of the deepest waits).
 web:
-	@./scripts/install-deps.sh wasm
+	@./scripts/install-deps.sh web
 	$(call preset-build,web)
 	python3 scripts/build-page.py build-web
 

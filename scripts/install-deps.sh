@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that one kind of work needs, and nothing
 # more: `make run` needs only the compilers and Qt, the tests, the sanitizers,
 # the fuzzers, the benchmarks and the hand-out archives add their own tools.
-#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|dist|windows]...
+#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|web|dist|windows]...
 # Idempotent: apt is not touched at all when everything is present, and it
 # waits for the dpkg lock, since several builds may install at once.
 set -euo pipefail
@@ -18,6 +18,7 @@ declare -A groups=(
   [i686]="g++-multilib qemu-user googletest"
   [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
   [wasm]="emscripten node-acorn nodejs googletest"
+  [web]="emscripten node-acorn nodejs python3"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
