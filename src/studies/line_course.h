@@ -9,7 +9,7 @@
 #include "bitmap.h"
 #include "line_probe.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 class LineCourse final : public LineProbe {
  public:
@@ -55,4 +55,4 @@ class LineCourse final : public LineProbe {
   std::uint64_t linePixels_ = 0;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -11,7 +11,7 @@
 #include "line_probe.h"
 #include "settings_model.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 struct Controller {
   CarSettings settings;
@@ -38,4 +38,4 @@ struct Controller {
 // A car driven by `controller` on `course`, placed at its start.
 TCar MakeCar(const Controller& controller, LineProbe& course);
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

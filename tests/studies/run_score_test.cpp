@@ -15,7 +15,7 @@
 #include "bmp_reader.h"
 #include "course_builder.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 namespace {
 
 LineCourse CourseOf(int width, int height, const std::function<bool(int, int)>& isLine) {
@@ -243,4 +243,4 @@ TEST(RunScore, ACourseWithoutLineHasNoLapNorCoverage) {
 }
 
 }  // namespace
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

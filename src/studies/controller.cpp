@@ -1,6 +1,6 @@
 #include "controller.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 void Controller::SetRule(int state, int mask, const TStateRule& rule) {
   ruleTexts[state - 1][mask] = RuleText(rule);
@@ -40,4 +40,4 @@ TCar MakeCar(const Controller& controller, LineProbe& course) {
   return car;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -2,7 +2,7 @@
 
 #include "line_probe.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 LineCourse::LineCourse(const TBitmap& course)
     : width_(std::max(course.Width(), 0)), height_(std::max(course.Height(), 0)) {
@@ -41,4 +41,4 @@ std::int32_t LineCourse::LineCellAt(std::int64_t x, std::int64_t y) const {
                     static_cast<std::size_t>(x / kCellSize)];
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "job_pool.h"
-
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 namespace {
 
@@ -66,11 +64,11 @@ RuleSet Scored::Applied() const {
 }
 
 Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
-                int jobs) {
+                const ForEachIndex& forEach) {
   Scored scored{controller, std::vector<RunScore>(courses.size()), 0.0};
-  ParallelFor(courses.size(), jobs, [&](std::size_t k) {
-    scored.runs[k] = ScoreOn(scored.controller, courses[k], ticks);
-  });
+  forEach(courses.size(),
+          [&](std::size_t k) { scored.runs[k] = ScoreOn(scored.controller, courses[k], ticks); },
+          {});
   for (const RunScore& run : scored.runs) {
     scored.total += run.score;
   }
@@ -78,12 +76,13 @@ Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, 
 }
 
 RuleSearch::RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
-                       std::uint64_t seed, RuleValues values)
+                       std::uint64_t seed, RuleValues values, ForEachIndex forEach)
     : best_(std::move(start)),
       courses_(courses),
       ticks_(ticks),
       seed_(seed),
-      values_(std::move(values)) {}
+      values_(std::move(values)),
+      forEach_(std::move(forEach)) {}
 
 void RuleSearch::Mutate(Controller& controller, Random& random) const {
   const int reach = Reach(controller);
@@ -168,7 +167,7 @@ Controller RuleSearch::Child(int generation, int child) const {
   return controller;
 }
 
-int RuleSearch::Generation(int children, int jobs) {
+int RuleSearch::Generation(int children) {
   children = std::clamp(children, 1, kChildren);
   std::vector<Scored> tried;
   tried.reserve(static_cast<std::size_t>(children));
@@ -177,11 +176,13 @@ int RuleSearch::Generation(int children, int jobs) {
   }
   // One task per child and course.
   const std::size_t courseCount = courses_.size();
-  ParallelFor(static_cast<std::size_t>(children) * courseCount, jobs, [&](std::size_t task) {
-    Scored& scored = tried[task / courseCount];
-    const std::size_t k = task % courseCount;
-    scored.runs[k] = ScoreOn(scored.controller, courses_[k], ticks_);
-  });
+  forEach_(static_cast<std::size_t>(children) * courseCount,
+           [&](std::size_t task) {
+             Scored& scored = tried[task / courseCount];
+             const std::size_t k = task % courseCount;
+             scored.runs[k] = ScoreOn(scored.controller, courses_[k], ticks_);
+           },
+           {});
   std::size_t bestChild = 0;
   for (std::size_t c = 0; c < tried.size(); ++c) {
     for (const RunScore& run : tried[c].runs) {
@@ -199,4 +200,4 @@ int RuleSearch::Generation(int children, int jobs) {
   return children;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 namespace {
 
@@ -94,4 +94,4 @@ void DrawText(PixelStore& store, int x, int y, std::string_view text, std::uint3
   }
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -14,7 +14,7 @@
 #include "car_run.h"
 #include "line_course.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 // One bit per rule of the table: bit RuleIndex(state, mask).
 using RuleSet = std::bitset<static_cast<std::size_t>(kStateCount) * kMaskCount>;
@@ -85,4 +85,4 @@ struct RunScore {
 RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks,
                   RunObserver* also = nullptr);
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

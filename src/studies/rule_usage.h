@@ -3,12 +3,12 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 #include "car.h"
 #include "car_run.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 class RuleUsage : public RunObserver {
  public:
@@ -21,14 +21,14 @@ class RuleUsage : public RunObserver {
     return counts_[static_cast<std::size_t>(state - 1)][static_cast<std::size_t>(mask)];
   }
 
-  // Prints the 20 x 8 table: ticks per rule, "E" after a rule that was
-  // applied although the file gives it no usable value (it stops the car),
-  // "N" after a rule that the file sets but that never fired, "." for a rule
-  // neither set nor applied. Which rules are set is what `car` was built with.
-  void Print(std::FILE* out, const CarSettings& car) const;
+  // The 20 x 8 table, with a heading, one line each ending in "\n": ticks per rule, "E" after a
+  // rule that was applied although the file gives it no usable value (it stops the car), "N" after
+  // a rule that the file sets but that never fired, "." for a rule neither set nor applied. Which
+  // rules are set is what `car` was built with.
+  std::string Table(const CarSettings& car) const;
 
  private:
   std::array<std::array<std::uint64_t, kMaskCount>, kStateCount> counts_{};
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

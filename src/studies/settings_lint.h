@@ -10,7 +10,7 @@
 #include "ini_file.h"
 #include "settings_model.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 struct LintFinding {
   std::uint64_t line = 0;  // 1-based; 0 when the finding belongs to no line
@@ -51,4 +51,4 @@ struct SettingsLint {
 // keys (the first one wins) and rules whose next state has no row.
 SettingsLint LintSettings(const TCustomIniFile& settings);
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -9,7 +9,7 @@
 #include "path_picture.h"
 #include "pixel_font.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 namespace {
 
@@ -128,4 +128,4 @@ TBitmap SweepMap::Finish(const std::vector<SweepStart>& starts,
   return map;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

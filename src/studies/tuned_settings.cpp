@@ -1,6 +1,6 @@
 #include "tuned_settings.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 std::string TunedSettingsText(const Controller& controller,
                               const std::vector<std::string>& comments) {
@@ -35,4 +35,4 @@ std::string TunedSettingsText(const Controller& controller,
   return text;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -8,7 +8,7 @@
 
 #include "car_run.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 namespace {
 
@@ -261,4 +261,4 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
   return result;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -11,7 +11,7 @@
 #include "text_encoding.h"
 #include "trace_map.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 void SettingsLint::Add(std::uint64_t line, std::string message) {
   if (findings.size() < kMaxFindings) {
@@ -325,4 +325,4 @@ SettingsLint LintSettings(const TCustomIniFile& settings) {
   return lint;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -8,7 +8,7 @@
 
 #include "controller.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 // The file's text: every comment as a line of its own beginning with ";",
 // then the sections "car" and "state". A line break inside a comment would
@@ -16,4 +16,4 @@ namespace ormakin::cli {
 std::string TunedSettingsText(const Controller& controller,
                               const std::vector<std::string>& comments);
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -12,7 +12,7 @@
 #include "path_picture.h"
 #include "run_score.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 inline constexpr std::size_t kOutcomeCount = 5;
 
@@ -55,4 +55,4 @@ class SweepMap {
   NoPath noPath_;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

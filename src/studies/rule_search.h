@@ -7,7 +7,8 @@
 //
 // Every random choice of a child comes from the seed, the generation and the
 // child's number alone, and the courses are scored independently, so the
-// search gives the same controllers for a seed whatever the number of threads.
+// search gives the same controllers for a seed whatever runs its tasks (one
+// thread or many).
 #pragma once
 
 #include <bitset>
@@ -16,10 +17,11 @@
 #include <vector>
 
 #include "controller.h"
+#include "for_each_index.h"
 #include "line_course.h"
 #include "run_score.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 // A deterministic random source (SplitMix64): small, fast, and the same on
 // every platform and standard library.
@@ -59,20 +61,21 @@ struct Scored {
 };
 
 // Scores `controller` on every course, each run at most `ticks` ticks, one
-// task per course on `jobs` threads.
+// task per course through `forEach`.
 Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
-                int jobs);
+                const ForEachIndex& forEach = SerialRunner());
 
 class RuleSearch {
  public:
   static constexpr int kChildren = 8;  // λ
 
+  // The children are tried through `forEach`, one task per child and course.
   RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
-             std::uint64_t seed, RuleValues values);
+             std::uint64_t seed, RuleValues values, ForEachIndex forEach = SerialRunner());
 
-  // One generation of at most `children` (1 to kChildren) children, tried on
-  // `jobs` threads. Returns the number of controllers tried.
-  int Generation(int children, int jobs);
+  // One generation of at most `children` (1 to kChildren) children. Returns
+  // the number of controllers tried.
+  int Generation(int children);
 
   const Scored& Best() const { return best_; }
   std::uint64_t Evaluations() const { return evaluations_; }
@@ -86,8 +89,9 @@ class RuleSearch {
   std::uint64_t ticks_;
   std::uint64_t seed_;
   RuleValues values_;
+  ForEachIndex forEach_;
   int generation_ = 0;
   std::uint64_t evaluations_ = 0;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

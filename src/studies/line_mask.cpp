@@ -1,20 +1,20 @@
 #include "line_mask.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "line_probe.h"
-#include "output_file.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
-void WriteLineMask(const TBitmap& course, const std::string& name) {
+std::string LineMaskPbm(const TBitmap& course) {
   const int width = course.Width();
   const int height = course.Height();
-  OutputFile file(name);
-  file.Write("P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n");
+  std::string pbm = "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n";
   // Each row packs eight pixels a byte, the leftmost in the highest bit, and
   // is padded to a whole byte.
-  std::vector<std::uint8_t> row((static_cast<std::size_t>(width) + 7) / 8);
+  std::vector<std::uint8_t> row((static_cast<std::size_t>(std::max(width, 0)) + 7) / 8);
   for (int y = 0; y < height; ++y) {
     std::fill(row.begin(), row.end(), 0);
     for (int x = 0; x < width; ++x) {
@@ -22,9 +22,9 @@ void WriteLineMask(const TBitmap& course, const std::string& name) {
         row[static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
       }
     }
-    file.Write(row.data(), row.size());
+    pbm.append(row.begin(), row.end());
   }
-  file.Close();
+  return pbm;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

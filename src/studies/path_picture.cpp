@@ -6,7 +6,7 @@
 #include "canvas.h"
 #include "errors.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 namespace {
 
@@ -104,4 +104,4 @@ const TBitmap& PathPicture::Finish(const TCar& car) {
   return picture_;
 }
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -8,7 +8,7 @@
 
 #include "pixel_store.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 inline constexpr int kGlyphWidth = 5;
 inline constexpr int kGlyphHeight = 7;
@@ -21,4 +21,4 @@ int TextWidth(std::string_view text);
 // clipped to the store. A character the font lacks is left as a gap.
 void DrawText(PixelStore& store, int x, int y, std::string_view text, std::uint32_t raw);
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

@@ -7,7 +7,7 @@
 #include "car_run.h"
 #include "color.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 
 // The path's colour: magenta, unlike the course and every colour of the car.
 inline constexpr TColor kPathColor = 0x00FF00FF;
@@ -47,4 +47,4 @@ class PathPicture : public RunObserver {
   double lastY_ = 0.0;
 };
 
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies
