@@ -3,11 +3,10 @@
 #include <emscripten.h>
 
 #include <array>
-#include <cinttypes>
-#include <cstdio>
 
 #include "main_menu.h"
 #include "page_imports.h"
+#include "run_summary.h"
 
 namespace ormakin::web {
 
@@ -26,16 +25,6 @@ void (TTraceMap::*HandlerOf(const std::string& name))() {
     }
   }
   return nullptr;
-}
-
-std::string SummaryLine(const RunResult& result, std::uint64_t hash, const TCar& car) {
-  std::array<char, 256> line{};
-  std::snprintf(line.data(), line.size(),
-                "ticks=%" PRIu64 " stopped=%s x=%.17g y=%.17g direction=%.17g state=%d "
-                "loop_period=%" PRIu64 " hash=%016" PRIx64,
-                result.ticks, result.stopped ? "yes" : "no", car.X(), car.Y(), car.Direction(),
-                static_cast<int>(car.State()), result.loopPeriod, hash);
-  return line.data();
 }
 
 }  // namespace
@@ -154,7 +143,7 @@ std::string WebPlatform::Status() const {
   if (window_->Closed() || !window_->Car || !tally_->Counting()) {
     return {};
   }
-  return SummaryLine(tally_->Result(*window_->Car), tally_->Hash(), *window_->Car);
+  return studies::RunSummaryLine(tally_->Result(*window_->Car), tally_->Hash(), *window_->Car);
 }
 
 }  // namespace ormakin::web

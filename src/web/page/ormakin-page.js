@@ -174,6 +174,9 @@ function makeProgram() {
         return new Promise((resolve) => {
           if (fileAnswers.length) resolve(fileAnswers.shift());
           else fileRequest = resolve;
+        }).then((answer) => {
+          if (answer) lastCourse = answer;
+          return answer;
         });
       },
       paint(pixels, width, height) {
@@ -207,6 +210,7 @@ function makeProgram() {
 }
 
 let wasmBinary = null;
+let lastCourse = null; // the last course handed to the window: the sweep's
 
 async function start() {
   if (program && !program.dead) program.abandon();
@@ -463,4 +467,103 @@ $('#settings-save').addEventListener('click', () => {
 
 $('#restart').addEventListener('click', start);
 
+// --- The studies: a second instance of the same module, without the window ----------
+
+let studiesInstance = null;
+async function studies() {
+  wasmBinary ??= await inflate(bundle.wasm);
+  studiesInstance ??= globalThis.OrmakinModule({
+    wasmBinary,
+    noInitialRun: true,
+    page: {},
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+  }).then((module) => {
+    module.FS.mkdirTree('/study');
+    return module;
+  });
+  return studiesInstance;
+}
+
+const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+
+// The lint's findings, "ormakin.ini:LINE: message", as the text changes.
+let lintTimer = 0;
+async function lint() {
+  const module = await studies();
+  module.FS.writeFile('/study/ormakin.ini', settings.value);
+  module._studies_lint();
+  const findings = output(module)
+    .split('\n')
+    .filter((line) => /^ormakin\.ini:\d+:/.test(line));
+  $('#lint').replaceChildren(
+    ...findings.map((line) => {
+      const item = document.createElement('li');
+      item.textContent = line;
+      return item;
+    }),
+  );
+}
+settings.addEventListener('input', () => {
+  clearTimeout(lintTimer);
+  lintTimer = setTimeout(lint, 150);
+});
+
+// The sweep over the open course with the window's settings, a few starts
+// per slice, so that the page stays responsive.
+const kSweepSlice = 4;
+let sweeping = false;
+$('#sweep-run').addEventListener('click', async () => {
+  if (sweeping) return;
+  const summary = $('#sweep-summary');
+  if (!lastCourse) {
+    summary.textContent = 'コースデータを指定してください';
+    return;
+  }
+  sweeping = true;
+  $('#sweep-run').disabled = true;
+  try {
+    const module = await studies();
+    module.FS.writeFile('/study/ormakin.ini', program ? program.api.settingsText : settings.value);
+    module.FS.writeFile('/study/course.bmp', lastCourse.bytes);
+    summary.textContent = '';
+    const count = module._studies_sweep_begin();
+    if (count < 0) {
+      summary.textContent = output(module);
+      return;
+    }
+    const progress = $('#sweep-progress');
+    progress.max = Math.max(1, count);
+    progress.value = 0;
+    let done = 0;
+    while (done < count) {
+      done = module._studies_sweep_next(kSweepSlice);
+      progress.value = done;
+      await new Promise((resolve) => setTimeout(resolve, 0));
+    }
+    const size = module._studies_sweep_finish();
+    summary.textContent = output(module);
+    if (size >= 0) {
+      const width = size & 0xffff;
+      const height = size >>> 16;
+      const pixels = module.FS.readFile('/study/map.rgb');
+      const map = $('#sweep-map');
+      map.width = width;
+      map.height = height;
+      const image = new ImageData(width, height);
+      const out = new Uint32Array(image.data.buffer);
+      const source = new Uint32Array(pixels.buffer, pixels.byteOffset, width * height);
+      for (let i = 0; i < source.length; ++i) {
+        const v = source[i];
+        out[i] = (v & 0xff00ff00) | ((v >>> 16) & 0xff) | ((v & 0xff) << 16);
+      }
+      map.getContext('2d').putImageData(image, 0, 0);
+    }
+  } finally {
+    sweeping = false;
+    $('#sweep-run').disabled = false;
+  }
+});
+
 start();
+lint();
