@@ -143,7 +143,8 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
     const TBitmap map = web::session->sweep->Map();
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(map.Width()) *
                                       static_cast<std::size_t>(map.Height()));
-    map.CopyToRgb32(map.Width(), map.Height(), pixels.data(), static_cast<std::size_t>(map.Width()));
+    map.CopyToRgb32(map.Width(), map.Height(), pixels.data(),
+                    static_cast<std::size_t>(map.Width()));
     std::ofstream out("/study/map.rgb", std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(pixels.data()),
               static_cast<std::streamsize>(pixels.size() * sizeof(std::uint32_t)));
