@@ -39,10 +39,10 @@ run: stage
 release: deps
 	$(call preset-build,release)
 
-# The three archives to hand out, in dist/: the Linux folder as a tar.gz and
-# the two Windows folders as zips.
+# What is handed out, in dist/: the Linux folder as a tar.gz, the two Windows
+# folders as zips, and the page, one HTML file that runs in a browser.
 VERSION = $(shell grep -o 'Ormakin VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
-dist: release windows
+dist: release windows web
 	@./scripts/install-deps.sh dist
 	cpack --preset linux >/dev/null
 	cpack --preset windows-i686 >/dev/null
@@ -51,6 +51,7 @@ dist: release windows
 	cp build-release/ormakin-$(VERSION)-linux-x86_64.tar.gz \
 	  build-win32/ormakin-$(VERSION)-windows-i686.zip \
 	  build-win64/ormakin-$(VERSION)-windows-x86_64.zip dist/
+	cp build-web/ormakin.html dist/ormakin-$(VERSION)-web.html
 
 # Each archive unpacked in an empty folder and run from there; a user install
 # and uninstall in a scratch prefix.

@@ -4,8 +4,9 @@
 # build tree's summary and its ormakin reads ormakin.ini from beside itself
 # (also when started through a link) on a virtual screen; the x86-64 zip's
 # ormakin-sim.exe gives the same summary under Wine; the i686 zip holds
-# 32-bit programs. Then scripts/test-user-install.sh installs and uninstalls
-# the Linux folder in scratch prefixes.
+# 32-bit programs; the page is the one built and names nothing outside
+# itself. Then scripts/test-user-install.sh installs and uninstalls the Linux
+# folder in scratch prefixes.
 #   scripts/test-dist.sh VERSION
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -103,6 +104,20 @@ for name in ormakin.exe ormakin-sim.exe; do
   *) fail "i686 $name is '$kind'" ;;
   esac
 done
+
+# The page: the file that make web built, naming nothing outside itself (the
+# page's tests in a browser are make test-web's).
+page=dist/ormakin-$VERSION-web.html
+if [ -f "$page" ] && cmp -s "$page" build-web/ormakin.html; then
+  pass "the page is in dist"
+else
+  fail "dist lacks the page built in build-web ($page)"
+fi
+if grep -Eq '(src|href|url)[=(]"?(https?:)?//' "$page" 2>/dev/null; then
+  fail "the page names a file on the network"
+else
+  pass "the page is self-contained"
+fi
 
 # A user install and uninstall from the unpacked folder, in scratch prefixes.
 if scripts/test-user-install.sh "$linux_folder"; then
