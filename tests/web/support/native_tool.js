@@ -48,3 +48,13 @@ export function lintFindings(text, dir) {
   const result = sim(['lint', 'ormakin.ini'], { cwd: dir });
   return result.stdout.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
 }
+
+// What the tool reports when it cannot open COURSE: the text of the box the
+// window shows for it.
+export function simFailure(course) {
+  const result = sim(['run', course, '--settings', settingsPath, '--ticks', '0']);
+  if (result.status === 0) {
+    throw new Error(`ormakin-sim opened ${course}`);
+  }
+  return result.stderr.trimEnd();
+}

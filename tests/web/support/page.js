@@ -189,13 +189,38 @@ export class PageSession {
     await this.waitForBoxClosed();
   }
 
+  // Runs ヘルプ → About... and dismisses its box. The program takes commands
+  // in order, so once the About box shows, every command before it is done;
+  // a box that opens first instead is a failure, named in the error.
+  async settle(aboutCaption) {
+    await this.clickMenu('About1', 'About2');
+    const box = await this.waitForBox();
+    if (box.caption !== aboutCaption) {
+      throw new Error(`a box opened before About: ${box.caption}: ${box.text}`);
+    }
+    await this.answerBox('ok');
+  }
+
+  // 終了, then a new start: a fresh program (a car in its first state).
+  async restart() {
+    await this.clickMenu('File1', 'Exit1');
+    await this.waitForState('ended');
+    const mark = await this.mark();
+    await this.page.click('#restart');
+    await this.waitForPassage(mark, 'starting', 'idle');
+  }
+
+  // The tick count of the status line (-1 while it is empty).
+  async ticks() {
+    const m = /^ticks=(\d+) /.exec(await this.status());
+    return m ? Number(m[1]) : -1;
+  }
+
   // --- Courses and runs ----------------------------------------------------
 
-  // Clicks a bundled sample; returns when the status line equals `opened`
-  // (the line of the course just opened, at tick 0).
-  async openSample(name, opened) {
+  // Clicks a bundled sample; `settle` after it to know it is open.
+  async clickSample(name) {
     await this.page.click(`#samples [data-sample="${name}"]`);
-    await this.waitForStatus(opened);
   }
 
   // Runs 開く... and answers the file chooser with `path`, or cancels it
