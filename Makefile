@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
-	wasm test-wasm vectors release dist test-dist test-user-install install uninstall
+	wasm test-wasm test-web vectors release dist test-dist test-user-install install uninstall
 
 all: build
 
@@ -163,6 +163,15 @@ wasm:
 
 test-wasm: wasm vectors
 	$(call test-target,wasm)
+
+# The page (make web) in Debian's headless Chromium, driven from Node,
+# against ormakin-sim built natively: its menus, boxes, runs and sweep. One
+# test file at a time, since each starts a browser.
+test-web: web
+	@./scripts/install-deps.sh wasm web
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target ormakin-sim
+	node --test --test-concurrency=1 tests/web/
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
 # ormakin-sim.exe for 32-bit Windows, the program's own platform, in
