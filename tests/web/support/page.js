@@ -224,7 +224,8 @@ export class PageSession {
   }
 
   // Runs 開く... and answers the file chooser with `path`, or cancels it
-  // when `path` is null. Returns the chooser's input element's accept list.
+  // when `path` is null. Returns what the chooser offers: its accept list and
+  // whether it takes several files.
   async chooseCourse(path) {
     await this.page.click(this.topItem('File1'));
     await this.page.waitForSelector(this.item('File1', 'Open1'), { visible: true, timeout: 0 });
@@ -232,7 +233,7 @@ export class PageSession {
       this.page.waitForFileChooser({ timeout: 0 }),
       this.page.click(this.item('File1', 'Open1')),
     ]);
-    const accept = await chooser.element.evaluate((input) => input.accept);
+    const accept = await this.page.$eval('#course-file', (input) => input.accept);
     if (path === null) {
       await chooser.cancel();
     } else {
