@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
-	wasm test-wasm test-web vectors release dist test-dist test-user-install install uninstall
+	wasm test-wasm web test-web vectors release dist test-dist test-user-install install uninstall
 
 all: build
 
@@ -164,11 +164,19 @@ wasm:
 test-wasm: wasm vectors
 	$(call test-target,wasm)
 
+# The page: the program for the browser as one self-contained HTML file,
+# build-web/ormakin.html (and build-web/ormakin-assertions.html, the same
+# with emscripten's assertions, for the tests of the deepest waits).
+web:
+	@./scripts/install-deps.sh web
+	$(call preset-build,web)
+	python3 scripts/build-page.py build-web
+
 # The page (make web) in Debian's headless Chromium, driven from Node,
 # against ormakin-sim built natively: its menus, boxes, runs and sweep. One
 # test file at a time, since each starts a browser.
 test-web: web
-	@./scripts/install-deps.sh wasm web
+	@./scripts/install-deps.sh web-test
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS) --target ormakin-sim
 	node --test --test-concurrency=1 tests/web/
@@ -194,4 +202,4 @@ test-windows: windows vectors
 
 clean:
 	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz \
-	  build-linux-i686 build-linux-aarch64 build-wasm build-win32 build-win64
+	  build-linux-i686 build-linux-aarch64 build-wasm build-web build-win32 build-win64

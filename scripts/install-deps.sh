@@ -2,10 +2,10 @@
 # Installs the Debian 12 packages that one kind of work needs, and nothing
 # more: `make run` needs only the compilers and Qt, the tests, the sanitizers,
 # the fuzzers, the benchmarks and the hand-out archives add their own tools.
-#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|web|dist|windows]...
+#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|web|web-test|dist|windows]...
 # Idempotent: apt is not touched at all when everything is present, and it
 # waits for the dpkg lock, since several builds may install at once. The
-# web group also installs the page tests' Node packages from their lockfile
+# web-test group also installs the page tests' Node packages from their lockfile
 # (tests/web), again only when they differ from it.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,22 +20,23 @@ declare -A groups=(
   [i686]="g++-multilib qemu-user googletest"
   [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
   [wasm]="emscripten node-acorn nodejs googletest"
+  [web]="emscripten node-acorn nodejs python3"
   # The page's tests drive Debian's Chromium from Node (npm comes with nodejs).
-  [web]="chromium nodejs"
+  [web-test]="chromium nodejs"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
 
 packages=()
 windows=0
-web=0
+web_test=0
 for group in "${@:-run}"; do
   if [ "$group" = windows ]; then
     windows=1
     continue
   fi
-  if [ "$group" = web ]; then
-    web=1
+  if [ "$group" = web-test ]; then
+    web_test=1
   fi
   if [ -z "${groups[$group]+set}" ]; then
     echo "install-deps.sh: unknown group '$group'" >&2
@@ -73,7 +74,7 @@ fi
 # The page tests' Node packages, exactly as the lockfile pins them. No
 # package may fetch a browser: the tests use Debian's. A stamp of the
 # lockfile's checksum in node_modules tells whether they already match it.
-if [ "$web" = 1 ]; then
+if [ "$web_test" = 1 ]; then
   web_tests=../tests/web
   lock_sum=$(sha256sum "$web_tests/package-lock.json" | cut -d' ' -f1)
   stamp="$web_tests/node_modules/.ormakin-lock-sha256"

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "course_builder.h"
 #include "errors.h"
 #include "recording_platform.h"
+#include "run_tally.h"
 #include "temp_dir.h"
 
 namespace ormakin {
@@ -402,6 +405,143 @@ TEST_F(Window, CloseQueryStopsTheRunAndNeverRefuses) {
   EXPECT_TRUE(map->StopRequested);
   EXPECT_EQ(platform.events, (std::vector<std::string>{"process", "pause"}));
   EXPECT_NE(map->Car, nullptr);  // only FormClose frees
+}
+
+// --- Observers of the window's runs ----------------------------------------
+
+// Asks the window to stop once the tally has reached the given tick.
+struct StopAtTick : RunObserver {
+  StopAtTick(TTraceMap& map, const RunTally& tally) : map(map), tally(tally) {}
+  void Placed(const TCar&) override {}
+  void Ticked(const TickReport&) override {
+    if (tally.Ticks() >= tick) {
+      map.StopRequested = true;
+    }
+  }
+  TTraceMap& map;
+  const RunTally& tally;
+  std::uint64_t tick = 0;
+};
+
+// What one CarRun::Run of `ticks` ticks from the placement gives, with the
+// loop search and the hash that `ormakin-sim run` uses.
+struct Reference {
+  RunResult result;
+  std::uint64_t hash;
+  double x, y, direction;
+};
+Reference ReferenceRun(const std::string& settingsPath, const std::string& course,
+                       std::uint64_t ticks) {
+  RecordingPlatform platform;
+  platform.fileChoices.push_back(course);
+  TTraceMap map(platform, settingsPath);
+  map.Create();
+  map.Dispatch(&TTraceMap::Open1Click);
+  TraceHash hash;
+  CarRun run(*map.Car);
+  run.Observe(hash);
+  run.SearchLoop(false);
+  Reference reference{run.Run(ticks), 0, 0, 0, 0};
+  reference.hash = hash.Value();
+  reference.x = map.Car->X();
+  reference.y = map.Car->Y();
+  reference.direction = map.Car->Direction();
+  return reference;
+}
+
+TEST_F(Window, RunObserversCountFromTheOpeningAcrossStartsAsOneRun) {
+  struct Case {
+    const char* what;
+    std::string settings;
+    std::vector<std::uint64_t> stops;  // the stop tick of each Start, in order
+    std::uint64_t ticks;               // the tally's ticks at the end
+  };
+  const std::vector<Case> cases = {
+      {"a run split by two stops", StraightDown(9), {1, 4, 6}, 6},
+      // The car stops by itself on its fifth tick; the next Start moves it
+      // no more.
+      {"a run to the car's stop and beyond", StraightDown(5), {2, 9, 12}, 5},
+      {"a loop found in the second run",
+       "[car]\ninit_x=50\ninit_y=30\n[state]\n1-0=0,0,1\n",
+       {1, 3},
+       3},
+      {"a loop of two states across the stop",
+       "[car]\ninit_x=50\ninit_y=30\n[state]\n1-0=180,0,2\n2-0=180,0,1\n",
+       {1, 2, 7},
+       7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    map.reset();
+    Start(c.settings);
+    const std::string course = Course("c.bmp", 100, 60, White);
+    RunTally tally;
+    StopAtTick stop(*map, tally);
+    map->ObserveRuns(tally);
+    map->ObserveRuns(stop);
+    Choose(course);
+    Run(&TTraceMap::Open1Click);
+    for (std::uint64_t tick : c.stops) {
+      stop.tick = tick;
+      Run(&TTraceMap::N3Click);
+      EXPECT_FALSE(map->Running);
+      const Reference reference =
+          ReferenceRun(dir.PathOf("ormakin.ini"), course, std::min(tick, c.ticks));
+      const RunResult result = tally.Result(*map->Car);
+      EXPECT_EQ(result.ticks, reference.result.ticks) << tick;
+      EXPECT_EQ(result.stopped, reference.result.stopped) << tick;
+      EXPECT_EQ(result.stopReason, reference.result.stopReason) << tick;
+      EXPECT_EQ(result.loopPeriod, reference.result.loopPeriod) << tick;
+      EXPECT_EQ(result.loopTick, reference.result.loopTick) << tick;
+      EXPECT_EQ(tally.Hash(), reference.hash) << tick;
+      EXPECT_EQ(map->Car->X(), reference.x) << tick;
+      EXPECT_EQ(map->Car->Y(), reference.y) << tick;
+      EXPECT_EQ(map->Car->Direction(), reference.direction) << tick;
+    }
+    EXPECT_EQ(tally.Ticks(), c.ticks);
+  }
+}
+
+TEST_F(Window, RunObserversHearEachOpeningAndAStopAskedDuringATick) {
+  Start(StraightDown(9));
+  const std::string course = Course("c.bmp", 100, 60, White);
+  RunTally tally;
+  StopAtTick stop(*map, tally);
+  map->ObserveRuns(tally);
+  map->ObserveRuns(stop);
+  EXPECT_FALSE(tally.Counting());
+  // Start before any course: no run, nothing counted.
+  Run(&TTraceMap::N3Click);
+  EXPECT_FALSE(tally.Counting());
+
+  Choose(course);
+  Run(&TTraceMap::Open1Click);
+  EXPECT_TRUE(tally.Counting());
+  stop.tick = 2;
+  platform.pauses.clear();
+  Run(&TTraceMap::N3Click);
+  // The stop asked during the second tick ends the run after its frame and
+  // pause, as a Stop chosen meanwhile would.
+  EXPECT_EQ(platform.pauses.size(), 2u);
+  EXPECT_EQ(map->Car->Y(), 14.0);
+  EXPECT_EQ(tally.Ticks(), 2u);
+
+  // An opening during a run places the car again: the count starts afresh
+  // and the run ends without a further tick.
+  stop.tick = 100;
+  int ticks = 0;
+  platform.whenIdle = [&] {
+    if (++ticks == 2) {
+      platform.whenIdle = nullptr;
+      Choose(course);
+      Run(&TTraceMap::Open1Click);
+    }
+  };
+  Run(&TTraceMap::N3Click);
+  EXPECT_EQ(tally.Ticks(), 0u);
+  TraceHash placed;
+  placed.Placed(*map->Car);
+  EXPECT_EQ(tally.Hash(), placed.Value());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "line_mask.h"
 #include "line_probe.h"
+#include "output_file.h"
 #include "picture.h"
 #include "run_command.h"
 #include "text_encoding.h"
@@ -113,7 +114,9 @@ int CheckCommand(const CheckOptions& options, std::FILE* out, std::FILE* err) {
                    survey.nearBlackEdgePixels);
     }
     if (options.mask) {
-      WriteLineMask(*course, *options.mask);
+      OutputFile file(*options.mask);
+      file.Write(studies::LineMaskPbm(*course));
+      file.Close();
     }
   } catch (const std::exception& failure) {
     std::fflush(out);

@@ -81,4 +81,11 @@ void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size
   }
 }
 
+studies::ForEachIndex PoolRunner(int jobs) {
+  return [jobs](std::size_t count, const std::function<void(std::size_t)>& task,
+                const std::function<void(std::size_t)>& progress) {
+    ParallelFor(count, jobs, task, progress);
+  };
+}
+
 }  // namespace ormakin::cli

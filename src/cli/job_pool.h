@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <functional>
 
+#include "for_each_index.h"
+
 namespace ormakin::cli {
 
 // The number of threads for `jobs`: itself, or one per processor for 0.
@@ -19,5 +21,8 @@ int JobCount(int jobs);
 // once every thread has ended; the tasks not yet begun are then skipped.
 void ParallelFor(std::size_t count, int jobs, const std::function<void(std::size_t)>& task,
                  const std::function<void(std::size_t)>& progress = {});
+
+// ParallelFor on `jobs` threads as a runner for the studies.
+studies::ForEachIndex PoolRunner(int jobs);
 
 }  // namespace ormakin::cli

@@ -1,6 +1,5 @@
 #include "run_command.h"
 
-#include <array>
 #include <cinttypes>
 #include <exception>
 #include <memory>
@@ -13,29 +12,12 @@
 #include "path_picture.h"
 #include "picture_file.h"
 #include "rule_usage.h"
+#include "run_summary.h"
 #include "trace_hash.h"
 #include "trace_map.h"
 #include "trace_writer.h"
 
 namespace ormakin::cli {
-
-namespace {
-
-void PrintSummary(std::FILE* out, const RunResult& result, std::uint64_t hash, const TCar& car) {
-  std::array<char, 32> x{};
-  std::array<char, 32> y{};
-  std::array<char, 32> direction{};
-  std::snprintf(x.data(), x.size(), "%.17g", car.X());
-  std::snprintf(y.data(), y.size(), "%.17g", car.Y());
-  std::snprintf(direction.data(), direction.size(), "%.17g", car.Direction());
-  std::fprintf(out,
-               "ticks=%" PRIu64 " stopped=%s x=%s y=%s direction=%s state=%d loop_period=%" PRIu64
-               " hash=%016" PRIx64 "\n",
-               result.ticks, result.stopped ? "yes" : "no", x.data(), y.data(), direction.data(),
-               static_cast<int>(car.State()), result.loopPeriod, hash);
-}
-
-}  // namespace
 
 int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
   CliSession session(options.course, options.settings, err);
@@ -53,12 +35,12 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
     if (options.trace) {
       trace.emplace(*options.trace);
     }
-    std::optional<PathPicture> path;
+    std::optional<studies::PathPicture> path;
     if (options.path) {
       const TBitmap* course = traceMap.CourseImage->Picture.Bitmap();
       path.emplace(course != nullptr ? *course : TBitmap());
     }
-    RuleUsage usage;
+    studies::RuleUsage usage;
     TraceHash hash;
     CarRun run(car);
     run.Observe(hash);
@@ -90,7 +72,7 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
       WritePicture(path->Finish(car), *options.path);
     }
     if (options.rules) {
-      usage.Print(out, car.Settings());
+      std::fputs(usage.Table(car.Settings()).c_str(), out);
     }
     if (result.loopPeriod != 0) {
       std::fprintf(out,
@@ -101,7 +83,7 @@ int RunCommand(const RunOptions& options, std::FILE* out, std::FILE* err) {
     if (result.stopped) {
       std::fprintf(out, "%s\n", result.stopReason.c_str());
     }
-    PrintSummary(out, result, hash.Value(), car);
+    std::fprintf(out, "%s\n", studies::RunSummaryLine(result, hash.Value(), car).c_str());
     return kExitDone;
   });
 }

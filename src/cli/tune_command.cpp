@@ -18,11 +18,18 @@
 #include "output_file.h"
 #include "progress_bar.h"
 #include "rule_search.h"
-#include "run_command.h"
 #include "trace_map.h"
 #include "tuned_settings.h"
 
 namespace ormakin::cli {
+
+using studies::Controller;
+using studies::LineCourse;
+using studies::Outcome;
+using studies::RuleSearch;
+using studies::RuleValues;
+using studies::RunScore;
+using studies::Scored;
 
 namespace {
 
@@ -79,7 +86,8 @@ std::string RunText(const RunScore& run, std::uint64_t ticks) {
             std::to_string(run.SlowestLap(ticks));
   }
   if (run.outcome != Outcome::kHolds) {
-    text += std::string(", ") + OutcomeName(run.outcome) + " at tick " + std::to_string(run.ticks);
+    text += std::string(", ") + studies::OutcomeName(run.outcome) + " at tick " +
+            std::to_string(run.ticks);
   }
   return text;
 }
@@ -151,12 +159,12 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     for (const std::string& name : options.courses) {
       courses.push_back(LoadCourse(name));
     }
-    const int jobs = JobCount(options.jobs);
-    Scored start =
-        Evaluate(Controller::Read(*traceMap.IniFile, *traceMap.Car), courses, options.ticks, jobs);
+    const studies::ForEachIndex pool = PoolRunner(JobCount(options.jobs));
+    Scored start = studies::Evaluate(Controller::Read(*traceMap.IniFile, *traceMap.Car), courses,
+                                     options.ticks, pool);
     const double startTotal = start.total;
     RuleSearch search(std::move(start), courses, options.ticks, options.seed,
-                      RuleValues::For(DecimalMark()));
+                      RuleValues::For(DecimalMark()), pool);
 
     // Without a budget the search runs for a minute.
     const double seconds = options.seconds.value_or(options.evaluations ? 0.0 : 60.0);
@@ -178,7 +186,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
         } else if (elapsed() >= seconds) {
           break;
         }
-        search.Generation(children, jobs);
+        search.Generation(children);
         const double done = options.evaluations ? static_cast<double>(search.Evaluations()) /
                                                       static_cast<double>(*options.evaluations)
                                                 : elapsed() / seconds;
@@ -211,7 +219,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     std::string unused;
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
-        if (best.controller.IsSet(s, m) && !applied[RuleIndex(s, m)]) {
+        if (best.controller.IsSet(s, m) && !applied[studies::RuleIndex(s, m)]) {
           if (!unused.empty()) {
             unused += ' ';
           }
@@ -223,7 +231,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                            ? std::string("Every rule below was applied in these runs.")
                            : "Never applied in these runs (they can be removed): " + unused);
 
-    file.Write(TunedSettingsText(best.controller, comments));
+    file.Write(studies::TunedSettingsText(best.controller, comments));
     file.Close();
 
     std::fprintf(out, "evaluations=%llu score=%s start_score=%s%s\n",

@@ -12,12 +12,15 @@
 
 #include "bmp_reader.h"
 #include "course_builder.h"
+#include "job_pool.h"
 #include "memory_ini_file.h"
 #include "recording_platform.h"
 #include "tuned_settings.h"
 
-namespace ormakin::cli {
+namespace ormakin::studies {
 namespace {
+
+using cli::PoolRunner;
 
 TEST(RuleSearch, NoTwoSeedsGenerationsOrChildrenShareTheirRandomNumbers) {
   std::set<std::uint64_t> seeds;
@@ -53,10 +56,10 @@ std::string Search(int jobs) {
   testing::RecordingPlatform boxes;
   const TCar car(ReadCarSettings(ini, boxes), courses.front());
   constexpr std::uint64_t kTicks = 600;
-  RuleSearch search(Evaluate(Controller::Read(ini, car), courses, kTicks, jobs), courses, kTicks, 7,
-                    RuleValues::For('.'));
+  RuleSearch search(Evaluate(Controller::Read(ini, car), courses, kTicks, PoolRunner(jobs)),
+                    courses, kTicks, 7, RuleValues::For('.'), PoolRunner(jobs));
   while (search.Evaluations() < 200) {
-    search.Generation(RuleSearch::kChildren, jobs);
+    search.Generation(RuleSearch::kChildren);
   }
   const RunScore& run = search.Best().runs.front();
   std::string laps;
@@ -85,4 +88,4 @@ TEST(RuleSearch, ASeedAndABudgetFindTheSameControllerOnAnyNumberOfThreads) {
 }
 
 }  // namespace
-}  // namespace ormakin::cli
+}  // namespace ormakin::studies

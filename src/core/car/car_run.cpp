@@ -2,17 +2,12 @@
 
 #include <string>
 
-#include "shortest_text.h"
-
 #include "precision_control.h"
+#include "shortest_text.h"
 
 namespace ormakin {
 
 namespace {
-
-CarState StateOf(const TCar& car) {
-  return CarState::Of(car.X(), car.Y(), car.Direction(), car.State());
-}
 
 std::string MaskText(std::int32_t mask) {
   static const char* const kTexts[kMaskCount] = {"no sensor on the line",
@@ -29,7 +24,7 @@ std::string MaskText(std::int32_t mask) {
 }  // namespace
 
 void CarRun::SearchLoop(bool endThere) {
-  loop_.emplace(StateOf(car_));
+  loop_.emplace(CarStateOf(car_));
   endAtLoop_ = endThere;
 }
 
@@ -47,7 +42,7 @@ bool CarRun::Tick() {
       observer->Ticked(report);
     }
   }
-  if (loop_ && loop_->Add(StateOf(car_))) {
+  if (loop_ && loop_->Add(CarStateOf(car_))) {
     loopTick_ = ticks_;
   }
   return true;

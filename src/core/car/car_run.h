@@ -90,6 +90,11 @@ class CarRun {
   std::int32_t lastMask_ = 0;
 };
 
+// The part of the car's state that the loop search compares.
+inline CarState CarStateOf(const TCar& car) {
+  return CarState::Of(car.X(), car.Y(), car.Direction(), car.State());
+}
+
 // Why a stopped car stopped, as one line: "stop: tick T, state S, mask M
 // (...), " and then what the rule of state S and mask M, applied on tick T,
 // did: it is not set, it sends the car to state 0, or the state it sends the

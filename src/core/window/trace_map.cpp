@@ -87,6 +87,9 @@ void TTraceMap::Open1Click() {
   // shown.
   if (Car) {
     Car->PlaceAtStart(start);
+    for (RunObserver* observer : runObservers_) {
+      observer->Placed(*Car);
+    }
   }
   CourseImage->Picture.LoadFromFile(OpenDialog1.FileName);
   Redraw();
@@ -111,9 +114,15 @@ void TTraceMap::N3Click() {
   Running = true;
   StopRequested = false;
   CarRun run(*Car);
+  for (RunObserver* observer : runObservers_) {
+    run.Observe(*observer);
+  }
   try {
     do {
-      StopRequested = !run.Tick();
+      // An observer may have asked for the stop during the tick.
+      if (!run.Tick()) {
+        StopRequested = true;
+      }
       Redraw();
       // Commands run nested in here; a close frees the car, the course and
       // the settings object and leaves StopRequested set, so nothing below

@@ -10,8 +10,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "car.h"
+#include "car_run.h"
 #include "ini_file.h"
 #include "line_probe.h"
 #include "picture.h"
@@ -108,6 +110,14 @@ class TTraceMap : public LineProbe {
   // The top-level error handler: an error box captioned "Ormakin".
   void HandleException(const std::exception_ptr& failure);
 
+  // Adds an observer to every run that Start makes from now on, after the
+  // run's own; it also hears of each placement of the car by the open
+  // command (RunObserver::Placed), so it can count from the course's
+  // opening across any number of Starts. It may set StopRequested from
+  // Ticked: the run then ends after that tick is drawn. The observer must
+  // outlive the window.
+  void ObserveRuns(RunObserver& observer) { runObservers_.push_back(&observer); }
+
   bool Closed() const { return closed_; }
   Platform& GetPlatform() { return platform_; }
 
@@ -118,6 +128,7 @@ class TTraceMap : public LineProbe {
   Platform& platform_;
   std::string settingsPath_;
   bool closed_ = false;
+  std::vector<RunObserver*> runObservers_;
 };
 
 // The one main window, set before its creation handler runs.

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Assembles the page: one self-contained HTML file per build of the module.
+
+    scripts/build-page.py BUILD_DIR
+
+reads BUILD_DIR/ormakin.{js,wasm} (and ormakin-assertions.*) as the web
+preset links them, the page's template, style and script from src/web/page,
+the sample courses from examples/courses and examples/ormakin.ini, and
+writes BUILD_DIR/ormakin.html and BUILD_DIR/ormakin-assertions.html.
+
+The files travel gzipped and base64-encoded in a JSON block that the page
+inflates itself; the scripts and the style are inline, each allowed by its
+hash in the page's Content-Security-Policy, which allows nothing else to
+load or run.
+"""
+import base64
+import gzip
+import hashlib
+import json
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+PAGE = ROOT / "src" / "web" / "page"
+COURSES = ROOT / "examples" / "courses"
+SETTINGS = ROOT / "examples" / "ormakin.ini"
+# The module and its WebAssembly together stay below this.
+SIZE_LIMIT = 2 * 1024 * 1024
+
+
+def packed(data: bytes) -> str:
+    return base64.b64encode(gzip.compress(data, compresslevel=9, mtime=0)).decode("ascii")
+
+
+def digest(text: str) -> str:
+    return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode("utf-8")).digest()).decode() + "'"
+
+
+def inline(text: str, what: str) -> str:
+    if "</script" in text.lower() or "<!--" in text:
+        sys.exit(f"build-page.py: {what} holds text that would end its inline block")
+    return text
+
+
+def build(build_dir: pathlib.Path, stem: str) -> None:
+    module = (build_dir / f"{stem}.js").read_text(encoding="utf-8")
+    wasm = (build_dir / f"{stem}.wasm").read_bytes()
+    script = (PAGE / "ormakin-page.js").read_text(encoding="utf-8")
+    style = (PAGE / "ormakin.css").read_text(encoding="utf-8")
+    template = (PAGE / "ormakin.html").read_text(encoding="utf-8")
+
+    bundle = {
+        "wasm": packed(wasm),
+        "courses": {p.name: packed(p.read_bytes()) for p in sorted(COURSES.glob("*.bmp"))},
+        "settings": packed(SETTINGS.read_bytes()),
+    }
+    if len(bundle["courses"]) == 0:
+        sys.exit(f"build-page.py: no sample courses in {COURSES}")
+    code_size = len(module.encode("utf-8")) + len(bundle["wasm"]) + len(script.encode("utf-8"))
+    if code_size > SIZE_LIMIT:
+        sys.exit(f"build-page.py: the module, its WebAssembly and the script take {code_size} bytes")
+
+    module = inline(module, f"{stem}.js")
+    script = inline(script, "ormakin-page.js")
+    policy = "; ".join([
+        "default-src 'none'",
+        f"script-src {digest(module)} {digest(script)} 'wasm-unsafe-eval'",
+        f"style-src {digest(style)}",
+        "img-src data: blob:",
+        "base-uri 'none'",
+        "form-action 'none'",
+    ])
+    parts = {
+        "CSP": policy,
+        "STYLE": style,
+        "BUNDLE": json.dumps(bundle, separators=(",", ":")),
+        "MODULE": module,
+        "SCRIPT": script,
+    }
+    # One pass, so that nothing inserted is taken for a placeholder.
+    page = re.sub(r"@(CSP|STYLE|BUNDLE|MODULE|SCRIPT)@", lambda m: parts[m.group(1)], template)
+    out = build_dir / f"{stem}.html"
+    temporary = out.with_suffix(".html.tmp")
+    temporary.write_text(page, encoding="utf-8")
+    temporary.replace(out)
+    print(f"{out}: {len(page.encode('utf-8'))} bytes (module, WebAssembly and script: {code_size})")
+
+
+def main() -> None:
+    if len(sys.argv) != 2:
+        sys.exit("usage: build-page.py BUILD_DIR")
+    build_dir = pathlib.Path(sys.argv[1])
+    for stem in ("ormakin", "ormakin-assertions"):
+        build(build_dir, stem)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,81 @@
+#include "lint_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cinttypes>
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include "bitmap_probe.h"
+#include "car.h"
+#include "text_encoding.h"
+
+namespace ormakin::studies {
+
+namespace {
+
+std::string Number(double value) {
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%.17g", value);
+  return text.data();
+}
+
+}  // namespace
+
+void CheckStartOnCourse(const TCustomIniFile& settings, const TBitmap& course,
+                        const std::string& courseName, SettingsLint& lint) {
+  BitmapProbe probe(course);
+  std::optional<TCar> car;
+  try {
+    car.emplace(ReadCarGeometry(settings), probe);
+  } catch (const std::exception&) {
+    return;  // the geometry itself fails; that finding is there already
+  }
+  car->PlaceAtStart(StartPoint{lint.car[kInitX], lint.car[kInitY]});
+  car->Sense();
+  if (car->SensorBits() == 0) {
+    const std::uint64_t line =
+        lint.carLine[kInitX] != 0 ? lint.carLine[kInitX] : lint.carLine[kInitY];
+    lint.Add(line, "at the start point (" + Number(car->X()) + ", " + Number(car->Y()) +
+                       ") no sensor sees the line on " + ToDisplayText(courseName) +
+                       ": the car begins with rule 1-0");
+  }
+  std::stable_sort(lint.findings.begin(), lint.findings.end(),
+                   [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
+}
+
+std::vector<std::string> LintReport(const std::string& name, const SettingsLint& lint) {
+  const std::string shown = ToDisplayText(name);
+  std::vector<std::string> lines;
+  if (!lint.readable) {
+    lines.push_back(shown + ": no readable settings file here: every value takes its default");
+  }
+  for (const LintFinding& finding : lint.findings) {
+    if (finding.line != 0) {
+      lines.push_back(shown + ":" + std::to_string(finding.line) + ": " + finding.message);
+    } else {
+      lines.push_back(shown + ": " + finding.message);
+    }
+  }
+  if (lint.dropped > 0) {
+    lines.push_back(shown + ": " + std::to_string(lint.dropped) + " more findings not shown");
+  }
+  lines.push_back("start point: x=" + Number(lint.car[kInitX]) + " y=" + Number(lint.car[kInitY]) +
+                  ", heading down the screen");
+  lines.push_back("sensors: left=" + Number(lint.car[kSensorLeft]) + " right=" +
+                  Number(lint.car[kSensorRight]) + " ahead=" + Number(lint.car[kSensorPos]));
+  std::string rules;
+  for (int s = 1; s <= kStateCount; ++s) {
+    if (lint.rulesPerState[s - 1] > 0) {
+      rules += (rules.empty() ? " state " : ", state ") + std::to_string(s) + ": " +
+               std::to_string(lint.rulesPerState[s - 1]);
+    }
+  }
+  lines.push_back("rules set per state:" + (rules.empty() ? std::string(" none") : rules));
+  lines.push_back(LintIsClean(lint) ? "result: the car is built without a message box"
+                                    : "result: the window shows a message box for this file");
+  return lines;
+}
+
+}  // namespace ormakin::studies

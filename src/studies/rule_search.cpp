@@ -1,0 +1,203 @@
+#include "rule_search.h"
+
+#include <algorithm>
+
+namespace ormakin::studies {
+
+namespace {
+
+RunScore ScoreOn(const Controller& controller, LineCourse& course, std::uint64_t ticks) {
+  TCar car = MakeCar(controller, course);
+  return ScoreRun(car, course, ticks);
+}
+
+// One more than the highest state that a rule names, so that a change may
+// bring one new state into use; at most the last state.
+int Reach(const Controller& controller) {
+  int highest = 1;
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      const std::int32_t next = controller.Rule(s, m).NextState;
+      if (controller.IsSet(s, m) && next <= kStateCount) {
+        highest = std::max(highest, static_cast<int>(next));
+      }
+    }
+  }
+  return std::min(highest + 1, kStateCount);
+}
+
+}  // namespace
+
+std::uint64_t Random::Next() {
+  std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+// The seed, the generation and the child's number, mixed in turn, each through a full SplitMix64
+// step, so that every bit of each changes about half the bits of the result and no two (seed,
+// generation, child) share a child's random numbers.
+std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child) {
+  std::uint64_t mixed = Random(seed).Next();
+  mixed = Random(mixed ^ static_cast<std::uint64_t>(generation)).Next();
+  return Random(mixed ^ static_cast<std::uint64_t>(child)).Next();
+}
+
+RuleValues RuleValues::For(char mark) {
+  RuleValues values;
+  // Every 3 degrees from a hard left to a hard right.
+  for (int turn = -45; turn <= 45; turn += 3) {
+    values.turns.push_back(turn);
+  }
+  values.advances =
+      mark == '.' ? std::vector<double>{0, 0.5, 1, 1.5, 2, 3} : std::vector<double>{0, 1, 2, 3};
+  return values;
+}
+
+RuleSet Scored::Applied() const {
+  RuleSet applied;
+  for (const RunScore& run : runs) {
+    applied |= run.applied;
+  }
+  return applied;
+}
+
+Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                const ForEachIndex& forEach) {
+  Scored scored{controller, std::vector<RunScore>(courses.size()), 0.0};
+  forEach(courses.size(),
+          [&](std::size_t k) { scored.runs[k] = ScoreOn(scored.controller, courses[k], ticks); },
+          {});
+  for (const RunScore& run : scored.runs) {
+    scored.total += run.score;
+  }
+  return scored;
+}
+
+RuleSearch::RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                       std::uint64_t seed, RuleValues values, ForEachIndex forEach)
+    : best_(std::move(start)),
+      courses_(courses),
+      ticks_(ticks),
+      seed_(seed),
+      values_(std::move(values)),
+      forEach_(std::move(forEach)) {}
+
+void RuleSearch::Mutate(Controller& controller, Random& random) const {
+  const int reach = Reach(controller);
+  auto anyState = [&] { return 1 + random.Below(reach); };
+  const RuleSet applied = best_.Applied();
+  std::vector<int> used;
+  for (std::size_t i = 0; i < applied.size(); ++i) {
+    if (applied[i]) {
+      used.push_back(static_cast<int>(i));
+    }
+  }
+
+  const int kind = random.Below(10);
+  if (kind < 7) {
+    // One rule: mostly one that the runs applied, where a change tells.
+    int state = 0;
+    int mask = 0;
+    if (!used.empty() && random.Chance(0.75)) {
+      const int pick = used[static_cast<std::size_t>(random.Below(static_cast<int>(used.size())))];
+      state = pick / kMaskCount + 1;
+      mask = pick % kMaskCount;
+    } else {
+      state = anyState();
+      mask = random.Below(kMaskCount);
+    }
+    // A rule not set yet starts as "straight on, one step, same state".
+    TStateRule rule =
+        controller.IsSet(state, mask) ? controller.Rule(state, mask) : TStateRule{state, 0.0, 1.0};
+    const auto turn = [&] {
+      return values_
+          .turns[static_cast<std::size_t>(random.Below(static_cast<int>(values_.turns.size())))];
+    };
+    const auto advance = [&] {
+      return values_.advances[static_cast<std::size_t>(
+          random.Below(static_cast<int>(values_.advances.size())))];
+    };
+    switch (random.Below(4)) {
+      case 0:
+        rule.Turn = turn();
+        break;
+      case 1:
+        rule.Advance = advance();
+        break;
+      case 2:
+        rule.NextState = anyState();
+        break;
+      default:
+        rule = TStateRule{anyState(), turn(), advance()};
+        break;
+    }
+    controller.SetRule(state, mask, rule);
+  } else if (kind < 9) {
+    // A whole state: another state's rules copied over it.
+    const int from = anyState();
+    const int to = anyState();
+    controller.CopyState(from, to);
+  } else {
+    // A whole state: every set rule of it leads to one state.
+    const int state = anyState();
+    const int next = anyState();
+    for (int mask = 0; mask < kMaskCount; ++mask) {
+      if (controller.IsSet(state, mask)) {
+        TStateRule rule = controller.Rule(state, mask);
+        rule.NextState = next;
+        controller.SetRule(state, mask, rule);
+      }
+    }
+  }
+}
+
+Controller RuleSearch::Child(int generation, int child) const {
+  Random random(ChildSeed(seed_, generation, child));
+  Controller controller = best_.controller;
+  // One change, sometimes two or three.
+  int changes = 1;
+  while (changes < 3 && random.Chance(0.5)) {
+    ++changes;
+  }
+  for (int i = 0; i < changes; ++i) {
+    Mutate(controller, random);
+  }
+  return controller;
+}
+
+int RuleSearch::Generation(int children) {
+  children = std::clamp(children, 1, kChildren);
+  std::vector<Scored> tried;
+  tried.reserve(static_cast<std::size_t>(children));
+  for (int c = 0; c < children; ++c) {
+    tried.push_back(Scored{Child(generation_, c), std::vector<RunScore>(courses_.size()), 0.0});
+  }
+  // One task per child and course.
+  const std::size_t courseCount = courses_.size();
+  forEach_(static_cast<std::size_t>(children) * courseCount,
+           [&](std::size_t task) {
+             Scored& scored = tried[task / courseCount];
+             const std::size_t k = task % courseCount;
+             scored.runs[k] = ScoreOn(scored.controller, courses_[k], ticks_);
+           },
+           {});
+  std::size_t bestChild = 0;
+  for (std::size_t c = 0; c < tried.size(); ++c) {
+    for (const RunScore& run : tried[c].runs) {
+      tried[c].total += run.score;
+    }
+    if (tried[c].total > tried[bestChild].total) {
+      bestChild = c;
+    }
+  }
+  if (tried[bestChild].total >= best_.total) {
+    best_ = std::move(tried[bestChild]);
+  }
+  ++generation_;
+  evaluations_ += static_cast<std::uint64_t>(children);
+  return children;
+}
+
+}  // namespace ormakin::studies

@@ -1,0 +1,97 @@
+// The search for a better rule table: a (1+λ) evolution strategy. Each
+// generation makes λ children of the best controller found so far, each by a
+// few random changes (of one rule, or of a whole state); all children are
+// tried on every course, and the best child replaces its parent when it
+// scores at least as well. Ties go to the parent's side of change: an equal
+// child is taken, so the search can drift across flat ground.
+//
+// Every random choice of a child comes from the seed, the generation and the
+// child's number alone, and the courses are scored independently, so the
+// search gives the same controllers for a seed whatever runs its tasks (one
+// thread or many).
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "controller.h"
+#include "for_each_index.h"
+#include "line_course.h"
+#include "run_score.h"
+
+namespace ormakin::studies {
+
+// A deterministic random source (SplitMix64): small, fast, and the same on
+// every platform and standard library.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t Next();
+  // A whole number from 0 to n - 1 (n > 0).
+  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+  // True with probability `p`.
+  bool Chance(double p) { return static_cast<double>(Next() >> 11) * 0x1.0p-53 < p; }
+
+ private:
+  std::uint64_t state_;
+};
+
+// The seed of the random numbers of child `child` of generation
+// `generation` in a search with seed `seed`.
+std::uint64_t ChildSeed(std::uint64_t seed, int generation, int child);
+
+// What the search may write into a rule.
+struct RuleValues {
+  std::vector<double> turns;     // degrees
+  std::vector<double> advances;  // multiples of the speed
+  // The values for a settings file whose decimal mark is `mark`: without a
+  // point, a rule cannot hold a fraction.
+  static RuleValues For(char mark);
+};
+
+// A controller with its score on each course.
+struct Scored {
+  Controller controller;
+  std::vector<RunScore> runs;  // one per course
+  double total = 0.0;
+  // The rules that any of its runs applied.
+  RuleSet Applied() const;
+};
+
+// Scores `controller` on every course, each run at most `ticks` ticks, one
+// task per course through `forEach`.
+Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                const ForEachIndex& forEach = SerialRunner());
+
+class RuleSearch {
+ public:
+  static constexpr int kChildren = 8;  // λ
+
+  // The children are tried through `forEach`, one task per child and course.
+  RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
+             std::uint64_t seed, RuleValues values, ForEachIndex forEach = SerialRunner());
+
+  // One generation of at most `children` (1 to kChildren) children. Returns
+  // the number of controllers tried.
+  int Generation(int children);
+
+  const Scored& Best() const { return best_; }
+  std::uint64_t Evaluations() const { return evaluations_; }
+
+ private:
+  Controller Child(int generation, int child) const;
+  void Mutate(Controller& controller, Random& random) const;
+
+  Scored best_;
+  std::vector<LineCourse>& courses_;
+  std::uint64_t ticks_;
+  std::uint64_t seed_;
+  RuleValues values_;
+  ForEachIndex forEach_;
+  int generation_ = 0;
+  std::uint64_t evaluations_ = 0;
+};
+
+}  // namespace ormakin::studies

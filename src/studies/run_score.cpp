@@ -1,0 +1,264 @@
+#include "run_score.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "car_run.h"
+
+namespace ormakin::studies {
+
+namespace {
+
+constexpr std::int64_t kFarAway = std::int64_t{1} << 50;
+
+// The pixel of a real coordinate, as the car rounds its own: Trunc(v + 0.5).
+std::int64_t PixelOf(double v) {
+  const double shifted = v + 0.5;
+  // Far outside any course; also catches values that are not finite.
+  if (!(shifted > -1e15 && shifted < 1e15)) {
+    return kFarAway;
+  }
+  return static_cast<std::int64_t>(shifted);
+}
+
+// The cell of a pixel, rounded down, also left of and above the course.
+std::int64_t CellOf(std::int64_t p) {
+  constexpr std::int64_t size = LineCourse::kCellSize;
+  return p >= 0 ? p / size : -((-p + size - 1) / size);
+}
+
+// Whether two headings differ by less than kLapHeading, whole turns aside.
+bool SameWay(double a, double b) {
+  constexpr double kTurn = 2 * std::numbers::pi;
+  const double d = std::fmod(std::fabs(a - b), kTurn);
+  return std::min(d, kTurn - d) < kLapHeading;
+}
+
+// Keeps the score of a run as it goes: the line cells passed, in all and
+// since the last lap, the laps, the last tick a sensor saw the line and the
+// rules applied.
+class ScoreKeeper : public RunObserver {
+ public:
+  ScoreKeeper(const LineCourse& course, RunScore& result)
+      : course_(course),
+        result_(result),
+        passedIn_(static_cast<std::size_t>(course.LineCellCount()), 0),
+        lapCells_(static_cast<std::int32_t>(
+            std::ceil(kLapShare * static_cast<double>(course.LineCellCount())))) {}
+
+  void Placed(const TCar& car) override {
+    startX_ = car.X();
+    startY_ = car.Y();
+    startDirection_ = car.Direction();
+    Pass(startX_, startY_, true);
+  }
+
+  void Ticked(const TickReport& tick) override {
+    result_.applied.set(RuleIndex(tick.appliedState, tick.mask));
+    const double x = tick.car.X();
+    const double y = tick.car.Y();
+    Pass(x, y, false);
+    // A course without line has no lap.
+    if (course_.LineCellCount() > 0 && sinceLap_ >= lapCells_ &&
+        std::hypot(x - startX_, y - startY_) <= kLapDistance &&
+        SameWay(tick.car.Direction(), startDirection_)) {
+      result_.laps.push_back(tick.tick);
+      // The next lap counts its cells from here, those around the car too.
+      sinceLap_ = 0;
+      Pass(x, y, true);
+    }
+    if (tick.mask != 0) {
+      lastSeen_ = tick.tick;
+    } else {
+      ++result_.blindTicks;
+    }
+  }
+
+  std::uint64_t LastSeen() const { return lastSeen_; }
+  double Coverage() const {
+    return course_.LineCellCount() > 0 ? static_cast<double>(passed_) / course_.LineCellCount()
+                                       : 0.0;
+  }
+
+ private:
+  // The car passes the line cells around its centre: its own cell and the
+  // eight next to it, so that a car that follows a line passes every cell
+  // the line touches, also those that it only clips at a corner. Unless
+  // `again`, a car still in the cell of its last call passes nothing new.
+  void Pass(double x, double y, bool again) {
+    const std::int64_t column = CellOf(PixelOf(x));
+    const std::int64_t row = CellOf(PixelOf(y));
+    if (!again && column == lastColumn_ && row == lastRow_) {
+      return;
+    }
+    lastColumn_ = column;
+    lastRow_ = row;
+    // Marked with the number of the lap under way, counted from 1.
+    const std::uint32_t lap = static_cast<std::uint32_t>(result_.laps.size()) + 1;
+    for (std::int64_t dy = -1; dy <= 1; ++dy) {
+      for (std::int64_t dx = -1; dx <= 1; ++dx) {
+        const std::int32_t cell = course_.LineCellAt((column + dx) * LineCourse::kCellSize,
+                                                     (row + dy) * LineCourse::kCellSize);
+        if (cell < 0) {
+          continue;
+        }
+        std::uint32_t& mark = passedIn_[static_cast<std::size_t>(cell)];
+        if (mark == 0) {
+          ++passed_;
+        }
+        if (mark != lap) {
+          mark = lap;
+          ++sinceLap_;
+        }
+      }
+    }
+  }
+
+  const LineCourse& course_;
+  RunScore& result_;
+  // Per line cell: the lap under way when the car last passed it, 0 never.
+  std::vector<std::uint32_t> passedIn_;
+  std::int32_t passed_ = 0;    // line cells passed at all
+  std::int32_t sinceLap_ = 0;  // line cells passed in the lap under way
+  std::int32_t lapCells_;
+  double startX_ = 0.0;
+  double startY_ = 0.0;
+  double startDirection_ = 0.0;
+  std::int64_t lastColumn_ = INT64_MIN;
+  std::int64_t lastRow_ = INT64_MIN;
+  std::uint64_t lastSeen_ = 0;
+};
+
+}  // namespace
+
+const char* OutcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kHolds:
+      return "holds the line";
+    case Outcome::kStopped:
+      return "stopped";
+    case Outcome::kLost:
+      return "lost";
+    case Outcome::kLoopsOnLine:
+      return "loops on the line";
+    case Outcome::kLoopsOffLine:
+      return "loops off the line";
+  }
+  return "?";
+}
+
+std::uint64_t RunScore::SlowestLap(std::uint64_t budget) const {
+  if (laps.empty()) {
+    return 0;
+  }
+  std::uint64_t slowest = 0;
+  std::uint64_t previous = 0;
+  for (const std::uint64_t lap : laps) {
+    slowest = std::max(slowest, lap - previous);
+    previous = lap;
+  }
+  return std::max(slowest, budget > previous ? budget - previous : 0);
+}
+
+RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunObserver* also) {
+  RunScore result;
+  ScoreKeeper keeper(course, result);
+  CarRun run(car);
+  run.Observe(keeper);
+  keeper.Placed(car);
+  if (also != nullptr) {
+    run.Observe(*also);
+    also->Placed(car);
+  }
+  run.SearchLoop(false);
+
+  // Once the car's state repeats, it goes round the same cycle of p ticks for
+  // ever. A cycle in which it laps is no fault, so the run goes on; the car is
+  // stuck when p ticks pass without a lap from the tick the cycle was found
+  // or from a lap after it. (A lap may still come up to p ticks after the
+  // cycle was found: the cells it passed since its last lap before the cycle
+  // may reach the share only on its next time round.)
+  std::uint64_t cycleFound = 0;   // the tick it was found, 0 for none yet
+  std::uint64_t lapDeadline = 0;  // with a cycle: the tick by which a lap must come
+  std::uint64_t blindAtCycle = 0;
+  bool cycleOnLine = false;
+  bool stuck = false;
+  const auto endStuck = [&](std::uint64_t tick) {
+    result.outcome = cycleOnLine ? Outcome::kLoopsOnLine : Outcome::kLoopsOffLine;
+    // Without a lap since the cycle was found, the run is told as it was
+    // then: the ticks after it only went round the cycle again.
+    if (result.laps.empty() || result.laps.back() <= cycleFound) {
+      result.ticks = cycleFound;
+      result.blindTicks = blindAtCycle;
+    } else {
+      result.ticks = tick;
+    }
+    stuck = true;
+  };
+
+  for (std::uint64_t tick = 1; tick <= ticks; ++tick) {
+    if (!run.Tick()) {
+      break;  // stopped: told by the run's result below
+    }
+    const bool lapped = !result.laps.empty() && result.laps.back() == tick;
+    if (cycleFound == 0) {
+      const std::uint64_t period = run.LoopPeriod();
+      if (period != 0) {
+        cycleFound = tick;
+        result.loopPeriod = period;
+        blindAtCycle = result.blindTicks;
+        // The cycle repeats its masks too: the line is seen on it or never.
+        cycleOnLine = tick - keeper.LastSeen() < period;
+        const std::uint64_t lastLap = result.laps.empty() ? 0 : result.laps.back();
+        lapDeadline = (lastLap + period > tick ? lastLap : tick) + period;
+      }
+    } else if (lapped) {
+      lapDeadline = tick + result.loopPeriod;
+    }
+    if (tick - keeper.LastSeen() >= kLostTicks) {
+      if (cycleFound != 0 && (result.laps.empty() || result.laps.back() <= cycleFound)) {
+        endStuck(tick);  // blind on a cycle found before
+      } else {
+        result.outcome = Outcome::kLost;
+      }
+      break;
+    }
+    if (cycleFound != 0 && tick >= lapDeadline) {
+      endStuck(tick);
+      break;
+    }
+  }
+  const RunResult end = run.Result();
+  // The budget ran out while the car went round a cycle once more to see
+  // whether a lap comes: without a lap in the period before the cycle was
+  // found, it counts as stuck, as when it is found sooner.
+  if (!stuck && cycleFound != 0 && result.outcome == Outcome::kHolds &&
+      (result.laps.empty() || result.laps.back() + result.loopPeriod <= cycleFound)) {
+    endStuck(end.ticks);
+  }
+  if (!stuck) {
+    result.ticks = end.ticks;
+  }
+  if (end.stopped && result.outcome == Outcome::kHolds) {
+    result.outcome = Outcome::kStopped;
+    result.stopReason = end.stopReason;
+  }
+  const bool endedEarly = result.outcome != Outcome::kHolds;
+  const double budget = static_cast<double>(std::max<std::uint64_t>(ticks, 1));
+
+  result.coverage = keeper.Coverage();
+  if (result.laps.empty()) {
+    result.score = kCoveragePoints * result.coverage;
+  } else {
+    result.score = kCoveragePoints +
+                   kLapPoints * (1.0 - static_cast<double>(result.SlowestLap(ticks)) / budget);
+  }
+  result.score -= (endedEarly ? kEndPenalty : 0.0) +
+                  kBlindPoints * static_cast<double>(result.blindTicks) / budget;
+  return result;
+}
+
+}  // namespace ormakin::studies

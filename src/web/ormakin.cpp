@@ -1,0 +1,34 @@
+// The page's program: the platform and the main window as in the other
+// shells, the menu table handed to the page, then the message loop until the
+// program ends.
+#include "main_menu.h"
+#include "page_imports.h"
+#include "run_tally.h"
+#include "trace_map.h"
+#include "web_platform.h"
+
+int main() {
+  using namespace ormakin;
+  page_prepare(web::kSettingsPath, web::kCoursesDir);
+  for (const MenuEntry& entry : kMainMenu) {
+    page_menu_entry(static_cast<int>(entry.kind), entry.name, entry.caption);
+  }
+  {
+    web::WebPlatform platform;
+    TTraceMap traceMap(platform, web::kSettingsPath);
+    TraceMap = &traceMap;
+    page_set_filter(traceMap.OpenDialog1.Filter.c_str());
+    // The status line counts the run from the course's opening; the panel's
+    // stop tick ends a run there.
+    RunTally tally;
+    web::StopAtTick stop(traceMap, tally);
+    traceMap.ObserveRuns(tally);
+    traceMap.ObserveRuns(stop);
+    platform.Attach(traceMap, tally, stop);
+    traceMap.Create();
+    platform.RunUntilTerminated();
+    TraceMap = nullptr;
+  }
+  page_ended();
+  return 0;
+}

@@ -1,0 +1,79 @@
+// The page's side of the shell's imports (see page_imports.h). The page
+// script hands its services to the module as Module.page; the functions
+// here only convert between the program's memory and the page's values.
+mergeInto(LibraryManager.library, {
+  page_prepare__deps: ['$FS'],
+  page_prepare: function (settingsPath, coursesDir) {
+    FS.writeFile(UTF8ToString(settingsPath), Module['page'].settingsText);
+    FS.mkdirTree(UTF8ToString(coursesDir));
+  },
+  page_menu_entry: function (kind, name, caption) {
+    Module['page'].menuEntry(kind, UTF8ToString(name), UTF8ToString(caption));
+  },
+  page_set_filter: function (filter) {
+    Module['page'].setFilter(UTF8ToString(filter));
+  },
+  page_next_event: function (name, size) {
+    const event = Module['page'].nextEvent();
+    if (!event) return 0;
+    if (event.kind === 'close') return 2;
+    stringToUTF8(event.name, name, size);
+    return 1;
+  },
+  page_wait_event__deps: ['$Asyncify'],
+  page_wait_event: function () {
+    return Asyncify.handleSleep((wakeUp) => Module['page'].waitEvent(() => wakeUp(0)));
+  },
+  page_next_frame__deps: ['$Asyncify'],
+  page_next_frame: function () {
+    return Asyncify.handleSleep((wakeUp) => requestAnimationFrame(() => wakeUp(0)));
+  },
+  page_show_box__deps: ['$Asyncify'],
+  page_show_box: function (text, caption, flags) {
+    return Asyncify.handleSleep((wakeUp) => {
+      Module['page'].showBox(UTF8ToString(text), UTF8ToString(caption), flags).then(wakeUp);
+    });
+  },
+  page_choose_file__deps: ['$Asyncify', '$FS'],
+  page_choose_file: function (coursesDir, path, size) {
+    return Asyncify.handleSleep((wakeUp) => {
+      Module['page'].chooseFile().then((file) => {
+        if (!file) {
+          wakeUp(-1);
+          return;
+        }
+        // The file keeps its own name, so that a box names it; the browser
+        // gives a name without folders, and one that is no name at all is
+        // replaced.
+        let name = String(file.name).replace(/[\/\0]/g, '_');
+        if (name === '' || name === '.' || name === '..') name = 'course.bmp';
+        const full = UTF8ToString(coursesDir) + '/' + name;
+        FS.writeFile(full, file.bytes);
+        if (lengthBytesUTF8(full) >= size) {
+          wakeUp(-1);
+          return;
+        }
+        stringToUTF8(full, path, size);
+        wakeUp(lengthBytesUTF8(full));
+      });
+    });
+  },
+  page_paint: function (pixels, width, height) {
+    Module['page'].paint(HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);
+  },
+  page_set_status: function (line) {
+    Module['page'].setStatus(UTF8ToString(line));
+  },
+  page_set_state: function (state) {
+    Module['page'].setState(state);
+  },
+  page_speed: function () {
+    return Module['page'].speed();
+  },
+  page_stop_tick: function () {
+    return Module['page'].stopTick();
+  },
+  page_ended: function () {
+    Module['page'].ended();
+  },
+});

@@ -1,0 +1,159 @@
+// The studies for the page's second module instance: the settings' lint and
+// the sweep, run in slices that the page schedules between frames. They
+// exchange their inputs and results with the page through files in the
+// instance's own file system under /study; the window's instance never calls
+// them.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controller.h"
+#include "errors.h"
+#include "ini_file.h"
+#include "lint_report.h"
+#include "platform.h"
+#include "settings_lint.h"
+#include "sweep.h"
+#include "text_encoding.h"
+#include "trace_map.h"
+
+namespace ormakin::web {
+namespace {
+
+constexpr const char* kStudySettings = "/study/ormakin.ini";
+constexpr const char* kStudyCourse = "/study/course.bmp";
+constexpr const char* kStudyOutput = "/study/output.txt";
+
+void WriteText(const std::string& text) {
+  std::ofstream out(kStudyOutput, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+// A window that never waits: the course is the one the page put down, and
+// an error box ends the study with its text.
+class StudyPlatform : public Platform {
+ public:
+  int ShowMessageBox(const std::string& text, const std::string& /*caption*/,
+                     MessageBoxFlags flags) override {
+    if (flags == MessageBoxFlags::OkWithErrorIcon && !error) {
+      error = text;
+    }
+    return 1;
+  }
+  void ProcessMessages() override {}
+  void Pause(int /*milliseconds*/) override {}
+  std::optional<std::string> ChooseFile(const std::string& /*filter*/,
+                                        const std::string& /*lastName*/) override {
+    return std::string(kStudyCourse);
+  }
+  void InvalidateImage() override {}
+  void CancelMouseCapture() override {}
+  void Terminate() override {}
+  std::optional<std::string> error;
+};
+
+struct SweepSession {
+  StudyPlatform platform;
+  TTraceMap window{platform, kStudySettings};
+  std::unique_ptr<studies::Sweep> sweep;
+};
+
+std::unique_ptr<SweepSession> session;
+
+}  // namespace
+}  // namespace ormakin::web
+
+using namespace ormakin;
+
+extern "C" {
+
+// Lints /study/ormakin.ini; writes the report, one line each, to
+// /study/output.txt.
+EMSCRIPTEN_KEEPALIVE void studies_lint() {
+  std::string text;
+  try {
+    const TIniFile settings(web::kStudySettings);
+    const studies::SettingsLint lint = studies::LintSettings(settings);
+    for (const std::string& line : studies::LintReport("ormakin.ini", lint)) {
+      text += line + "\n";
+    }
+  } catch (const std::exception& failure) {
+    text = WithFinalPeriod(ToDisplayText(failure.what())) + "\n";
+  }
+  web::WriteText(text);
+}
+
+// Starts a sweep of /study/course.bmp with /study/ormakin.ini, opened as the
+// window opens them, with the default options. Returns the number of
+// starts, or -1 with the error's text in /study/output.txt.
+EMSCRIPTEN_KEEPALIVE int studies_sweep_begin() {
+  web::session = std::make_unique<web::SweepSession>();
+  web::SweepSession& s = *web::session;
+  s.window.Create();
+  if (!s.platform.error && s.window.Car) {
+    s.window.Dispatch(&TTraceMap::Open1Click);
+  }
+  if (!s.platform.error && !s.window.Car) {
+    s.platform.error = "the car could not be built from the settings";
+  }
+  if (!s.platform.error) {
+    try {
+      const TBitmap* picture = s.window.CourseImage->Picture.Bitmap();
+      if (picture == nullptr) {
+        throw EInvalidOperation(kBitmapOnlyMessage);
+      }
+      s.sweep = std::make_unique<studies::Sweep>(
+          *picture, studies::Controller::Read(*s.window.IniFile, *s.window.Car),
+          studies::SweepOptions{});
+    } catch (...) {
+      s.window.HandleException(std::current_exception());
+    }
+  }
+  if (s.platform.error) {
+    web::WriteText(*s.platform.error);
+    web::session.reset();
+    return -1;
+  }
+  return static_cast<int>(s.sweep->Starts().size());
+}
+
+// Runs up to `count` more starts; returns the number done in all.
+EMSCRIPTEN_KEEPALIVE int studies_sweep_next(int count) {
+  if (!web::session) {
+    return 0;
+  }
+  return static_cast<int>(web::session->sweep->RunNext(static_cast<std::size_t>(count)));
+}
+
+// Writes the summary to /study/output.txt and the map's pixels (0xFFRRGGBB,
+// row after row) to /study/map.rgb; returns the map's width, its height in
+// the high half (both below 65536), or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
+  if (!web::session) {
+    return -1;
+  }
+  int size = -1;
+  try {
+    const TBitmap map = web::session->sweep->Map();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(map.Width()) *
+                                      static_cast<std::size_t>(map.Height()));
+    map.CopyToRgb32(map.Width(), map.Height(), pixels.data(),
+                    static_cast<std::size_t>(map.Width()));
+    std::ofstream out("/study/map.rgb", std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(pixels.data()),
+              static_cast<std::streamsize>(pixels.size() * sizeof(std::uint32_t)));
+    size = map.Width() | (map.Height() << 16);
+    web::WriteText(web::session->sweep->Summary());
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+  }
+  web::session.reset();
+  return size;
+}
+}

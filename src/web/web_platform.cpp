@@ -1,0 +1,149 @@
+#include "web_platform.h"
+
+#include <emscripten.h>
+
+#include <array>
+
+#include "main_menu.h"
+#include "page_imports.h"
+#include "run_summary.h"
+
+namespace ormakin::web {
+
+namespace {
+
+// At full speed the program lets the browser run once per frame.
+constexpr double kFrameMilliseconds = 16;
+
+enum PageState { kStarting = 0, kIdle = 1, kRunning = 2 };
+
+// The handler of the menu item with this object name, if there is one.
+void (TTraceMap::*HandlerOf(const std::string& name))() {
+  for (const MenuEntry& entry : kMainMenu) {
+    if (entry.kind == MenuEntry::Kind::Item && name == entry.name) {
+      return entry.handler;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void WebPlatform::Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop) {
+  window_ = &window;
+  tally_ = &tally;
+  stop_ = &stop;
+}
+
+int WebPlatform::ShowMessageBox(const std::string& text, const std::string& caption,
+                                MessageBoxFlags flags) {
+  Present();
+  const int answer = page_show_box(text.c_str(), caption.c_str(), static_cast<int>(flags));
+  Suspended();
+  return answer;
+}
+
+void WebPlatform::ProcessMessages() {
+  stop_->SetTick(static_cast<std::uint64_t>(page_stop_tick()));
+  std::array<char, 64> name{};
+  for (;;) {
+    const int kind = page_next_event(name.data(), static_cast<int>(name.size()));
+    if (kind == 0) {
+      return;
+    }
+    if (kind == 2) {
+      window_->Close();
+    } else if (auto handler = HandlerOf(name.data())) {
+      window_->Dispatch(handler);
+    }
+  }
+}
+
+void WebPlatform::Pause(int milliseconds) {
+  switch (page_speed()) {
+    case 1:
+      Present();
+      emscripten_sleep(static_cast<unsigned>(milliseconds));
+      Suspended();
+      break;
+    case 10:
+      Present();
+      emscripten_sleep(static_cast<unsigned>(milliseconds / 10));
+      Suspended();
+      break;
+    default:
+      // Full speed: no pause, but the browser paints and takes input once
+      // per frame.
+      if (emscripten_get_now() - lastYield_ >= kFrameMilliseconds) {
+        Present();
+        page_next_frame();
+        Suspended();
+      }
+      break;
+  }
+}
+
+std::optional<std::string> WebPlatform::ChooseFile(const std::string& filter,
+                                                   const std::string& /*lastName*/) {
+  (void)filter;  // the page labels its chooser with it at the start
+  Present();
+  std::array<char, 4096> path{};
+  const int length = page_choose_file(kCoursesDir, path.data(), static_cast<int>(path.size()));
+  Suspended();
+  if (length < 0) {
+    return std::nullopt;
+  }
+  return std::string(path.data(), static_cast<std::size_t>(length));
+}
+
+void WebPlatform::RunUntilTerminated() {
+  started_ = true;
+  while (!terminated_) {
+    ProcessMessages();
+    if (terminated_) {
+      break;
+    }
+    Present();
+    page_wait_event();
+    Suspended();
+  }
+}
+
+void WebPlatform::Present() {
+  if (dirty_) {
+    dirty_ = false;
+    Paint();
+  }
+  std::string status = Status();
+  if (status != status_) {
+    status_ = std::move(status);
+    page_set_status(status_.c_str());
+  }
+  const int state = !started_ ? kStarting : (window_->Running ? kRunning : kIdle);
+  if (state != state_) {
+    state_ = state;
+    page_set_state(state);
+  }
+}
+
+void WebPlatform::Suspended() {
+  lastYield_ = emscripten_get_now();
+}
+
+void WebPlatform::Paint() {
+  pixels_.assign(static_cast<std::size_t>(kImageWidth) * kImageHeight, 0);
+  const TPicture& picture = window_->Image1.Picture;
+  if (const TBitmap* bitmap = picture.Bitmap()) {
+    bitmap->CopyToRgb32(kImageWidth, kImageHeight, pixels_.data(), kImageWidth);
+  }
+  page_paint(pixels_.data(), kImageWidth, kImageHeight);
+}
+
+std::string WebPlatform::Status() const {
+  if (window_->Closed() || !window_->Car || !tally_->Counting()) {
+    return {};
+  }
+  return studies::RunSummaryLine(tally_->Result(*window_->Car), tally_->Hash(), *window_->Car);
+}
+
+}  // namespace ormakin::web

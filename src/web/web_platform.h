@@ -1,0 +1,81 @@
+// The platform of the page: the browser is the window system. Page events
+// (menu commands, the close) wait in the page's queue until ProcessMessages
+// takes them; the pause, the boxes, the file dialog and the wait for input
+// suspend the program (Asyncify) and let the browser run meanwhile.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "run_tally.h"
+#include "trace_map.h"
+
+namespace ormakin::web {
+
+// Where the page puts the settings text and the chosen courses.
+inline constexpr const char* kSettingsPath = "/ormakin.ini";
+inline constexpr const char* kCoursesDir = "/courses";
+
+// Stops the window's run once the run counted from the opening has reached
+// the panel's stop tick; a Start after that runs one tick more.
+class StopAtTick : public RunObserver {
+ public:
+  StopAtTick(TTraceMap& window, const RunTally& tally) : window_(window), tally_(tally) {}
+  void SetTick(std::uint64_t tick) { tick_ = tick; }
+  void Placed(const TCar& /*car*/) override {}
+  void Ticked(const TickReport& /*tick*/) override {
+    if (tick_ != 0 && tally_.Ticks() >= tick_) {
+      window_.StopRequested = true;
+    }
+  }
+
+ private:
+  TTraceMap& window_;
+  const RunTally& tally_;
+  std::uint64_t tick_ = 0;  // 0: never
+};
+
+class WebPlatform : public Platform {
+ public:
+  // The window whose commands the page's events run, and the tally behind
+  // the status line.
+  void Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop);
+
+  int ShowMessageBox(const std::string& text, const std::string& caption,
+                     MessageBoxFlags flags) override;
+  void ProcessMessages() override;
+  void Pause(int milliseconds) override;
+  std::optional<std::string> ChooseFile(const std::string& filter,
+                                        const std::string& lastName) override;
+  void InvalidateImage() override { dirty_ = true; }
+  void CancelMouseCapture() override {}
+  void Terminate() override { terminated_ = true; }
+
+  // The program's message loop: runs the page's events as they come, waiting
+  // for them in between, until the program is told to end.
+  void RunUntilTerminated();
+
+ private:
+  // Brings the page up to date before the program suspends: the frame when
+  // it changed, the status line and the state.
+  void Present();
+  void Paint();
+  std::string Status() const;
+  void Suspended();
+
+  TTraceMap* window_ = nullptr;
+  RunTally* tally_ = nullptr;
+  StopAtTick* stop_ = nullptr;
+  bool dirty_ = false;
+  bool terminated_ = false;
+  bool started_ = false;  // the window's creation is over
+  double lastYield_ = 0;  // when the program last let the browser run (ms)
+  std::string status_;
+  int state_ = -1;
+  std::vector<std::uint32_t> pixels_;
+};
+
+}  // namespace ormakin::web
