@@ -260,13 +260,17 @@ export class PageSession {
   }
 
   // 実行 → 開始 at full speed up to the tick; returns the status line once
-  // the run has ended.
+  // the run has ended there (or earlier, where the car stopped). A run that
+  // ends within one animation frame never shows "running", so the end is
+  // known by the status line at rest.
   async runToTick(tick) {
     await this.setSpeed('full');
     await this.setField('#stop-tick', String(tick));
-    const mark = await this.mark();
     await this.clickMenu('N2', 'N3');
-    await this.waitForPassage(mark, 'running', 'idle');
+    await this.waitFor((t) => {
+      const m = /^ticks=(\d+) stopped=(yes|no) /.exec(document.querySelector('#status').value);
+      return document.body.dataset.state === 'idle' && m && (Number(m[1]) === t || m[2] === 'yes');
+    }, tick);
     return this.status();
   }
 
