@@ -8,28 +8,13 @@ import assert from 'node:assert/strict';
 import { copyFileSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
-import { comparePixels } from './support/bmp.js';
 import { coreTexts } from './support/core_source.js';
-import { runFrame, runSummary, simFailure } from './support/native_tool.js';
+import { runSummary, simFailure } from './support/native_tool.js';
 import { coursePath, coursesDir } from './support/paths.js';
 import { describePage } from './support/suite.js';
+import { assertViewIsFrame } from './support/view.js';
 
 const texts = coreTexts();
-
-// The view shows Image1: the top-left 500 x 400 of the tool's whole frame.
-async function assertViewIsFrame(session, course, ticks, dir) {
-  const frame = runFrame(course, ticks, dir);
-  const view = await session.canvasPixels('#view');
-  assert.deepEqual([view.width, view.height], [500, 400]);
-  const difference = comparePixels(
-    frame,
-    view.rgba,
-    view.width,
-    Math.min(frame.width, 500),
-    Math.min(frame.height, 400),
-  );
-  assert.equal(difference, null, `${course} at tick ${ticks}`);
-}
 
 async function assertRunTo(session, course, ticks, dir) {
   assert.equal(await session.runToTick(ticks), runSummary(course, ticks), `${course} to tick ${ticks}`);

@@ -74,7 +74,15 @@ export class PageSession {
         this.consoleErrors.push(msg.text());
       }
     });
-    page.on('pageerror', (error) => this.consoleErrors.push(`page error: ${error.message}`));
+    // An uncaught error ends the program in the page: every wait fails with
+    // it rather than wait for a state that cannot come.
+    let crash;
+    this.crashed = new Promise((_, reject) => (crash = reject));
+    this.crashed.catch(() => {});
+    page.on('pageerror', (error) => {
+      this.consoleErrors.push(`page error: ${error.message}`);
+      crash(new Error(`the page failed: ${error.stack ?? error.message}`));
+    });
     page.on('request', (request) => {
       const url = request.url();
       if (url !== this.url && !url.startsWith('data:') && !url.startsWith('blob:')) {
@@ -129,8 +137,13 @@ export class PageSession {
 
   // Waits until `fn(...args)`, run in the page, is true (checked at every
   // animation frame).
+  // ORMAKIN_WEB_TRACE=1 names each wait on standard error, to find where a
+  // page that never gets there stopped.
   async waitFor(fn, ...args) {
-    await this.page.waitForFunction(fn, { timeout: 0 }, ...args);
+    if (process.env.ORMAKIN_WEB_TRACE) {
+      console.error(`waiting for ${fn.toString().replace(/\s+/g, ' ')} ${JSON.stringify(args)}`);
+    }
+    await Promise.race([this.page.waitForFunction(fn, { timeout: 0 }, ...args), this.crashed]);
   }
 
   async waitForStatus(want) {
@@ -229,9 +242,12 @@ export class PageSession {
   async chooseCourse(path) {
     await this.page.click(this.topItem('File1'));
     await this.page.waitForSelector(this.item('File1', 'Open1'), { visible: true, timeout: 0 });
-    const [chooser] = await Promise.all([
-      this.page.waitForFileChooser({ timeout: 0 }),
-      this.page.click(this.item('File1', 'Open1')),
+    const [chooser] = await Promise.race([
+      Promise.all([
+        this.page.waitForFileChooser({ timeout: 0 }),
+        this.page.click(this.item('File1', 'Open1')),
+      ]),
+      this.crashed,
     ]);
     const accept = await this.page.$eval('#course-file', (input) => input.accept);
     if (path === null) {
