@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
-	wasm test-wasm web vectors release dist test-dist test-user-install install uninstall
+	wasm test-wasm web test-web vectors release dist test-dist test-user-install install uninstall
 
 all: build
 
@@ -172,6 +172,15 @@ web:
 	@./scripts/install-deps.sh web
 	$(call preset-build,web)
 	python3 scripts/build-page.py build-web
+
+# The page (make web) in Debian's headless Chromium, driven from Node,
+# against ormakin-sim built natively: its menus, boxes, runs and sweep. One
+# test file at a time, since each starts a browser.
+test-web: web
+	@./scripts/install-deps.sh web-test
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target ormakin-sim
+	node --test --test-concurrency=1 tests/web/
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
 # ormakin-sim.exe for 32-bit Windows, the program's own platform, in

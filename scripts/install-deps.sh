@@ -2,9 +2,11 @@
 # Installs the Debian 12 packages that one kind of work needs, and nothing
 # more: `make run` needs only the compilers and Qt, the tests, the sanitizers,
 # the fuzzers, the benchmarks and the hand-out archives add their own tools.
-#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|web|dist|windows]...
+#   scripts/install-deps.sh [run|test|fuzz|bench|tidy|i686|aarch64|wasm|web|web-test|dist|windows]...
 # Idempotent: apt is not touched at all when everything is present, and it
-# waits for the dpkg lock, since several builds may install at once.
+# waits for the dpkg lock, since several builds may install at once. The
+# web-test group also installs the page tests' Node packages from their lockfile
+# (tests/web), again only when they differ from it.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -19,16 +21,22 @@ declare -A groups=(
   [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
   [wasm]="emscripten node-acorn nodejs googletest"
   [web]="emscripten node-acorn nodejs python3"
+  # The page's tests drive Debian's Chromium from Node (npm comes with nodejs).
+  [web-test]="chromium nodejs"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
 
 packages=()
 windows=0
+web_test=0
 for group in "${@:-run}"; do
   if [ "$group" = windows ]; then
     windows=1
     continue
+  fi
+  if [ "$group" = web-test ]; then
+    web_test=1
   fi
   if [ -z "${groups[$group]+set}" ]; then
     echo "install-deps.sh: unknown group '$group'" >&2
@@ -61,4 +69,18 @@ fi
 
 if [ "$windows" = 1 ]; then
   ./install-windows-deps.sh
+fi
+
+# The page tests' Node packages, exactly as the lockfile pins them. No
+# package may fetch a browser: the tests use Debian's. A stamp of the
+# lockfile's checksum in node_modules tells whether they already match it.
+if [ "$web_test" = 1 ]; then
+  web_tests=../tests/web
+  lock_sum=$(sha256sum "$web_tests/package-lock.json" | cut -d' ' -f1)
+  stamp="$web_tests/node_modules/.ormakin-lock-sha256"
+  if [ "$(cat "$stamp" 2>/dev/null)" != "$lock_sum" ]; then
+    echo "Installing the page tests' Node packages (npm ci in tests/web)"
+    (cd "$web_tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund)
+    echo "$lock_sum" >"$stamp"
+  fi
 fi

@@ -1,0 +1,102 @@
+// Courses and runs: the bundled samples and a BMP from disk open as on the
+// desktop, a cancelled chooser keeps what was open, bad files give the
+// desktop's box, and a run at full speed ends at the stop tick with the
+// tool's summary line and the tool's frame. Opening a course places the car
+// but keeps its state number, as on the desktop, so each run compared with
+// the tool's (a fresh car) starts from a fresh program.
+import assert from 'node:assert/strict';
+import { copyFileSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { it } from 'node:test';
+import { coreTexts } from './support/core_source.js';
+import { runSummary, simFailure } from './support/native_tool.js';
+import { coursePath, coursesDir } from './support/paths.js';
+import { describePage } from './support/suite.js';
+import { assertViewIsFrame } from './support/view.js';
+
+const texts = coreTexts();
+
+async function assertRunTo(session, course, ticks, dir) {
+  assert.equal(await session.runToTick(ticks), runSummary(course, ticks), `${course} to tick ${ticks}`);
+  await assertViewIsFrame(session, course, ticks, dir);
+}
+
+describePage('courses and runs', (get) => {
+  it('offers every bundled sample, each opening with the tool’s first frame', async () => {
+    const { session, dir } = get();
+    const offered = await session.page.$$eval('#samples [data-sample]', (bs) => bs.map((b) => b.dataset.sample));
+    const samples = readdirSync(coursesDir).filter((f) => f.endsWith('.bmp')).sort();
+    assert.deepEqual([...offered].sort(), samples);
+    for (const sample of samples) {
+      await session.clickSample(sample);
+      await session.settle(texts.aboutCaption);
+      assert.equal(await session.status(), runSummary(coursePath(sample), 0), sample);
+      await assertViewIsFrame(session, coursePath(sample), 0, dir);
+    }
+  });
+
+  it('runs at full speed to the stop tick, counting on across Stop and Start', async () => {
+    const { session, dir } = get();
+    // A course of the view's size, and one larger than the view.
+    const runs = [
+      ['1-oval.bmp', [150, 400]],
+      ['5-large.bmp', [300]],
+    ];
+    for (const [sample, stops] of runs) {
+      await session.restart();
+      await session.clickSample(sample);
+      await session.settle(texts.aboutCaption);
+      for (const ticks of stops) {
+        await assertRunTo(session, coursePath(sample), ticks, dir);
+      }
+    }
+  });
+
+  it('opens a BMP from disk through the file chooser; a cancel keeps it', async () => {
+    const { session, dir } = get();
+    const course = join(dir, 'my course.bmp');
+    copyFileSync(coursePath('2-bends.bmp'), course);
+    await session.restart();
+    await session.chooseCourse(course);
+    await assertRunTo(session, course, 120, dir);
+
+    const before = await session.boxesSeen();
+    await session.chooseCourse(null);
+    await session.settle(texts.aboutCaption);
+    assert.equal((await session.boxesSeen()).length, before.length + 1, 'no box but About');
+    assert.equal(await session.status(), runSummary(course, 120));
+    await assertRunTo(session, course, 240, dir);
+  });
+
+  it('shows the desktop’s box for a bad file and goes on working', async () => {
+    const { session, dir } = get();
+    const sample = readFileSync(coursePath('1-oval.bmp'));
+    // A 24-bit header that asks for more than a course may hold.
+    const huge = Buffer.from(sample.subarray(0, 54));
+    huge.writeInt32LE(60000, 18);
+    huge.writeInt32LE(60000, 22);
+    const files = [
+      ['not a picture.bmp', Buffer.from('This is no picture.\n'), `${texts.invalidBitmap}.`],
+      ['cut short.bmp', sample.subarray(0, 30), null],
+      ['huge.bmp', huge, `${texts.invalidBitmap}.`],
+    ];
+    for (const [name, bytes, text] of files) {
+      const path = join(dir, name);
+      writeFileSync(path, bytes);
+      // The tool reports what the desktop's box says.
+      const told = simFailure(path);
+      if (text !== null) {
+        assert.equal(told, text, name);
+      }
+      await session.chooseCourse(path);
+      const box = await session.waitForBox();
+      assert.deepEqual(box, { caption: texts.applicationTitle, text: told, answers: ['ok'], modal: true }, name);
+      await session.answerBox('ok');
+      assert.equal(await session.state(), 'idle', name);
+      await session.restart();
+      await session.clickSample('3-eight.bmp');
+      await session.settle(texts.aboutCaption);
+      await assertRunTo(session, coursePath('3-eight.bmp'), 50, dir);
+    }
+  });
+});

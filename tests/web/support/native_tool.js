@@ -1,0 +1,60 @@
+// The command-line tool built natively: what the page must equal.
+import { spawnSync } from 'node:child_process';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { readBmp24 } from './bmp.js';
+import { settingsPath, simPath } from './paths.js';
+
+function sim(args, options = {}) {
+  const result = spawnSync(simPath, args, { encoding: 'utf8', ...options });
+  if (result.error) {
+    throw new Error(`cannot run ${simPath} (make test-web builds it): ${result.error.message}`);
+  }
+  return result;
+}
+
+function simOk(args, options) {
+  const result = sim(args, options);
+  if (result.status !== 0) {
+    throw new Error(`ormakin-sim ${args.join(' ')} failed (${result.status}): ${result.stderr}`);
+  }
+  return result.stdout;
+}
+
+// The summary line of `ormakin-sim run COURSE --ticks N` with the bundled settings.
+export function runSummary(course, ticks) {
+  return simOk(['run', course, '--settings', settingsPath, '--ticks', String(ticks)]).trimEnd();
+}
+
+// The frame at that tick, as `run --frame` draws it (the whole course).
+export function runFrame(course, ticks, dir) {
+  const file = join(dir, `frame-${ticks}.bmp`);
+  simOk(['run', course, '--settings', settingsPath, '--ticks', String(ticks), '--frame', file]);
+  return readBmp24(readFileSync(file));
+}
+
+// `ormakin-sim sweep COURSE` on one job with the default options: what it
+// prints, and its map.
+export function sweep(course, dir) {
+  const map = join(dir, 'sweep-map.bmp');
+  const text = simOk(['sweep', course, '--settings', settingsPath, '--jobs', '1', '--map', map]);
+  return { text, map: readBmp24(readFileSync(map)) };
+}
+
+// The findings `ormakin-sim lint` reports for a settings text saved as
+// ormakin.ini (its lines "ormakin.ini:LINE: message").
+export function lintFindings(text, dir) {
+  writeFileSync(join(dir, 'ormakin.ini'), text);
+  const result = sim(['lint', 'ormakin.ini'], { cwd: dir });
+  return result.stdout.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
+}
+
+// What the tool reports when it cannot open COURSE: the text of the box the
+// window shows for it.
+export function simFailure(course) {
+  const result = sim(['run', course, '--settings', settingsPath, '--ticks', '0']);
+  if (result.status === 0) {
+    throw new Error(`ormakin-sim opened ${course}`);
+  }
+  return result.stderr.trimEnd();
+}
