@@ -3,7 +3,7 @@
 # CMakePresets.json, one build tree per preset.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build stage run test test-soft asan bench soak fuzz format tidy clean \
+.PHONY: all deps build stage run test test-soft asan bench bench-web soak fuzz format tidy clean \
 	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
 	wasm test-wasm web test-web vectors release dist test-dist test-user-install install uninstall
 
@@ -99,6 +99,13 @@ bench:
 	@./scripts/install-deps.sh bench
 	$(call preset-build,bench)
 	./scripts/run-benchmarks.sh build-bench
+
+# The page beside the tool built with the software extended type, in
+# headless Chromium; its section goes at the end of docs/performance.md.
+bench-web: web
+	@./scripts/install-deps.sh web-test
+	$(call preset-build,soft-extended)
+	node bench/web/page_bench.mjs
 
 # A million ticks with a frame each; memory must not grow. Takes minutes.
 soak:

@@ -548,6 +548,9 @@ def document(directory):
     return "\n".join(out), not table.missed
 
 
+PAGE_MARKER = "<!-- The page: written by bench/web/page_bench.mjs -->"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("results", help="directory of the benchmarks' JSON files")
@@ -556,8 +559,13 @@ def main():
     text, _ = document(args.results)
     print(text)
     if args.output:
-        pathlib.Path(args.output).write_text(text if text.endswith("\n") else text + "\n",
-                                             encoding="utf-8")
+        output = pathlib.Path(args.output)
+        text = text if text.endswith("\n") else text + "\n"
+        # The page's section (bench/web/page_bench.mjs) stays at the end.
+        before = output.read_text(encoding="utf-8") if output.exists() else ""
+        if PAGE_MARKER in before:
+            text += "\n" + before[before.index(PAGE_MARKER):]
+        output.write_text(text, encoding="utf-8")
     return 0
 
 
