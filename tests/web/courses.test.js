@@ -100,3 +100,31 @@ describePage('courses and runs', (get) => {
     }
   });
 });
+
+describePage('a course near the core’s bound on pixels', (get) => {
+  it('runs as the tool does, and a sweep that needs more memory than the page has says so', async () => {
+    const { session, dir } = get();
+    // 16000 x 16000 pixels in 32 bits: just under the core's 1 GiB, in a
+    // 54-byte file that holds no pixel data, which the reader accepts as the
+    // tool does. The window's instance holds it; the sweep's instance
+    // cannot hold it a second time.
+    const header = Buffer.from(readFileSync(coursePath('1-oval.bmp')).subarray(0, 54));
+    header.writeInt32LE(16000, 18);
+    header.writeInt32LE(16000, 22);
+    header.writeUInt16LE(32, 28);
+    const course = join(dir, 'near the bound.bmp');
+    writeFileSync(course, header);
+    await session.chooseCourse(course);
+    await session.settle(texts.aboutCaption);
+    assert.equal(await session.runToTick(10), runSummary(course, 10));
+
+    await session.page.click('#sweep-run');
+    await session.waitFor(() => document.querySelector('#sweep-summary').textContent !== '');
+    assert.match(await session.page.$eval('#sweep-summary', (e) => e.textContent), /bad_alloc/);
+
+    await session.restart();
+    await session.clickSample('3-eight.bmp');
+    await session.settle(texts.aboutCaption);
+    await assertRunTo(session, coursePath('3-eight.bmp'), 50, dir);
+  });
+});
