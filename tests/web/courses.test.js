@@ -102,12 +102,12 @@ describePage('courses and runs', (get) => {
 });
 
 describePage('a course near the core’s bound on pixels', (get) => {
-  it('runs as the tool does, and a sweep that needs more memory than the page has says so', async () => {
+  it('runs as the tool does, and a sweep that needs more memory than an instance has says so', async () => {
     const { session, dir } = get();
     // 16000 x 16000 pixels in 32 bits: just under the core's 1 GiB, in a
     // 54-byte file that holds no pixel data, which the reader accepts as the
-    // tool does. The window's instance holds it; the sweep's instance
-    // cannot hold it a second time.
+    // tool does. The window's instance holds it; the sweep's instance needs
+    // the course and its copies, more than an instance's 2 GB.
     const header = Buffer.from(readFileSync(coursePath('1-oval.bmp')).subarray(0, 54));
     header.writeInt32LE(16000, 18);
     header.writeInt32LE(16000, 22);
