@@ -44,6 +44,7 @@ int WebPlatform::ShowMessageBox(const std::string& text, const std::string& capt
 }
 
 void WebPlatform::ProcessMessages() {
+  ReportState();
   stop_->SetTick(static_cast<std::uint64_t>(page_stop_tick()));
   std::array<char, 64> name{};
   for (;;) {
@@ -119,6 +120,10 @@ void WebPlatform::Present() {
     status_ = std::move(status);
     page_set_status(status_.c_str());
   }
+  ReportState();
+}
+
+void WebPlatform::ReportState() {
   const int state = !started_ ? kStarting : (window_->Running ? kRunning : kIdle);
   if (state != state_) {
     state_ = state;

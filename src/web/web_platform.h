@@ -62,6 +62,9 @@ class WebPlatform : public Platform {
   // Brings the page up to date before the program suspends: the frame when
   // it changed, the status line and the state.
   void Present();
+  // Tells the page whether a run is under way, as soon as that changes: a
+  // run at full speed may begin and end within one frame.
+  void ReportState();
   void Paint();
   std::string Status() const;
   void Suspended();
