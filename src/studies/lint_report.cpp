@@ -9,19 +9,10 @@
 
 #include "bitmap_probe.h"
 #include "car.h"
+#include "exact_text.h"
 #include "text_encoding.h"
 
 namespace ormakin::studies {
-
-namespace {
-
-std::string Number(double value) {
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%.17g", value);
-  return text.data();
-}
-
-}  // namespace
 
 void CheckStartOnCourse(const TCustomIniFile& settings, const TBitmap& course,
                         const std::string& courseName, SettingsLint& lint) {
@@ -37,7 +28,7 @@ void CheckStartOnCourse(const TCustomIniFile& settings, const TBitmap& course,
   if (car->SensorBits() == 0) {
     const std::uint64_t line =
         lint.carLine[kInitX] != 0 ? lint.carLine[kInitX] : lint.carLine[kInitY];
-    lint.Add(line, "at the start point (" + Number(car->X()) + ", " + Number(car->Y()) +
+    lint.Add(line, "at the start point (" + ExactText(car->X()) + ", " + ExactText(car->Y()) +
                        ") no sensor sees the line on " + ToDisplayText(courseName) +
                        ": the car begins with rule 1-0");
   }
@@ -61,10 +52,10 @@ std::vector<std::string> LintReport(const std::string& name, const SettingsLint&
   if (lint.dropped > 0) {
     lines.push_back(shown + ": " + std::to_string(lint.dropped) + " more findings not shown");
   }
-  lines.push_back("start point: x=" + Number(lint.car[kInitX]) + " y=" + Number(lint.car[kInitY]) +
-                  ", heading down the screen");
-  lines.push_back("sensors: left=" + Number(lint.car[kSensorLeft]) + " right=" +
-                  Number(lint.car[kSensorRight]) + " ahead=" + Number(lint.car[kSensorPos]));
+  lines.push_back("start point: x=" + ExactText(lint.car[kInitX]) +
+                  " y=" + ExactText(lint.car[kInitY]) + ", heading down the screen");
+  lines.push_back("sensors: left=" + ExactText(lint.car[kSensorLeft]) + " right=" +
+                  ExactText(lint.car[kSensorRight]) + " ahead=" + ExactText(lint.car[kSensorPos]));
   std::string rules;
   for (int s = 1; s <= kStateCount; ++s) {
     if (lint.rulesPerState[s - 1] > 0) {

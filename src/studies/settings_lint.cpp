@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "errors.h"
+#include "exact_text.h"
 #include "parse_number.h"
 #include "profile_scanner.h"
 #include "text_encoding.h"
@@ -55,12 +56,6 @@ std::size_t Distance(const std::string& a, const std::string& b) {
 
 std::string Quoted(const std::string& text) {
   return "'" + ToDisplayText(text) + "'";
-}
-
-std::string Number(double value) {
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%.17g", value);
-  return text.data();
 }
 
 // Where a section's keys go.
@@ -240,7 +235,8 @@ class Linter {
       const std::string name = kCarKeys[k].name;
       lint_.car[k] = value;
       lint_.carLine[k] = line;
-      const std::string fallback = ": the default " + Number(kCarKeys[k].defaultValue) + " is used";
+      const std::string fallback =
+          ": the default " + ExactText(kCarKeys[k].defaultValue) + " is used";
       if (entry.overflow) {
         const bool start = std::find(kStartKeys.begin(), kStartKeys.end(), k) != kStartKeys.end();
         try {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "exact_text.h"
+
 namespace ormakin::studies {
 
 namespace {
@@ -31,12 +33,6 @@ std::vector<SweepStart> StartPoints(const SweepOptions& options, const Controlle
     }
   }
   return starts;
-}
-
-std::string Number(double value) {
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%.17g", value);
-  return text.data();
 }
 
 std::string Fixed1(double value) {
@@ -122,7 +118,7 @@ std::string Sweep::Summary() const {
             "%)\n";
   }
   if (done_ > 0) {
-    text += "worst: x=" + Number(starts_[worst].x) + " y=" + Number(starts_[worst].y) + " " +
+    text += "worst: x=" + ExactText(starts_[worst].x) + " y=" + ExactText(starts_[worst].y) + " " +
             Ending(results_[worst]) + ", score " + Fixed1(results_[worst].score) + "\n";
   }
   return text;
