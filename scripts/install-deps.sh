@@ -22,7 +22,7 @@ declare -A groups=(
   [wasm]="emscripten node-acorn nodejs googletest"
   [web]="emscripten node-acorn nodejs python3"
   # The page's tests drive Debian's Chromium from Node (npm comes with nodejs).
-  [web-test]="chromium nodejs"
+  [web-test]="chromium firefox-esr nodejs"
   [docs]="xvfb xauth x11-utils imagemagick xdotool fonts-ipafont-gothic graphviz"
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )

@@ -9,6 +9,10 @@ import puppeteer from 'puppeteer-core';
 import { webDir } from './paths.js';
 
 const kChromium = process.env.ORMAKIN_CHROMIUM ?? '/usr/bin/chromium';
+// ORMAKIN_WEB_BROWSER=firefox runs the same checks in Debian's firefox-esr,
+// driven over WebDriver BiDi.
+const kFirefox = process.env.ORMAKIN_WEB_BROWSER === 'firefox';
+const kFirefoxPath = process.env.ORMAKIN_FIREFOX ?? '/usr/bin/firefox-esr';
 
 // Installed before the page's own scripts: logs every state the body passes
 // through (a run at full speed may start and end between two looks) and
@@ -59,10 +63,11 @@ export class PageSession {
       args.push('--no-sandbox');
     }
     this.browser = await puppeteer.launch({
-      executablePath: kChromium,
+      ...(kFirefox
+        ? { browser: 'firefox', executablePath: kFirefoxPath, args: [] }
+        : { executablePath: kChromium, args }),
       headless: true,
       userDataDir: this.profile,
-      args,
       timeout: 0,
       protocolTimeout: 0,
     });
