@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 #include "car_run.h"
@@ -38,13 +39,14 @@ bool SameWay(double a, double b) {
 }
 
 // Keeps the score of a run as it goes: the line cells passed, in all and
-// since the last lap, the laps, the last tick a sensor saw the line and the
-// rules applied.
+// since the last lap, whether the car has been away from its start since the
+// last lap, the laps, the last tick a sensor saw the line and the rules
+// applied.
 class ScoreKeeper : public RunObserver {
  public:
   ScoreKeeper(const LineCourse& course, RunScore& result)
       : course_(course),
-        result_(result),
+        result_(&result),
         passedIn_(static_cast<std::size_t>(course.LineCellCount()), 0),
         lapCells_(static_cast<std::int32_t>(
             std::ceil(kLapShare * static_cast<double>(course.LineCellCount())))) {}
@@ -57,24 +59,36 @@ class ScoreKeeper : public RunObserver {
   }
 
   void Ticked(const TickReport& tick) override {
-    result_.applied.set(RuleIndex(tick.appliedState, tick.mask));
+    result_->applied.set(RuleIndex(tick.appliedState, tick.mask));
     const double x = tick.car.X();
     const double y = tick.car.Y();
     Pass(x, y, false);
+    const double fromStart = std::hypot(x - startX_, y - startY_);
+    awaySinceLap_ = awaySinceLap_ || fromStart > kLapDistance;
     // A course without line has no lap.
-    if (course_.LineCellCount() > 0 && sinceLap_ >= lapCells_ &&
-        std::hypot(x - startX_, y - startY_) <= kLapDistance &&
-        SameWay(tick.car.Direction(), startDirection_)) {
-      result_.laps.push_back(tick.tick);
+    if (course_.LineCellCount() > 0 && awaySinceLap_ && sinceLap_ >= lapCells_ &&
+        fromStart <= kLapDistance && SameWay(tick.car.Direction(), startDirection_)) {
+      result_->laps.push_back(tick.tick);
       // The next lap counts its cells from here, those around the car too.
       sinceLap_ = 0;
+      awaySinceLap_ = false;
       Pass(x, y, true);
     }
     if (tick.mask != 0) {
       lastSeen_ = tick.tick;
     } else {
-      ++result_.blindTicks;
+      ++result_->blindTicks;
     }
+  }
+
+  // A keeper that goes on from where this one stands, telling `result`,
+  // which starts as a copy of what this one has told: the laps so far number
+  // the cells' marks.
+  ScoreKeeper GoingOnInto(RunScore& result) const {
+    result = *result_;
+    ScoreKeeper copy(*this);
+    copy.result_ = &result;
+    return copy;
   }
 
   std::uint64_t LastSeen() const { return lastSeen_; }
@@ -97,7 +111,7 @@ class ScoreKeeper : public RunObserver {
     lastColumn_ = column;
     lastRow_ = row;
     // Marked with the number of the lap under way, counted from 1.
-    const std::uint32_t lap = static_cast<std::uint32_t>(result_.laps.size()) + 1;
+    const std::uint32_t lap = static_cast<std::uint32_t>(result_->laps.size()) + 1;
     for (std::int64_t dy = -1; dy <= 1; ++dy) {
       for (std::int64_t dx = -1; dx <= 1; ++dx) {
         const std::int32_t cell = course_.LineCellAt((column + dx) * LineCourse::kCellSize,
@@ -118,12 +132,13 @@ class ScoreKeeper : public RunObserver {
   }
 
   const LineCourse& course_;
-  RunScore& result_;
+  RunScore* result_;
   // Per line cell: the lap under way when the car last passed it, 0 never.
   std::vector<std::uint32_t> passedIn_;
   std::int32_t passed_ = 0;    // line cells passed at all
   std::int32_t sinceLap_ = 0;  // line cells passed in the lap under way
   std::int32_t lapCells_;
+  bool awaySinceLap_ = false;  // farther than kLapDistance from the start at some tick
   double startX_ = 0.0;
   double startY_ = 0.0;
   double startDirection_ = 0.0;
@@ -131,6 +146,77 @@ class ScoreKeeper : public RunObserver {
   std::int64_t lastRow_ = INT64_MIN;
   std::uint64_t lastSeen_ = 0;
 };
+
+// The laps still to come once the car's state repeats: from then on it goes
+// round the same cycle of `period` ticks for ever. A lap on the cycle is
+// followed by another within a period or never, and after two laps on it,
+// by one every time round. The first lap on it comes within two periods of
+// where the cycle begins, at the latest a period after the repetition is
+// found (the cells passed since the last lap before the cycle may reach the
+// share only on the next time round).
+class LapDeadline {
+ public:
+  LapDeadline(std::uint64_t found, std::uint64_t period, const std::vector<std::uint64_t>& laps)
+      : period_(period) {
+    // The laps from a period before the repetition on were on the cycle.
+    for (const std::uint64_t lap : laps) {
+      lapsOnCycle_ += lap + period >= found ? 1 : 0;
+    }
+    const std::uint64_t lastLap = laps.empty() ? 0 : laps.back();
+    deadline_ = (lastLap + period > found ? lastLap : found) + period;
+  }
+
+  void Lapped(std::uint64_t tick) {
+    ++lapsOnCycle_;
+    deadline_ = tick + period_;
+  }
+  // The car is stuck: a lap was due by now and none came.
+  bool Missed(std::uint64_t tick) const { return tick >= deadline_ && !LapsForEver(); }
+  bool LapsForEver() const { return lapsOnCycle_ >= 2; }
+
+ private:
+  std::uint64_t period_;
+  std::uint64_t deadline_;
+  int lapsOnCycle_ = 0;
+};
+
+// Tells a keeper of ticks only: it goes on from a placement it already knows.
+class TicksOnly : public RunObserver {
+ public:
+  explicit TicksOnly(RunObserver& observer) : observer_(observer) {}
+  void Placed(const TCar&) override {}
+  void Ticked(const TickReport& tick) override { observer_.Ticked(tick); }
+
+ private:
+  RunObserver& observer_;
+};
+
+// Whether the car, going on round its cycle past the end of the budget on
+// tick `end`, misses a lap that `deadline` awaits. A copy of the car and of
+// its keeper go on, so the run, its observers and its score stay as they are:
+// what lies beyond the budget only decides whether the car is stuck.
+bool MissesALap(const TCar& car, const ScoreKeeper& keeper, std::uint64_t end,
+                LapDeadline deadline) {
+  RunScore ahead;
+  ScoreKeeper goingOn = keeper.GoingOnInto(ahead);
+  TicksOnly told(goingOn);
+  TCar copy = car;
+  CarRun run(copy);
+  run.Observe(told);
+  for (std::uint64_t tick = end + 1; !deadline.LapsForEver(); ++tick) {
+    const std::size_t lapsBefore = ahead.laps.size();
+    if (!run.Tick()) {
+      return false;  // a car on a cycle never stops
+    }
+    if (ahead.laps.size() > lapsBefore) {
+      deadline.Lapped(tick);
+    }
+    if (deadline.Missed(tick)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -175,14 +261,10 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
   }
   run.SearchLoop(false);
 
-  // Once the car's state repeats, it goes round the same cycle of p ticks for
-  // ever. A cycle in which it laps is no fault, so the run goes on; the car is
-  // stuck when p ticks pass without a lap from the tick the cycle was found
-  // or from a lap after it. (A lap may still come up to p ticks after the
-  // cycle was found: the cells it passed since its last lap before the cycle
-  // may reach the share only on its next time round.)
-  std::uint64_t cycleFound = 0;   // the tick it was found, 0 for none yet
-  std::uint64_t lapDeadline = 0;  // with a cycle: the tick by which a lap must come
+  // A cycle in which the car laps is no fault, so the run goes on; the car
+  // is stuck when a lap that the cycle awaits does not come.
+  std::uint64_t cycleFound = 0;  // the tick it was found, 0 for none yet
+  std::optional<LapDeadline> deadline;
   std::uint64_t blindAtCycle = 0;
   bool cycleOnLine = false;
   bool stuck = false;
@@ -204,7 +286,7 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
       break;  // stopped: told by the run's result below
     }
     const bool lapped = !result.laps.empty() && result.laps.back() == tick;
-    if (cycleFound == 0) {
+    if (!deadline) {
       const std::uint64_t period = run.LoopPeriod();
       if (period != 0) {
         cycleFound = tick;
@@ -212,31 +294,30 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
         blindAtCycle = result.blindTicks;
         // The cycle repeats its masks too: the line is seen on it or never.
         cycleOnLine = tick - keeper.LastSeen() < period;
-        const std::uint64_t lastLap = result.laps.empty() ? 0 : result.laps.back();
-        lapDeadline = (lastLap + period > tick ? lastLap : tick) + period;
+        deadline.emplace(tick, period, result.laps);
       }
     } else if (lapped) {
-      lapDeadline = tick + result.loopPeriod;
+      deadline->Lapped(tick);
     }
     if (tick - keeper.LastSeen() >= kLostTicks) {
-      if (cycleFound != 0 && (result.laps.empty() || result.laps.back() <= cycleFound)) {
+      if (deadline && (result.laps.empty() || result.laps.back() <= cycleFound)) {
         endStuck(tick);  // blind on a cycle found before
       } else {
         result.outcome = Outcome::kLost;
       }
       break;
     }
-    if (cycleFound != 0 && tick >= lapDeadline) {
+    if (deadline && deadline->Missed(tick)) {
       endStuck(tick);
       break;
     }
   }
   const RunResult end = run.Result();
-  // The budget ran out while the car went round a cycle once more to see
-  // whether a lap comes: without a lap in the period before the cycle was
-  // found, it counts as stuck, as when it is found sooner.
-  if (!stuck && cycleFound != 0 && result.outcome == Outcome::kHolds &&
-      (result.laps.empty() || result.laps.back() + result.loopPeriod <= cycleFound)) {
+  // The budget ran out while the cycle still awaits a lap: the car goes on
+  // round it past the budget until the lap is missed or it is sure to lap
+  // for ever, so the verdict is the one a longer budget gives.
+  if (!stuck && deadline && result.outcome == Outcome::kHolds &&
+      MissesALap(car, keeper, end.ticks, *deadline)) {
     endStuck(end.ticks);
   }
   if (!stuck) {

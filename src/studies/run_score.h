@@ -38,9 +38,12 @@ const char* OutcomeName(Outcome outcome);
 inline constexpr std::uint64_t kLostTicks = 500;
 // A lap: the car's centre comes back within kLapDistance pixels of its
 // start, heading within kLapHeading radians of the way it started, after it
-// has passed kLapShare of the course's line cells since its previous lap (or
+// has passed kLapShare of the course's line cells and been farther than
+// kLapDistance from its start at some tick, both since its previous lap (or
 // since the start). The distance allows for a start a little beside the line;
-// the heading tells a lap from turning back.
+// the heading tells a lap from turning back; having been away tells it from
+// a car that stays at its start on a course small enough that the cells
+// around it are nearly all its line.
 inline constexpr double kLapDistance = 16.0;
 inline constexpr double kLapHeading = 0.7853981633974483;  // 45 degrees
 inline constexpr double kLapShare = 0.9;
@@ -81,7 +84,9 @@ struct RunScore {
 
 // Runs `car`, placed at its start, for at most `ticks` ticks on `course`,
 // ending early when it stops, loses the line or gets stuck in a cycle. `also`,
-// when given, watches the run too.
+// when given, watches the run too. When the budget ends while the car goes
+// round a cycle that may still bring a lap, a copy of the car goes on round
+// it, unwatched, to tell a cycle that laps from one that is stuck.
 RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks,
                   RunObserver* also = nullptr);
 

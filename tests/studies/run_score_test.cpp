@@ -1,6 +1,7 @@
 // The score of one run, on small courses built in memory: laps, turning
-// back, blind ticks, losing the line, the cells passed beside the course and
-// cycles that are stuck or lap for ever.
+// back, blind ticks, losing the line, the cells passed beside the course,
+// cycles that are stuck or lap for ever and the verdict on a cycle when the
+// budget ends.
 #include "run_score.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,18 @@
 
 #include "bmp_reader.h"
 #include "course_builder.h"
+#include "ring_scenario.h"
 
 namespace ormakin::studies {
 namespace {
 
-LineCourse CourseOf(int width, int height, const std::function<bool(int, int)>& isLine) {
-  const std::string bytes = testing::LineCourseBmp(width, height, isLine);
+LineCourse LineCourseOf(const std::string& bytes) {
   return LineCourse(
       ReadBitmap(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())));
+}
+
+LineCourse CourseOf(int width, int height, const std::function<bool(int, int)>& isLine) {
+  return LineCourseOf(testing::LineCourseBmp(width, height, isLine));
 }
 
 // A vertical line 5 pixels wide, x = 18 to 22, from the top of a course 200
@@ -78,6 +83,14 @@ Scored Score(const CarSettings& settings, LineCourse& course, double x, double y
 
 bool HeadingDown(const Pose& pose) {
   return std::abs(std::remainder(pose.direction - kStartHeading, 2 * std::numbers::pi)) < 0.1;
+}
+
+// The square ring's run, scored for `ticks`.
+RunScore ScoreRing(const testing::SquareRingRun& ring, std::uint64_t ticks) {
+  LineCourse course = LineCourseOf(ring.courseBmp);
+  TCar car(ring.settings, course);
+  car.PlaceAtStart(ring.start);
+  return ScoreRun(car, course, ticks);
 }
 
 TEST(RunScore, SlowestLapCountsTheTicksAfterTheLastLapAsALapUnderWay) {
@@ -231,6 +244,107 @@ TEST(RunScore, ACarLeftOfTheCoursePassesTheLineOnlyFromTheNextCell) {
        {Case{-4, 1.0}, Case{-9.4, 1.0}, Case{-9.6, 0.0}, Case{-12, 0.0}, Case{-30, 0.0}}) {
     const RunScore run = Score(kStraight, edge, c.x, 0, 250).score;
     EXPECT_DOUBLE_EQ(run.coverage, c.coverage) << "x = " << c.x;
+  }
+}
+
+// A lap needs the car to come back the way it set off, whole turns aside: a
+// shuttle whose rules on the line turn it by whole turns every tick, so that
+// its heading leaves the range of one turn and goes farther each tick, laps
+// as the plain one does.
+TEST(RunScore, WholeTurnsOfTheHeadingDoNotMatterToALap) {
+  LineCourse course = StraightLine();
+  const std::vector<std::uint64_t> laps = Score(kShuttle, course, 20, 30, 1000).score.laps;
+  ASSERT_GE(laps.size(), 2u);
+  for (const double turn : {720.0, -720.0, 1080.0}) {
+    CarSettings settings = kShuttle;
+    for (int mask = 1; mask < kMaskCount; ++mask) {
+      settings.rules[0][mask].Turn = turn;
+    }
+    const Scored run = Score(settings, course, 20, 30, 1000);
+    EXPECT_EQ(run.score.laps, laps) << "turning " << turn << " degrees a tick";
+    for (const std::uint64_t lap : run.score.laps) {
+      EXPECT_GT(std::abs(run.poses[lap - 1].direction - kStartHeading), 2 * std::numbers::pi)
+          << "turning " << turn << " degrees a tick, lap on tick " << lap;
+    }
+  }
+}
+
+// On the square ring the car passes its 32 line cells and no other: with
+// line cells beyond its reach it laps as long as 32 are at least 90 % of
+// them, exactly 90 % included, rounded up.
+TEST(RunScore, ALapNeedsAtLeastNinetyPercentOfTheLineCells) {
+  struct Case {
+    int farDots;
+    int lineCells;
+    bool laps;
+  };
+  for (const Case& c : {Case{0, 32, true}, Case{3, 35, true}, Case{4, 36, false}}) {
+    const testing::SquareRingRun ring = testing::SquareRing(0, c.farDots);
+    ASSERT_EQ(LineCourseOf(ring.courseBmp).LineCellCount(), c.lineCells);
+    const RunScore run = ScoreRing(ring, 2000);
+    EXPECT_EQ(!run.laps.empty(), c.laps) << c.lineCells << " line cells";
+    EXPECT_DOUBLE_EQ(run.coverage, 32.0 / c.lineCells);
+  }
+}
+
+// A car that never moves on a course whose line is all around it passes
+// every line cell at its start, yet coming round means going away first.
+TEST(RunScore, ACarThatNeverLeavesItsStartDoesNotLap) {
+  LineCourse square =
+      CourseOf(60, 60, [](int x, int y) { return x >= 25 && x < 35 && y >= 25 && y < 35; });
+  CarSettings parked = OneState({{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}});
+  parked.sensorPos = 0;
+  const RunScore run = Score(parked, square, 30, 30, 5000).score;
+  EXPECT_TRUE(run.laps.empty());
+  EXPECT_EQ(run.outcome, Outcome::kLoopsOnLine);
+  EXPECT_DOUBLE_EQ(run.coverage, 1.0);
+  EXPECT_DOUBLE_EQ(run.score, kCoveragePoints - kEndPenalty);
+}
+
+// Where the budget ends on a cycle that may still bring a lap, the verdict
+// is the one a longer budget gives, for every budget from the tick the
+// repetition is found on. On the ring without dots the car's first lap
+// comes after that tick, and it laps for ever; with four dots beside its
+// way down it laps once, on the cycle, and never again: stuck.
+TEST(RunScore, TheVerdictWhenTheBudgetEndsOnACycleIsTheOneOfALongerBudget) {
+  struct Case {
+    const char* name;
+    int leadInDots;
+    Outcome verdict;
+  };
+  for (const Case& c :
+       {Case{"lapping", 0, Outcome::kHolds}, Case{"stuck", 4, Outcome::kLoopsOnLine}}) {
+    const testing::SquareRingRun ring = testing::SquareRing(c.leadInDots);
+    LineCourse course = LineCourseOf(ring.courseBmp);
+    TCar car(ring.settings, course);
+    car.PlaceAtStart(ring.start);
+    CarRun search(car);
+    search.SearchLoop(true);
+    const RunResult cycle = search.Run(10000);
+    ASSERT_EQ(cycle.loopPeriod, 256u) << c.name;
+    const std::uint64_t found = cycle.loopTick;
+
+    const RunScore whole = ScoreRing(ring, 4000);
+    ASSERT_EQ(whole.outcome, c.verdict) << c.name;
+    ASSERT_FALSE(whole.laps.empty()) << c.name;
+    if (c.verdict == Outcome::kHolds) {
+      // The budgets in between once ended stuck.
+      ASSERT_GT(whole.laps.front(), found);
+    } else {
+      // Its one lap is on the cycle, and a period later the car is stuck.
+      ASSERT_EQ(whole.laps.size(), 1u);
+      ASSERT_GT(whole.laps.front() + cycle.loopPeriod, found);
+      EXPECT_EQ(whole.ticks, whole.laps.front() + cycle.loopPeriod);
+    }
+    std::vector<std::uint64_t> otherVerdict;
+    for (std::uint64_t budget = found; budget <= found + 2 * cycle.loopPeriod; ++budget) {
+      if (ScoreRing(ring, budget).outcome != c.verdict) {
+        otherVerdict.push_back(budget);
+      }
+    }
+    EXPECT_TRUE(otherVerdict.empty())
+        << c.name << ": " << otherVerdict.size() << " budgets from " << otherVerdict.front()
+        << " to " << otherVerdict.back() << " end otherwise";
   }
 }
 

@@ -152,6 +152,32 @@ TEST(Sweep, ASummaryOfPartOfTheStartsCountsOnlyThoseDone) {
   EXPECT_NE(map.GetPixel(56, 106), OutcomeColor(Outcome::kHolds));
 }
 
+// A car whose every rule leaves it where it is, on a course whose line is a
+// 10 x 10 square around its start: it sees the line and passes every line
+// cell at once, and it never laps, from any start.
+TEST(Sweep, ACarThatNeverMovesLoopsOnTheLineAndNeverLaps) {
+  const TBitmap square =
+      CourseOf(60, 60, [](int x, int y) { return x >= 25 && x < 35 && y >= 25 && y < 35; });
+  testing::MemoryIniFile ini;
+  ini.Set("car", "init_x", "30").Set("car", "init_y", "30").Set("car", "sensor_pos", "0");
+  for (int mask = 0; mask < kMaskCount; ++mask) {
+    ini.Rule(1, mask, "0,0,1");
+  }
+  testing::RecordingPlatform boxes;
+  LineCourse probe(square);
+  const TCar car(ReadCarSettings(ini, boxes), probe);
+  Sweep sweep(square, Controller::Read(ini, car), SweepOptions{5000, 2, 1, false});
+  sweep.RunNext(sweep.Starts().size());
+  EXPECT_EQ(sweep.Summary(),
+            "starts=25 ticks=5000\n"
+            "holds the line: 0 (0.0%)\n"
+            "stopped: 0 (0.0%)\n"
+            "lost: 0 (0.0%)\n"
+            "loops on the line: 25 (100.0%)\n"
+            "loops off the line: 0 (0.0%)\n"
+            "worst: x=28 y=28 loops on the line from tick 1, every 1 ticks, score 0.0\n");
+}
+
 TEST(Sweep, ACourseWithoutLineHasNoLineStartsAndIsDoneAtOnce) {
   const TBitmap blank = CourseOf(30, 20, [](int, int) { return false; });
   Sweep sweep(blank, EdgeController(blank), SweepOptions{100, 10, 1, true});
