@@ -3,6 +3,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "character_device.h"
 #include "file_identity.h"
 #include "ini_file.h"
 
@@ -30,12 +31,18 @@ void AddOutput(CommandFiles& files, const char* role, const std::optional<std::s
 struct Located {
   const NamedFile* file;
   bool standardOutput;
+  bool device;  // an output written in place to a character device
   std::optional<FileLocation> location;
 };
 
 bool Same(const Located& a, const Located& b) {
   if (a.standardOutput || b.standardOutput) {
     return a.standardOutput && b.standardOutput;
+  }
+  // Two outputs to one device (/dev/null twice) each write in place; no
+  // file holds their bytes for the other to spoil.
+  if (a.device && b.device) {
+    return false;
   }
   return a.location && b.location && SameLocation(*a.location, *b.location);
 }
@@ -82,13 +89,14 @@ std::optional<std::string> FindOutputClash(const CommandFiles& files) {
   std::vector<Located> inputs;
   inputs.reserve(files.inputs.size());
   for (const NamedFile& input : files.inputs) {
-    inputs.push_back({&input, false, LocateFile(input.name)});
+    inputs.push_back({&input, false, false, LocateFile(input.name)});
   }
   std::vector<Located> outputs;
   outputs.reserve(files.outputs.size());
   for (const NamedFile& output : files.outputs) {
     const bool standardOutput = output.name == kStandardOutput;
-    Located here{&output, standardOutput, standardOutput ? std::nullopt : LocateFile(output.name)};
+    Located here{&output, standardOutput, !standardOutput && IsCharacterDevice(output.name),
+                 standardOutput ? std::nullopt : LocateFile(output.name)};
     for (const auto* others : {&inputs, &outputs}) {
       for (const Located& other : *others) {
         if (Same(here, other)) {

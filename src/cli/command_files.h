@@ -29,7 +29,9 @@ CommandFiles FilesOf(const Command& command);
 // A message naming the first output that is the same file as an input or as
 // another output, and that file; nothing when every output is a file of its
 // own. Files are told apart by what the system knows them by, not by their
-// names, and a name not taken yet by its folder and its name there.
+// names, and a name not taken yet by its folder and its name there. Two
+// outputs to one character device (/dev/null, NUL) are no clash: each is
+// written in place; standard output twice is one.
 std::optional<std::string> FindOutputClash(const CommandFiles& files);
 
 }  // namespace ormakin::cli

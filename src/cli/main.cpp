@@ -11,6 +11,7 @@
 #include "command_files.h"
 #include "command_line.h"
 #include "decimal_mark.h"
+#include "interruption.h"
 #include "lint_command.h"
 #include "run_command.h"
 #include "sweep_command.h"
@@ -18,6 +19,8 @@
 
 int main(int argc, char* argv[]) {
   using namespace ormakin::cli;
+  // An interrupted command leaves no temporary file beside its outputs.
+  CatchInterruptions();
   const std::vector<std::string> args(argv + 1, argv + argc);
   Command command;
   try {

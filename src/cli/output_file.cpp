@@ -18,6 +18,7 @@ OutputFile::OutputFile(const std::string& name) : name_(name) {
     }
   } else {
     stream_ = replacement_.emplace(name).Stream();
+    pending_.emplace(replacement_->TemporaryName());
   }
 }
 
@@ -50,6 +51,7 @@ void OutputFile::Close() {
       CannotWrite(error_);  // the old file stays
     }
     replacement_->Commit();
+    pending_.reset();
     return;
   }
   errno = 0;

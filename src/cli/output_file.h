@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "file_replacement.h"
+#include "interruption.h"
 
 namespace ormakin::cli {
 
@@ -14,7 +15,8 @@ class OutputFile {
  public:
   // A regular file, or a name not taken yet, is written whole: to a
   // temporary file beside it that takes its place in Close(), so a failed
-  // command leaves the old file as it was. Standard output ("-"), a pipe or
+  // or interrupted command leaves the old file as it was, and no temporary
+  // file. Standard output ("-"), a pipe or
   // a device is written in place. Raises Exception ("cannot write NAME:
   // cause") when it cannot be opened.
   explicit OutputFile(const std::string& name);
@@ -38,6 +40,9 @@ class OutputFile {
 
   std::string name_;
   std::FILE* stream_ = nullptr;
+  // Declared first, so that the replacement removes its temporary file
+  // before an interruption stops knowing it.
+  std::optional<PendingFile> pending_;
   std::optional<FileReplacement> replacement_;
   bool standardOutput_ = false;
   int error_ = 0;  // errno of the first write that failed

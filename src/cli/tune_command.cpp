@@ -1,10 +1,8 @@
 #include "tune_command.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <chrono>
-#include <csignal>
 #include <exception>
 #include <memory>
 #include <string_view>
@@ -13,6 +11,7 @@
 #include "controller.h"
 #include "decimal_mark.h"
 #include "errors.h"
+#include "interruption.h"
 #include "job_pool.h"
 #include "line_course.h"
 #include "output_file.h"
@@ -32,30 +31,6 @@ using studies::RunScore;
 using studies::Scored;
 
 namespace {
-
-// Set by Ctrl+C; the search ends after the generation under way.
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int /*signal*/) {
-  interrupted.store(true);
-  // A second Ctrl+C ends the program at once.
-  std::signal(SIGINT, SIG_DFL);
-}
-
-// Catches Ctrl+C for as long as it lives.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    interrupted.store(false);
-    previous_ = std::signal(SIGINT, OnInterrupt);
-  }
-  ~InterruptCatcher() { std::signal(SIGINT, previous_); }
-  InterruptCatcher(const InterruptCatcher&) = delete;
-  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-
- private:
-  void (*previous_)(int) = SIG_DFL;
-};
 
 // The course of a bitmap file, loaded as the open command loads it.
 LineCourse LoadCourse(const std::string& name) {
@@ -173,9 +148,11 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
       return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     };
     ProgressBar bar(err);
+    bool interrupted = false;
     {
-      const InterruptCatcher catcher;
-      while (!interrupted.load()) {
+      // Ctrl+C ends the search after the generation under way.
+      const CtrlCStop ctrlC;
+      while (!ctrlC.Requested()) {
         int children = RuleSearch::kChildren;
         if (options.evaluations) {
           const std::uint64_t left = *options.evaluations - search.Evaluations();
@@ -194,6 +171,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
         bar.Show(done, "best " + Fixed(search.Best().total, 1) + ", " + Fixed(rate, 0) +
                            " evaluations/s");
       }
+      interrupted = ctrlC.Requested();
     }
     bar.Clear();
 
@@ -204,7 +182,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                        (options.evaluations ? std::to_string(*options.evaluations) + " evaluations"
                                             : Fixed(seconds, 1) + " seconds") +
                        ", " + std::to_string(search.Evaluations()) + " controllers tried" +
-                       (interrupted.load() ? ", stopped by Ctrl+C" : "") + ".");
+                       (interrupted ? ", stopped by Ctrl+C" : "") + ".");
     comments.push_back(std::string(options.evaluations ? "Made, and made again, by: "
                                                        : "Made by (a time budget finds more on a "
                                                          "faster machine): ") +
@@ -237,7 +215,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "evaluations=%llu score=%s start_score=%s%s\n",
                  static_cast<unsigned long long>(search.Evaluations()),
                  Fixed(best.total, 1).c_str(), Fixed(startTotal, 1).c_str(),
-                 interrupted.load() ? " interrupted=yes" : "");
+                 interrupted ? " interrupted=yes" : "");
     for (std::size_t k = 0; k < courses.size(); ++k) {
       std::fprintf(out, "%s: %s\n", options.courses[k].c_str(),
                    RunText(best.runs[k], options.ticks).c_str());

@@ -76,15 +76,26 @@ TEST(JobPoolTest, PassesOnTheExceptionOfATaskOrOfTheProgressCallback) {
 }
 
 #if ORMAKIN_HAS_X87
-TEST(JobPoolTest, EveryTaskRunsAtExtendedPrecision) {
+// The calling thread runs tasks too: with one job it runs them all, and a
+// pool that set the precision on its helpers only would fail here.
+TEST(JobPoolTest, EveryTaskRunsAtExtendedPrecisionTheCallersToo) {
   const std::uint16_t saved = X87ControlWord();
-  // The calling thread at 53 bits, as Windows starts a thread.
-  SetX87ControlWord(static_cast<std::uint16_t>((saved & ~0x0300) | 0x0200));
-  std::vector<unsigned> precision(64, 0);
-  ParallelFor(precision.size(), 4, [&](std::size_t i) { precision[i] = PrecisionControl(); });
-  SetX87ControlWord(saved);
-  for (std::size_t i = 0; i < precision.size(); ++i) {
-    EXPECT_EQ(precision[i], 3u) << "task " << i;
+  for (const int jobs : {1, 4}) {
+    // The calling thread at 53 bits, as Windows starts a thread.
+    SetX87ControlWord(static_cast<std::uint16_t>((saved & ~0x0300) | 0x0200));
+    std::vector<unsigned> precision(64, 0);
+    std::vector<std::thread::id> ranOn(precision.size());
+    ParallelFor(precision.size(), jobs, [&](std::size_t i) {
+      precision[i] = PrecisionControl();
+      ranOn[i] = std::this_thread::get_id();
+    });
+    SetX87ControlWord(saved);
+    for (std::size_t i = 0; i < precision.size(); ++i) {
+      EXPECT_EQ(precision[i], 3u) << "task " << i << " with " << jobs << " jobs";
+      if (jobs == 1) {
+        EXPECT_EQ(ranOn[i], std::this_thread::get_id()) << "task " << i;
+      }
+    }
   }
 }
 #endif

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "course_builder.h"
 #include "sim_runner.h"
@@ -179,6 +181,87 @@ TEST_F(OutputTest, AWriteErrorNamesItsCauseAndLeavesTheDeviceInPlace) {
     ASSERT_EQ(::stat("/dev/full", &after), 0);
     EXPECT_TRUE(S_ISCHR(after.st_mode));
     EXPECT_EQ(after.st_rdev, device.st_rdev);
+  }
+}
+
+// Outputs written in place to one device do not spoil each other; standard
+// output twice still is a clash (above).
+TEST_F(OutputTest, TwoOutputsOnOneDeviceAreNoClash) {
+  const SimResult r = RunSim({"run", course_, "--settings", settings_, "--ticks", "3", "--trace",
+                              "/dev/null", "--frame", "/dev/null", "--path", "/dev/null"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(OutputTest, TheTraceOnAFullStandardOutputNamesTheCause) {
+  struct stat device {};
+  if (::stat("/dev/full", &device) != 0 || !S_ISCHR(device.st_mode)) {
+    GTEST_SKIP() << "this system has no /dev/full";
+  }
+  SimProcess sim({"run", course_, "--settings", settings_, "--trace", "-"}, "/tmp", "/dev/full");
+  const SimResult r = sim.Wait();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("cannot write -: No space left on device"));
+}
+
+// A relative link is followed from its own folder, not from the folder the
+// tool was started in, where a file of the link's target's name lies too.
+TEST_F(OutputTest, ARelativeLinkLeadsFromItsOwnFolder) {
+  std::filesystem::create_directory(dir_.PathOf("elsewhere"));
+  const std::string decoy = dir_.WriteFile("elsewhere/trace.csv", "not this one\n");
+  const std::string target = dir_.WriteFile("sub/trace.csv", "old trace\n");
+  const std::string link = dir_.PathOf("sub/link.csv");
+  std::filesystem::create_symlink("trace.csv", link);
+  for (const std::string& name : {link, std::string("../sub/link.csv")}) {
+    const SimResult r =
+        RunSim({"run", course_, "--settings", settings_, "--ticks", "3", "--trace", name},
+               dir_.PathOf("elsewhere"));
+    ASSERT_EQ(r.status, 0) << name << "\n" << r.err;
+    EXPECT_EQ(ReadFile(decoy), "not this one\n") << name;
+    EXPECT_THAT(ReadFile(target), ::testing::StartsWith("tick,x,y,direction,sensor_bits,state\n"))
+        << name;
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << name;
+    std::filesystem::remove(target);
+    dir_.WriteFile("sub/trace.csv", "old trace\n");
+  }
+  // The clash check follows it so too: the link leads to an input.
+  const SimResult r =
+      RunSim({"run", course_, "--settings", target, "--trace", link}, dir_.PathOf("elsewhere"));
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(ReadFile(decoy), "not this one\n");
+}
+
+// Ctrl+C, a request to end and the terminal's hang-up end a command at once,
+// without leaving the temporary file of its output beside it. tune makes its
+// --out first and then runs the start on a ring for more ticks than a test
+// waits for.
+TEST_F(OutputTest, AnInterruptedCommandLeavesNoTemporaryFile) {
+  const std::string ring =
+      dir_.WriteFile("ring.bmp", LineCourseBmp(120, 120, Ring(60, 60, 40, 2.5)));
+  const std::string follower = dir_.WriteFile("follower.ini", FollowerSettings(100, 60));
+  const std::string out = dir_.WriteFile("sub/tuned.ini", "; my own rules\n");
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SimProcess sim({"tune", ring, "--settings", follower, "--ticks", "4000000000", "--evaluations",
+                    "100", "--jobs", "1", "--out", out});
+    // Until its temporary file is there (or it ended, which fails below).
+    const auto temporaryFiles = [&] {
+      std::vector<std::string> names;
+      for (const auto& entry : std::filesystem::directory_iterator(dir_.PathOf("sub"))) {
+        if (entry.path().filename().string().front() == '.') {
+          names.push_back(entry.path().string());
+        }
+      }
+      return names;
+    };
+    while (temporaryFiles().empty() && sim.Running()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(sim.Running()) << strsignal(signal);
+    sim.Signal(signal);
+    const SimResult r = sim.Wait();
+    EXPECT_EQ(r.signal, signal) << strsignal(signal) << "\n" << r.err;
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{}) << strsignal(signal);
+    EXPECT_EQ(ReadFile(out), "; my own rules\n") << strsignal(signal);
   }
 }
 

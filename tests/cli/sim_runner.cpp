@@ -1,6 +1,7 @@
 #include "sim_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,8 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "temp_dir.h"
 
 namespace ormakin::testing {
 
@@ -25,10 +24,13 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 SimResult RunSim(const std::vector<std::string>& args, const std::string& workDir) {
-  TempDir outputs;
-  const std::string outPath = outputs.PathOf("out");
-  const std::string errPath = outputs.PathOf("err");
+  return SimProcess(args, workDir).Wait();
+}
 
+SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& workDir,
+                       const std::string& standardOutput)
+    : outPath_(standardOutput.empty() ? outputs_.PathOf("out") : standardOutput),
+      errPath_(outputs_.PathOf("err")) {
   std::vector<std::string> argv{ORMAKIN_SIM_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> pointers;
@@ -39,9 +41,9 @@ SimResult RunSim(const std::vector<std::string>& args, const std::string& workDi
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
   pid_t pid = 0;
@@ -51,13 +53,47 @@ SimResult RunSim(const std::vector<std::string>& args, const std::string& workDi
   if (spawned != 0) {
     throw std::runtime_error("cannot start " + argv[0]);
   }
+  pid_ = pid;
+}
+
+SimProcess::~SimProcess() {
+  if (!ended_) {
+    ::kill(pid_, SIGKILL);
+    Wait();
+  }
+}
+
+void SimProcess::Ended(int status) {
+  ended_ = true;
+  status_ = status;
+}
+
+bool SimProcess::Running() {
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
+  if (!ended_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+    Ended(status);
+  }
+  return !ended_;
+}
+
+void SimProcess::Signal(int signal) {
+  if (!ended_) {
+    ::kill(pid_, signal);
+  }
+}
+
+SimResult SimProcess::Wait() {
+  int status = 0;
+  while (!ended_) {
+    if (waitpid(pid_, &status, 0) == pid_) {
+      Ended(status);
+    }
   }
   SimResult result;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadAll(outPath);
-  result.err = ReadAll(errPath);
+  result.status = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+  result.signal = WIFSIGNALED(status_) ? WTERMSIG(status_) : 0;
+  result.out = outPath_.rfind("/dev/", 0) == 0 ? std::string() : ReadAll(outPath_);
+  result.err = ReadAll(errPath_);
   return result;
 }
 

@@ -24,6 +24,8 @@ class FileReplacement {
 
   // Where the bytes are written until Commit().
   std::FILE* Stream() { return stream_; }
+  // The temporary file's name (UTF-8), which Commit() renames.
+  const std::string& TemporaryName() const { return temporary_; }
 
   // Flushes the file to the disk and puts it in the target's place, with
   // the old file's permissions. Raises Exception ("cannot write TARGET:
