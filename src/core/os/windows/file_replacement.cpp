@@ -102,9 +102,10 @@ FileReplacement::FileReplacement(const std::string& target) : name_(target) {
   const std::wstring leaf = separator == std::wstring::npos ? wide : wide.substr(separator + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::wstring temporary = folder + leaf + L"." + RandomSuffix() + L".tmp";
-    // Nobody else opens it while it is written.
-    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Nobody else opens it while it is written; it may only be deleted, as
+    // the handler of an interruption does from another thread.
+    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
