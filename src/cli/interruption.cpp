@@ -14,7 +14,7 @@ namespace {
 // runs in a signal handler needs them: a few outputs at a time, each name as
 // long as Windows allows (32767 UTF-16 units, 3 bytes each at most).
 constexpr std::size_t kSlots = 8;
-constexpr std::size_t kLongestName = 3 * 32767;
+constexpr std::size_t kLongestName = std::size_t{3} * 32767;
 
 enum SlotState : int { kFree, kFilling, kPending };
 

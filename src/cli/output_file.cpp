@@ -17,8 +17,14 @@ OutputFile::OutputFile(const std::string& name) : name_(name) {
       CannotWrite(errno);
     }
   } else {
-    stream_ = replacement_.emplace(name).Stream();
-    pending_.emplace(replacement_->TemporaryName());
+    // Known to an interruption before it exists.
+    stream_ = replacement_
+                  .emplace(name,
+                           [this](const std::string& temporary) {
+                             pending_.reset();
+                             pending_.emplace(temporary);
+                           })
+                  .Stream();
   }
 }
 

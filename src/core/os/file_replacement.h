@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace ormakin {
@@ -15,8 +16,12 @@ class FileReplacement {
   // Starts replacing `target`, a regular file or a name not taken yet; a
   // symbolic link is followed, so its target is replaced and the link stays.
   // Raises Exception ("cannot write TARGET: cause") when the target is
-  // read-only or no temporary file can be made beside it.
-  explicit FileReplacement(const std::string& target);
+  // read-only or no temporary file can be made beside it. `making`, when
+  // given, hears the temporary file's name (UTF-8) before the file is made,
+  // a new one for each name tried, so that whoever removes it when the
+  // program is interrupted knows it from the start.
+  explicit FileReplacement(const std::string& target,
+                           const std::function<void(const std::string&)>& making = {});
   // Removes the temporary file unless Commit() put it in place.
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
@@ -24,8 +29,6 @@ class FileReplacement {
 
   // Where the bytes are written until Commit().
   std::FILE* Stream() { return stream_; }
-  // The temporary file's name (UTF-8), which Commit() renames.
-  const std::string& TemporaryName() const { return temporary_; }
 
   // Flushes the file to the disk and puts it in the target's place, with
   // the old file's permissions. Raises Exception ("cannot write TARGET:

@@ -34,7 +34,8 @@ bool WritesInPlace(const std::string& name) {
   return ::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
-FileReplacement::FileReplacement(const std::string& target)
+FileReplacement::FileReplacement(const std::string& target,
+                                 const std::function<void(const std::string&)>& making)
     : name_(target), target_(posix::LinkTarget(target)) {
   if (target.empty() || target.find('\0') != std::string::npos) Fail(std::strerror(ENOENT));
   struct stat info {};
@@ -55,6 +56,7 @@ FileReplacement::FileReplacement(const std::string& target)
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary_ = folder;
     temporary_.append("/.").append(leaf).append(".").append(RandomSuffix()).append(".tmp");
+    if (making) making(temporary_);
     // 0666 less the user's umask: a new file gets what a plain create gives.
     const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {

@@ -68,7 +68,9 @@ bool WritesInPlace(const std::string& name) {
   return !diskFile;
 }
 
-FileReplacement::FileReplacement(const std::string& target) : name_(target) {
+FileReplacement::FileReplacement(const std::string& target,
+                                 const std::function<void(const std::string&)>& making)
+    : name_(target) {
   std::wstring wide = win::WideFileName(target);
   if (wide.empty() || wide.find(L'\0') != std::wstring::npos) Fail(std::strerror(ENOENT));
   const HANDLE existing = CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
@@ -102,6 +104,7 @@ FileReplacement::FileReplacement(const std::string& target) : name_(target) {
   const std::wstring leaf = separator == std::wstring::npos ? wide : wide.substr(separator + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::wstring temporary = folder + leaf + L"." + RandomSuffix() + L".tmp";
+    if (making) making(win::ToUtf8(temporary));
     // Nobody else opens it while it is written; it may only be deleted, as
     // the handler of an interruption does from another thread.
     const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
