@@ -83,22 +83,5 @@ TEST(Interruption, AnInterruptionThatEndsTheProgramRemovesTheTemporaryFilesFirst
   }
 }
 
-// An output put in place is no longer the interruption's to remove, and one
-// that failed has removed its temporary file itself.
-TEST(Interruption, OutputsDoneOrGivenUpAreNotRemoved) {
-  testing::TempDir dir;
-  {
-    OutputFile done(dir.PathOf("done.csv"));
-    done.Write(std::string_view("done\n"));
-    done.Close();
-    const OutputFile abandoned(dir.PathOf("abandoned.csv"));
-  }
-  OutputFile after(dir.PathOf("after.csv"));
-  EXPECT_FALSE(OnInterruption(Interruption::kEndRequest));
-  EXPECT_EQ(ReadFile(dir.PathOf("done.csv")), "done\n");
-  EXPECT_FALSE(std::filesystem::exists(dir.PathOf("abandoned.csv")));
-  EXPECT_EQ(HiddenFiles(dir.Path()), std::vector<std::string>{});
-}
-
 }  // namespace
 }  // namespace ormakin::cli

@@ -287,20 +287,6 @@ TEST(RunScore, ALapNeedsAtLeastNinetyPercentOfTheLineCells) {
   }
 }
 
-// A car that never moves on a course whose line is all around it passes
-// every line cell at its start, yet coming round means going away first.
-TEST(RunScore, ACarThatNeverLeavesItsStartDoesNotLap) {
-  LineCourse square =
-      CourseOf(60, 60, [](int x, int y) { return x >= 25 && x < 35 && y >= 25 && y < 35; });
-  CarSettings parked = OneState({{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}});
-  parked.sensorPos = 0;
-  const RunScore run = Score(parked, square, 30, 30, 5000).score;
-  EXPECT_TRUE(run.laps.empty());
-  EXPECT_EQ(run.outcome, Outcome::kLoopsOnLine);
-  EXPECT_DOUBLE_EQ(run.coverage, 1.0);
-  EXPECT_DOUBLE_EQ(run.score, kCoveragePoints - kEndPenalty);
-}
-
 // Where the budget ends on a cycle that may still bring a lap, the verdict
 // is the one a longer budget gives, for every budget from the tick the
 // repetition is found on. On the ring without dots the car's first lap
