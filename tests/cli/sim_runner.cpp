@@ -46,9 +46,24 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
   posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  // The interruptions as a program started from a terminal has them, even
+  // where the tests run with some ignored or blocked (in the background).
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t interruptions;
+  sigemptyset(&interruptions);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&interruptions, signal);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &interruptions);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
   const int spawned =
-      posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environ);
+      posix_spawn(&pid, argv[0].c_str(), &actions, &attributes, pointers.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     throw std::runtime_error("cannot start " + argv[0]);
