@@ -193,7 +193,8 @@ test-web: web
 
 # The page's checks that Firefox runs too: headless Firefox cancels a file
 # chooser at once, and WebDriver BiDi cannot answer one, so the groups that
-# open courses from disk run in Chromium only.
+# open courses from disk run in Chromium only, as does the settings group,
+# which times the page with Chromium's long-task entries.
 WEB_TESTS_WITHOUT_CHOOSER = tests/web/program.test.js tests/web/sweep.test.js tests/web/window.test.js
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and

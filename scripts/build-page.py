@@ -4,7 +4,7 @@
     scripts/build-page.py BUILD_DIR
 
 reads BUILD_DIR/ormakin.{js,wasm} (and ormakin-assertions.*) as the web
-preset links them, the page's template, style and script from src/web/page,
+preset links them, the page's template, style, script and words from src/web/page,
 the sample courses from examples/courses and examples/ormakin.ini, and
 writes BUILD_DIR/ormakin.html and BUILD_DIR/ormakin-assertions.html.
 
@@ -37,10 +37,17 @@ def digest(text: str) -> str:
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode("utf-8")).digest()).decode() + "'"
 
 
-def inline(text: str, what: str) -> str:
-    if "</script" in text.lower() or "<!--" in text:
+def inline(text: str, what: str, element: str) -> str:
+    """Refuses text that would end its <script> or <style> block early."""
+    if f"</{element}" in text.lower() or "<!--" in text:
         sys.exit(f"build-page.py: {what} holds text that would end its inline block")
     return text
+
+
+def bundle_json(bundle: dict) -> str:
+    """The bundle as JSON that cannot end its <script> block: every "<" is
+    written as an escape, which JSON reads back as the same character."""
+    return json.dumps(bundle, separators=(",", ":")).replace("<", "\\u003c")
 
 
 def build(build_dir: pathlib.Path, stem: str) -> None:
@@ -54,6 +61,8 @@ def build(build_dir: pathlib.Path, stem: str) -> None:
         "wasm": packed(wasm),
         "courses": {p.name: packed(p.read_bytes()) for p in sorted(COURSES.glob("*.bmp"))},
         "settings": packed(SETTINGS.read_bytes()),
+        # The page's own words, in its one language.
+        "words": json.loads((PAGE / "words.ja.json").read_text(encoding="utf-8")),
     }
     if len(bundle["courses"]) == 0:
         sys.exit(f"build-page.py: no sample courses in {COURSES}")
@@ -61,20 +70,22 @@ def build(build_dir: pathlib.Path, stem: str) -> None:
     if code_size > SIZE_LIMIT:
         sys.exit(f"build-page.py: the module, its WebAssembly and the script take {code_size} bytes")
 
-    module = inline(module, f"{stem}.js")
-    script = inline(script, "ormakin-page.js")
+    module = inline(module, f"{stem}.js", "script")
+    script = inline(script, "ormakin-page.js", "script")
+    style = inline(style, "ormakin.css", "style")
     policy = "; ".join([
         "default-src 'none'",
         f"script-src {digest(module)} {digest(script)} 'wasm-unsafe-eval'",
         f"style-src {digest(style)}",
-        "img-src data: blob:",
+        # The lint runs in a worker made from the module's own text.
+        "worker-src blob:",
         "base-uri 'none'",
         "form-action 'none'",
     ])
     parts = {
         "CSP": policy,
         "STYLE": style,
-        "BUNDLE": json.dumps(bundle, separators=(",", ":")),
+        "BUNDLE": bundle_json(bundle),
         "MODULE": module,
         "SCRIPT": script,
     }

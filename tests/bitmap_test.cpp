@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "bmp_builder.h"
@@ -44,6 +45,28 @@ TEST(PixelStore, NewStoreIsBlackAndSizedByPaddedRows) {
     EXPECT_EQ(store.Size(), store.RowLength() * 3);
     for (std::size_t i = 0; i < store.Size(); ++i) {
       ASSERT_EQ(store.Data()[i], 0) << i;
+    }
+  }
+}
+
+// A zeroed store may get memory that an earlier store wrote: every byte of it
+// reads zero, the last partial page and single dirty bytes included.
+TEST(PixelStore, NewStoreOverReusedMemoryIsBlack) {
+  // Sizes around the page that is checked at once: less, one byte over,
+  // several pages and a bit.
+  for (const int width : {100, 1025, 3 * 1024 + 7}) {
+    SCOPED_TRACE(width);
+    for (int round = 0; round < 4; ++round) {
+      {
+        PixelStore dirty(width, 4, 32, RowOrder::TopDown, StoreInit::Overwrite);
+        std::memset(dirty.Data(), 0, dirty.Size());
+        // One stray byte per round, in another page each time.
+        dirty.Data()[(dirty.Size() - 1) * static_cast<std::size_t>(round) / 3] = 0x5A;
+      }
+      const PixelStore store(width, 4, 32, RowOrder::TopDown);
+      for (std::size_t i = 0; i < store.Size(); ++i) {
+        ASSERT_EQ(store.Data()[i], 0) << "round " << round << ", byte " << i;
+      }
     }
   }
 }

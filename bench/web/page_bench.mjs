@@ -1,8 +1,11 @@
 // The page's speed beside the same code built natively, on this machine, in
 // one run: how soon the page is ready, the car's ticks in the page's
 // WebAssembly against ormakin-sim built with the software extended type,
-// and a whole sweep in the page (its slices and its second instance
-// included) against that tool's one-job sweep. Prints a Markdown section and
+// a whole sweep in the page (its slices and its second instance included)
+// against that tool's one-job sweep, what a large settings text costs (its
+// lint, its application, the longest task while typing in it) and the tab's
+// memory for courses whose header asks for far more pixels than the file
+// holds. Prints a Markdown section and
 // puts it at the end of docs/performance.md, after the marker below, so that
 // `make bench` (which writes the rest of that file) keeps it.
 //
@@ -10,7 +13,7 @@
 // Needs build-web/ (make web), build-soft-extended/ormakin-sim (make
 // test-soft) and the page tests' packages (scripts/install-deps.sh web-test).
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, renameSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, renameSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { cpus, tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
@@ -22,11 +25,19 @@ const puppeteer = require('puppeteer-core');
 
 export const kMarker = '<!-- The page: written by bench/web/page_bench.mjs -->';
 const kRepetitions = 5;
+// A large settings text takes seconds per step: fewer repetitions.
+const kSettingsRepetitions = 3;
 const kCourse = '1-oval.bmp';
-const kTargets = { readyMs: 1000, stepRatio: 0.5, sweepRatio: 3 };
+const kTargets = { readyMs: 1000, stepRatio: 0.5, sweepRatio: 3, applyRatio: 2, longTaskMs: 200 };
+const kMiB = 1024 * 1024;
+// The margin a course may add to the tab beyond its file and its store's
+// written pages.
+const kCourseMargin = 64 * kMiB;
+const kLargeSettingsBytes = 5 * 1000 * 1000;
 
 const web = join(root, 'build-web');
-const softTool = join(root, 'build-soft-extended', 'ormakin-sim');
+// ORMAKIN_SIM names another build of the tool (its name goes into the table).
+const softTool = process.env.ORMAKIN_SIM ?? join(root, 'build-soft-extended', 'ormakin-sim');
 const course = join(root, 'examples', 'courses', kCourse);
 const settings = join(root, 'examples', 'ormakin.ini');
 for (const needed of [join(web, 'ormakin.html'), join(web, 'ormakin.js'), softTool]) {
@@ -109,9 +120,154 @@ async function moduleSweepMs(browser) {
   return ms;
 }
 
+// --- Memory -------------------------------------------------------------------
+
+// The resident memory of the browser's processes, in bytes: the browser and
+// every process under it (the tab's renderer among them).
+function browserResident(browser) {
+  const parents = new Map();
+  for (const pid of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+    try {
+      const stat = readFileSync(`/proc/${pid}/stat`, 'utf8');
+      parents.set(Number(pid), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
+    } catch {
+      // The process has ended since the listing.
+    }
+  }
+  const root = browser.process().pid;
+  const within = (pid) => {
+    for (let p = pid; p > 1; p = parents.get(p) ?? 0) if (p === root) return true;
+    return false;
+  };
+  let bytes = 0;
+  for (const pid of parents.keys()) {
+    if (!within(pid)) continue;
+    try {
+      const m = /VmRSS:\s+(\d+) kB/.exec(readFileSync(`/proc/${pid}/status`, 'utf8'));
+      if (m) bytes += Number(m[1]) * 1024;
+    } catch {
+      // Ended meanwhile.
+    }
+  }
+  return bytes;
+}
+
+// A BMP of a header alone (no pixel data) that asks for width x height
+// pixels of `bits` bits.
+function headerOnlyCourse(dir, width, height, bits) {
+  const header = Buffer.from(readFileSync(course).subarray(0, 62));
+  header.writeUInt32LE(62, 2);
+  header.writeUInt32LE(62, 10);
+  header.writeInt32LE(width, 18);
+  header.writeInt32LE(height, 22);
+  header.writeUInt16LE(bits, 28);
+  header.writeUInt32LE(0, 34);
+  const file = join(dir, `header ${width} x ${height} x ${bits}.bmp`);
+  writeFileSync(file, header);
+  return file;
+}
+
+// Opens `file` `times` times through the page's file chooser in a fresh
+// page; returns the growth of the browser's memory from the page at rest
+// to the page at rest after the opens, and the status line.
+async function courseGrowth(browser, file, times) {
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
+  await page.waitForFunction(() => document.body.dataset.state === 'idle', { timeout: 0 });
+  const before = browserResident(browser);
+  for (let i = 0; i < times; ++i) {
+    await page.click('#menubar [data-name="File1"]');
+    await page.waitForSelector('[data-menu="File1"] [data-name="Open1"]', { visible: true, timeout: 0 });
+    const [chooser] = await Promise.all([
+      page.waitForFileChooser({ timeout: 0 }),
+      page.click('[data-menu="File1"] [data-name="Open1"]'),
+    ]);
+    await chooser.accept([file]);
+    // The program takes commands in order: once About's box shows, the open
+    // is over; a box captioned with the program's title is a failure.
+    await page.click('#menubar [data-name="About1"]');
+    await page.waitForSelector('[data-menu="About1"] [data-name="About2"]', { visible: true, timeout: 0 });
+    await page.click('[data-menu="About1"] [data-name="About2"]');
+    await page.waitForFunction(() => document.querySelector('#box').open, { timeout: 0 });
+    const box = await page.$eval('#box', (b) => `${b.querySelector('.caption').textContent}: ${b.querySelector('.text').textContent}`);
+    await page.click('#box button[data-answer="ok"]');
+    await page.waitForFunction(() => !document.querySelector('#box').open, { timeout: 0 });
+    if (box.startsWith('Ormakin:')) throw new Error(`the page did not open ${file}: ${box}`);
+  }
+  const growth = browserResident(browser) - before;
+  const status = await page.$eval('#status', (o) => o.value);
+  await page.close();
+  if (!status) throw new Error(`the page did not open ${file}`);
+  return growth;
+}
+
+// --- A large settings text ---------------------------------------------------
+
+// The bundled settings with comment lines before the rules, to the given size:
+// every rule read passes them.
+function largeSettings() {
+  const bundled = readFileSync(settings, 'utf8');
+  const at = bundled.indexOf('[state]');
+  const line = '; a comment line of the kind a long settings file holds, repeated\n';
+  const padding = line.repeat(Math.ceil((kLargeSettingsBytes - bundled.length) / line.length));
+  return bundled.slice(0, at) + padding + bundled.slice(at);
+}
+
+function toolMs(args) {
+  const start = process.hrtime.bigint();
+  execFileSync(softTool, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+  return Number(process.hrtime.bigint() - start) / 1e6;
+}
+
+// The large text in the page: it is put into the editor as a loaded file is,
+// then the lint's time, a few keystrokes at its end with the longest task
+// they cause, and 適用して再起動 until the program rests again.
+async function settingsTimes(browser, text) {
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
+  await page.waitForFunction(() => document.body.dataset.state === 'idle', { timeout: 0 });
+  await page.evaluate(() => {
+    window.benchLongest = 0;
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) window.benchLongest = Math.max(window.benchLongest, entry.duration);
+    }).observe({ type: 'longtask' });
+  });
+  const lintDone = () => page.waitForFunction(
+    () => document.querySelector('#lint').getAttribute('aria-busy') === 'false', { timeout: 0 });
+  const lintMs = await page.evaluate((t) => {
+    const area = document.querySelector('#settings');
+    window.benchStart = performance.now();
+    area.value = t;
+    area.dispatchEvent(new Event('input'));
+  }, text).then(lintDone).then(() => page.evaluate(() => performance.now() - window.benchStart));
+  const loadLongest = await page.evaluate(() => window.benchLongest);
+  await page.evaluate(() => {
+    window.benchLongest = 0;
+    const area = document.querySelector('#settings');
+    area.focus();
+    area.setSelectionRange(area.value.length, area.value.length);
+  });
+  await page.keyboard.type('; typed');
+  await page.waitForFunction(() => document.querySelector('#settings').value.endsWith('; typed'), { timeout: 0 });
+  await lintDone();
+  const typingLongest = await page.evaluate(() => window.benchLongest);
+  const applyMs = await page.evaluate(() => {
+    window.benchStart = performance.now();
+    document.querySelector('#settings-apply').click();
+  }).then(() => page.waitForFunction(() => document.body.dataset.state === 'idle', { polling: 'mutation', timeout: 0 }))
+    .then(() => page.evaluate(() => performance.now() - window.benchStart));
+  await page.close();
+  return { lintMs, loadLongest, typingLongest, applyMs };
+}
+
 const profile = mkdtempSync(join(tmpdir(), 'ormakin-bench-'));
 const browser = await launch(profile);
-const runs = { ready: [], module: [], page: [], native: [] };
+const runs = {
+  ready: [], module: [], page: [], native: [],
+  lint: [], toolLint: [], apply: [], toolRun: [], loadLongest: [], typingLongest: [],
+};
+const scratch = mkdtempSync(join(tmpdir(), 'ormakin-bench-files-'));
+let memory;
 try {
   for (let i = 0; i < kRepetitions; ++i) {
     runs.ready.push(await readyMs(browser));
@@ -119,12 +275,35 @@ try {
     runs.page.push(await pageSweepMs(browser));
     runs.native.push(nativeSweepMs());
   }
+  const text = largeSettings();
+  const large = join(scratch, 'ormakin.ini');
+  writeFileSync(large, text);
+  for (let i = 0; i < kSettingsRepetitions; ++i) {
+    const t = await settingsTimes(browser, text);
+    runs.lint.push(t.lintMs);
+    runs.apply.push(t.applyMs);
+    runs.loadLongest.push(t.loadLongest);
+    runs.typingLongest.push(t.typingLongest);
+    runs.toolLint.push(toolMs(['lint', large]));
+    runs.toolRun.push(toolMs(['run', course, '--settings', large, '--ticks', '0']));
+  }
+  // Memory: once each, in a fresh page; the pixels are not in the files, so
+  // the store's written pages are none.
+  const wide = headerOnlyCourse(scratch, 60000, 60000, 1);
+  const bound = headerOnlyCourse(scratch, 16000, 16000, 32);
+  memory = [
+    { what: '60000 x 60000, 1 bpp, opened once', file: wide, times: 1 },
+    { what: '16000 x 16000, 32 bpp, opened twice', file: bound, times: 2 },
+  ].map((m) => ({ ...m, size: statSync(m.file).size }));
+  for (const m of memory) m.growth = await courseGrowth(browser, m.file, m.times);
 } finally {
   await browser.close();
   rmSync(profile, { recursive: true, force: true });
+  rmSync(scratch, { recursive: true, force: true });
 }
 
 const m = Object.fromEntries(Object.entries(runs).map(([k, v]) => [k, median(v)]));
+const longest = (values) => Math.max(...values);
 const version = execFileSync(process.env.ORMAKIN_CHROMIUM ?? '/usr/bin/chromium', ['--version'])
   .toString().trim();
 const stepRatio = m.native / m.module;
@@ -135,7 +314,9 @@ const text = [
   kMarker,
   '## The page',
   '',
-  `${version}, headless, and the tool built with the software extended type (\`make test-soft\`),`,
+  process.env.ORMAKIN_SIM
+    ? `${version}, headless, and the tool at ${process.env.ORMAKIN_SIM} (ORMAKIN_SIM),`
+    : `${version}, headless, and the tool built with the software extended type (\`make test-soft\`),`,
   `on ${cpus()[0].model}; ${kRepetitions} repetitions each, medians. The sweep is`,
   `\`ormakin-sim sweep ${kCourse}\` with the default options (441 starts, up to 5000 ticks each)`,
   'and the same sweep in the page: once in one call of the module (the car\'s ticks alone), once',
@@ -152,6 +333,27 @@ const text = [
   row('441-start sweep in the page / the tool\'s one-job sweep',
     `${sweepRatio.toFixed(2)}× (${m.page.toFixed(0)} ms against ${m.native.toFixed(0)} ms)`,
     '≤ 3×', sweepRatio <= kTargets.sweepRatio),
+  row(`Lint of a ${(kLargeSettingsBytes / 1e6).toFixed(0)} MB settings text in the page's worker / \`ormakin-sim lint\``,
+    `${(m.lint / m.toolLint).toFixed(2)}× (${m.lint.toFixed(0)} ms against ${m.toolLint.toFixed(0)} ms)`,
+    '—', true),
+  row('Longest task on the page while that text is put in and linted',
+    `${longest(runs.loadLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
+    longest(runs.loadLongest) <= kTargets.longTaskMs),
+  row('Longest task on the page while typing in it',
+    `${longest(runs.typingLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
+    longest(runs.typingLongest) <= kTargets.longTaskMs),
+  row('適用して再起動 with that text / `ormakin-sim run --ticks 0` with it',
+    `${(m.apply / m.toolRun).toFixed(2)}× (${m.apply.toFixed(0)} ms against ${m.toolRun.toFixed(0)} ms)`,
+    `≤ ${kTargets.applyRatio}×`, m.apply <= kTargets.applyRatio * m.toolRun),
+  ...memory.map((c) => row(`The tab's growth for a header-only BMP of ${c.size} bytes, ${c.what}`,
+    `${(c.growth / kMiB).toFixed(1)} MiB`, '≤ the file + the written pages (none) + 64 MiB',
+    c.growth <= c.size + kCourseMargin)),
+  '',
+  'The settings text is the bundled one with comment lines before its rules, to',
+  `${(kLargeSettingsBytes / 1e6).toFixed(0)} MB, so that every rule read passes them (${kSettingsRepetitions} repetitions); the longest tasks are`,
+  'Chromium\'s `longtask` entries (the largest of all repetitions). The memory is the resident',
+  'memory of the browser and all its processes, from the page at rest to the page at rest',
+  'after the opens, once each.',
   '',
 ].join('\n');
 console.log(text);

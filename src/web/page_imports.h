@@ -28,8 +28,13 @@ void page_next_frame();
 int page_show_box(const char* text, const char* caption, int flags);
 // Suspends until the file chooser (or a sample) answers: the chosen file is
 // written under `coursesDir` and its path to `path`; returns the path's
-// length, or -1 for a cancel.
+// length, or -1 for a cancel. A file the browser could not read is not
+// written, so that its open fails as that of a file that cannot be opened.
 int page_choose_file(const char* coursesDir, char* path, int size);
+
+// A command that chose files or opened a course has ended: the window now
+// shows the course at `path`, or, for "", the one it showed before.
+void page_course_opened(const char* path);
 
 // Paints width x height pixels of 0xFFRRGGBB values, row after row.
 void page_paint(const void* pixels, int width, int height);

@@ -37,26 +37,42 @@ mergeInto(LibraryManager.library, {
   page_choose_file__deps: ['$Asyncify', '$FS'],
   page_choose_file: function (coursesDir, path, size) {
     return Asyncify.handleSleep((wakeUp) => {
-      Module['page'].chooseFile().then((file) => {
-        if (!file) {
-          wakeUp(-1);
-          return;
-        }
+      const answer = (file) => {
+        if (!file) return -1;
         // The file keeps its own name, so that a box names it; the browser
         // gives a name without folders, and one that is no name at all is
         // replaced.
         let name = String(file.name).replace(/[\/\0]/g, '_');
         if (name === '' || name === '.' || name === '..') name = 'course.bmp';
         const full = UTF8ToString(coursesDir) + '/' + name;
-        FS.writeFile(full, file.bytes);
-        if (lengthBytesUTF8(full) >= size) {
-          wakeUp(-1);
-          return;
+        if (lengthBytesUTF8(full) >= size) return -1;
+        // A file whose bytes the browser could not read, or that the file
+        // system could not take, is not there: the window's open then says
+        // that it cannot open it.
+        const remove = () => {
+          if (FS.analyzePath(full).exists) FS.unlink(full);
+        };
+        remove();
+        if (file.bytes) {
+          try {
+            FS.writeFile(full, file.bytes);
+          } catch (failure) {
+            // Reported by the open's box, which names the file.
+            remove();
+          }
         }
+        Module['page'].chosen(full, file);
         stringToUTF8(full, path, size);
-        wakeUp(lengthBytesUTF8(full));
-      });
+        return lengthBytesUTF8(full);
+      };
+      Module['page'].chooseFile().then(
+        (file) => wakeUp(answer(file)),
+        () => wakeUp(-1),
+      );
     });
+  },
+  page_course_opened: function (path) {
+    Module['page'].courseOpened(UTF8ToString(path));
   },
   page_paint: function (pixels, width, height) {
     Module['page'].paint(HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);

@@ -35,8 +35,8 @@ void WriteText(const std::string& text) {
   out << text;
 }
 
-// A window that never waits: the course is the one the page put down, and
-// an error box ends the study with its text.
+// A window that never waits: the course is the one the page put down (none
+// when it put none down), and an error box ends the study with its text.
 class StudyPlatform : public Platform {
  public:
   int ShowMessageBox(const std::string& text, const std::string& /*caption*/,
@@ -50,6 +50,9 @@ class StudyPlatform : public Platform {
   void Pause(int /*milliseconds*/) override {}
   std::optional<std::string> ChooseFile(const std::string& /*filter*/,
                                         const std::string& /*lastName*/) override {
+    if (!std::ifstream(kStudyCourse)) {
+      return std::nullopt;
+    }
     return std::string(kStudyCourse);
   }
   void InvalidateImage() override {}
@@ -98,6 +101,11 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_begin() {
   s.window.Create();
   if (!s.platform.error && s.window.Car) {
     s.window.Dispatch(&TTraceMap::Open1Click);
+    // The window holds the course now; its file is not needed any more.
+    std::remove(web::kStudyCourse);
+    if (!s.platform.error && s.window.OpenDialog1.FileName.empty()) {
+      s.platform.error = kNoCourseMessage;
+    }
   }
   if (!s.platform.error && !s.window.Car) {
     s.platform.error = "the car could not be built from the settings";

@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <array>
+#include <cstdio>
 
 #include "main_menu.h"
 #include "page_imports.h"
@@ -25,6 +26,22 @@ void (TTraceMap::*HandlerOf(const std::string& name))() {
     }
   }
   return nullptr;
+}
+
+// What the window shows as its course: the graphic that a successful open
+// replaces (a failed one leaves it).
+const void* ShownCourse(const TTraceMap& window) {
+  if (window.Closed() || !window.CourseImage) {
+    return nullptr;
+  }
+  const TPicture& picture = window.CourseImage->Picture;
+  if (const TBitmap* bitmap = picture.Bitmap()) {
+    return bitmap;
+  }
+  if (const TIcon* icon = picture.Icon()) {
+    return icon;
+  }
+  return picture.Metafile();
 }
 
 }  // namespace
@@ -55,8 +72,26 @@ void WebPlatform::ProcessMessages() {
     if (kind == 2) {
       window_->Close();
     } else if (auto handler = HandlerOf(name.data())) {
-      window_->Dispatch(handler);
+      RunCommand(handler);
     }
+  }
+}
+
+void WebPlatform::RunCommand(void (TTraceMap::*handler)()) {
+  const void* shown = ShownCourse(*window_);
+  const std::size_t chosenBefore = chosen_.size();
+  window_->Dispatch(handler);
+  const void* now = ShownCourse(*window_);
+  const bool opened = now != nullptr && now != shown;
+  if (opened || chosen_.size() > chosenBefore) {
+    page_course_opened(opened ? window_->OpenDialog1.FileName.c_str() : "");
+  }
+  // The window has read what it was going to read of the files chosen for
+  // this command: they leave the file system, so that a course costs its
+  // bytes once, in the window's picture.
+  while (chosen_.size() > chosenBefore) {
+    std::remove(chosen_.back().c_str());
+    chosen_.pop_back();
   }
 }
 
@@ -94,7 +129,9 @@ std::optional<std::string> WebPlatform::ChooseFile(const std::string& filter,
   if (length < 0) {
     return std::nullopt;
   }
-  return std::string(path.data(), static_cast<std::size_t>(length));
+  std::string chosen(path.data(), static_cast<std::size_t>(length));
+  chosen_.push_back(chosen);
+  return chosen;
 }
 
 void WebPlatform::RunUntilTerminated() {

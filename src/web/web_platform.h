@@ -65,6 +65,9 @@ class WebPlatform : public Platform {
   // Tells the page whether a run is under way, as soon as that changes: a
   // run at full speed may begin and end within one frame.
   void ReportState();
+  // Runs a menu command; tells the page which course it opened, if it opened
+  // one, and removes the files chosen for it.
+  void RunCommand(void (TTraceMap::*handler)());
   void Paint();
   std::string Status() const;
   void Suspended();
@@ -79,6 +82,7 @@ class WebPlatform : public Platform {
   std::string status_;
   int state_ = -1;
   std::vector<std::uint32_t> pixels_;
+  std::vector<std::string> chosen_;  // files chosen for the commands under way
 };
 
 }  // namespace ormakin::web

@@ -5,11 +5,11 @@
 // but keeps its state number, as on the desktop, so each run compared with
 // the tool's (a fresh car) starts from a fresh program.
 import assert from 'node:assert/strict';
-import { copyFileSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
 import { coreTexts } from './support/core_source.js';
-import { runSummary, simFailure } from './support/native_tool.js';
+import { runSummary, simFailure, sweep } from './support/native_tool.js';
 import { coursePath, coursesDir } from './support/paths.js';
 import { describePage } from './support/suite.js';
 import { assertViewIsFrame } from './support/view.js';
@@ -98,6 +98,36 @@ describePage('courses and runs', (get) => {
       await session.settle(texts.aboutCaption);
       await assertRunTo(session, coursePath('3-eight.bmp'), 50, dir);
     }
+  });
+});
+
+describePage('a file the browser cannot read', (get) => {
+  it('gives the window’s box for a file it cannot open and keeps the course shown, the sweep’s too', async () => {
+    const { session, dir } = get();
+    const sample = '2-bends.bmp';
+    await session.clickSample(sample);
+    await session.settle(texts.aboutCaption);
+    const shown = await session.status();
+    // A folder handed to the chooser: the browser cannot read its bytes.
+    const name = 'unreadable.bmp';
+    mkdirSync(join(dir, name));
+    const missing = join(dir, 'no such course.bmp');
+    const want = simFailure(missing).replace(missing, `/courses/${name}`);
+    await session.chooseCourse(join(dir, name));
+    const box = await session.waitForBox();
+    assert.deepEqual(box, { caption: texts.applicationTitle, text: want, answers: ['ok'], modal: true });
+    await session.answerBox('ok');
+    await session.settle(texts.aboutCaption);
+    assert.equal(await session.status(), shown, 'the course before stays');
+
+    // The sweep goes on with the course the window shows.
+    const tool = sweep(coursePath(sample), dir);
+    await session.page.click('#sweep-run');
+    await session.waitFor(
+      () => !document.querySelector('#sweep-run').disabled && document.querySelector('#sweep-summary').textContent !== '',
+    );
+    assert.equal((await session.page.$eval('#sweep-summary', (e) => e.textContent)).trimEnd(), tool.text.trimEnd());
+    await assertRunTo(session, coursePath(sample), 80, dir);
   });
 });
 

@@ -1,23 +1,55 @@
 // The sweep over the start area, run in the page beside the program: the
-// same summary and the same map as `ormakin-sim sweep` on one job.
+// same summary and the same map as `ormakin-sim sweep` on one job, for the
+// course the window shows and the settings the program runs with.
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
 import { it } from 'node:test';
 import { comparePixels } from './support/bmp.js';
 import { coreTexts } from './support/core_source.js';
 import { sweep } from './support/native_tool.js';
-import { coursePath } from './support/paths.js';
+import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
 
 const texts = coreTexts();
+const bundled = readFileSync(settingsPath, 'utf8');
+
+// Clicks スイープ開始 and waits until the sweep has said something.
+async function runSweep(session) {
+  await session.page.click('#sweep-run');
+  await session.waitFor(
+    () => !document.querySelector('#sweep-run').disabled && document.querySelector('#sweep-summary').textContent !== '',
+  );
+  return session.page.$eval('#sweep-summary', (pre) => pre.textContent);
+}
+
+// The map's size and the progress bar's value and maximum.
+function sweepShown(session) {
+  return session.page.evaluate(() => {
+    const map = document.querySelector('#sweep-map');
+    const progress = document.querySelector('#sweep-progress');
+    return { map: [map.width, map.height], progress: [progress.value, progress.max] };
+  });
+}
 
 describePage('the sweep', (get) => {
-  it('prints the tool’s summary and draws its map, the program usable meanwhile', async () => {
+  it('without a course asks for one, in the window’s words', async () => {
+    const { session } = get();
+    assert.equal(await runSweep(session), texts.noCourse);
+    assert.deepEqual(await sweepShown(session), { map: [1, 1], progress: [0, 1] });
+  });
+
+  it('prints the tool’s summary and draws its map with the applied settings, the program usable meanwhile', async () => {
     const { session, dir } = get();
     const { page } = session;
     const sample = '4-gap-corner.bmp';
     const want = sweep(coursePath(sample), dir);
     await session.clickSample(sample);
     await session.settle(texts.aboutCaption);
+    // Edited but not applied: the program, and so the sweep, still run with
+    // the bundled text.
+    const rule = /^1-0=.*$/m;
+    assert.match(bundled, rule);
+    await session.setField('#settings', bundled.replace(rule, '1-0=0,3,0'));
 
     await page.click('#sweep-run');
     // The program answers while the sweep works.
@@ -25,7 +57,7 @@ describePage('the sweep', (get) => {
     assert.equal(await session.state(), 'idle');
     await session.waitFor(() => {
       const progress = document.querySelector('#sweep-progress');
-      return progress.max > 0 && progress.value === progress.max &&
+      return progress.max > 1 && progress.value === progress.max &&
         document.querySelector('#sweep-summary').textContent.length > 0;
     });
 
@@ -34,5 +66,18 @@ describePage('the sweep', (get) => {
     const map = await session.canvasPixels('#sweep-map');
     assert.deepEqual([map.width, map.height], [want.map.width, want.map.height]);
     assert.equal(comparePixels(want.map, map.rgba, map.width, map.width, map.height), null);
+    // Shown no wider than the panel that holds it.
+    const fits = await page.$eval('#sweep-map', (m) => m.getBoundingClientRect().width <= m.parentElement.clientWidth);
+    assert.equal(fits, true);
+  });
+
+  it('after 適用して再起動 has no course: the map and the progress go', async () => {
+    const { session } = get();
+    await session.page.click('#settings-reset');
+    const mark = await session.mark();
+    await session.page.click('#settings-apply');
+    await session.waitForPassage(mark, 'starting', 'idle');
+    assert.equal(await runSweep(session), texts.noCourse);
+    assert.deepEqual(await sweepShown(session), { map: [1, 1], progress: [0, 1] });
   });
 });

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "errors.h"
+#include "zeroed_memory.h"
 
 namespace ormakin {
 
@@ -110,7 +111,7 @@ std::unique_ptr<std::uint8_t[], PixelStore::Free> PixelStore::Allocate(std::size
                                                                        StoreInit init) {
   // At least one byte, so that an empty store still has a valid pointer.
   const std::size_t bytes = size > 0 ? size : 1;
-  void* p = init == StoreInit::Zero ? std::calloc(bytes, 1) : std::malloc(bytes);
+  void* p = init == StoreInit::Zero ? AllocateZeroed(bytes) : std::malloc(bytes);
   if (p == nullptr) {
     throw std::bad_alloc();
   }

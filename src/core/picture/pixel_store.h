@@ -17,8 +17,8 @@ enum class RowOrder { BottomUp, TopDown };
 
 // Whether a new store's bytes start at zero or are left for the caller to
 // write every one of them (the file reader fills the store straight from disk).
-// A zeroed store comes from calloc, so a large one costs no writes: the
-// system hands out pages that are already zero.
+// A zeroed store comes from AllocateZeroed, so a large one costs no memory
+// until written: the system hands out pages that are already zero.
 enum class StoreInit { Zero, Overwrite };
 
 // Bit masks that pick the red, green and blue values out of a 16- or 32-bit

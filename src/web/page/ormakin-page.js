@@ -5,7 +5,8 @@
 
 const $ = (selector) => document.querySelector(selector);
 const bundle = JSON.parse($('#bundle').textContent);
-const kSettingsKey = 'ormakin.settings';
+// The page's own words (the program's come from the program).
+const words = bundle.words;
 const kStates = ['starting', 'idle', 'running'];
 
 function base64Bytes(text) {
@@ -104,8 +105,10 @@ box.addEventListener('cancel', (event) => {
   if (cancel && boxAnswer) boxAnswer('cancel');
 });
 // Should the browser close the box by itself, that is its default answer.
+// The close event comes after the box has closed, and the program may have
+// shown its next box by then: that one is open and waits for its own answer.
 box.addEventListener('close', () => {
-  if (boxAnswer) boxAnswer(box.querySelector('button[data-answer]')?.dataset.answer ?? 'ok');
+  if (boxAnswer && !box.open) boxAnswer(box.querySelector('button[data-answer]')?.dataset.answer ?? 'ok');
 });
 
 // --- One run of the program: a module instance and what it waits for -----------
@@ -117,6 +120,7 @@ function makeProgram() {
   let wake = null; // the program waits for an event
   let fileRequest = null; // the program waits for the file chooser
   const fileAnswers = []; // answers that came before the program asked
+  const chosen = new Map(); // path in the module -> the file written there
   const self = {
     dead: false,
     post(event) {
@@ -174,10 +178,16 @@ function makeProgram() {
         return new Promise((resolve) => {
           if (fileAnswers.length) resolve(fileAnswers.shift());
           else fileRequest = resolve;
-        }).then((answer) => {
-          if (answer) lastCourse = answer;
-          return answer;
         });
+      },
+      chosen(path, file) {
+        chosen.set(path, file);
+      },
+      // The command that chose files has ended; the window shows the course
+      // at `path` if it opened one: the sweep's from now.
+      courseOpened(path) {
+        if (!self.dead && chosen.has(path)) lastCourse = chosen.get(path);
+        chosen.clear();
       },
       paint(pixels, width, height) {
         if (!self.dead) paint(pixels, width, height);
@@ -199,6 +209,7 @@ function makeProgram() {
       ended() {
         if (self.dead) return;
         self.dead = true;
+        lastCourse = null;
         closeMenus();
         document.body.dataset.state = 'ended';
         $('#ended').hidden = false;
@@ -210,7 +221,7 @@ function makeProgram() {
 }
 
 let wasmBinary = null;
-let lastCourse = null; // the last course handed to the window: the sweep's
+let lastCourse = null; // the course the window shows, { name, bytes }: the sweep's
 
 async function start() {
   if (program && !program.dead) program.abandon();
@@ -220,6 +231,7 @@ async function start() {
   viewContext.clearRect(0, 0, view.width, view.height);
   document.body.dataset.state = 'starting';
   program = makeProgram();
+  lastCourse = null;
   program.api.settingsText = $('#settings').value;
   wasmBinary ??= await inflate(bundle.wasm);
   // A fresh instance each time: nothing of the last one is shared.
@@ -390,7 +402,14 @@ courseInput.addEventListener('change', async () => {
     target?.answerFile(null);
     return;
   }
-  const bytes = new Uint8Array(await file.arrayBuffer());
+  // A file the browser cannot read (gone, a folder, no permission) goes to
+  // the program without bytes, which then reports that it cannot open it.
+  let bytes = null;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (failure) {
+    console.warn(`${file.name}: ${failure.message}`);
+  }
   target?.answerFile({ name: file.name, bytes });
 });
 courseInput.addEventListener('cancel', () => program?.answerFile(null));
@@ -416,33 +435,60 @@ $('#samples').addEventListener('click', async (event) => {
 
 const settings = $('#settings');
 const bundledSettings = decodeSettings(await inflate(bundle.settings));
+// Work that follows the text waits for this pause in typing.
+const kTypingPause = 300;
 
+// The text is kept in the browser under the page's own key. A page from disk
+// shares its storage with every other file there, so the key names the page
+// and the version of what it keeps; the first page kept it under
+// kEarlierSettingsKey, which is read but never written or removed.
+const kSettingsKey = 'ormakin-page/1/settings';
+const kEarlierSettingsKey = 'ormakin.settings';
+
+// Keeps the text for the next visit, or says why it cannot.
 function storeSettings() {
+  let note = '';
   try {
     localStorage.setItem(kSettingsKey, settings.value);
-  } catch {
-    // Storage may be off (a private window, a file:// policy): the text
-    // then lasts as long as the page.
+  } catch (failure) {
+    note = failure?.name === 'QuotaExceededError' ? words.settingsTooLarge : words.settingsNotKept;
   }
+  $('#settings-note').textContent = note;
 }
 
 function storedSettings() {
   try {
-    return localStorage.getItem(kSettingsKey);
+    return localStorage.getItem(kSettingsKey) ?? localStorage.getItem(kEarlierSettingsKey);
   } catch {
+    // Storage that is off keeps nothing to read; storeSettings says so.
     return null;
   }
 }
 
-settings.value = storedSettings() ?? bundledSettings;
-settings.addEventListener('input', storeSettings);
-$('#settings-apply').addEventListener('click', () => {
+// After a pause in typing: the text kept and linted.
+let typingTimer = null;
+function textSettled() {
+  clearTimeout(typingTimer);
+  typingTimer = null;
   storeSettings();
+  lint();
+}
+function settingsChanged() {
+  // The findings shown are of an earlier text until the lint answers.
+  $('#lint').setAttribute('aria-busy', 'true');
+  clearTimeout(typingTimer);
+  typingTimer = setTimeout(textSettled, kTypingPause);
+}
+
+settings.value = storedSettings() ?? bundledSettings;
+settings.addEventListener('input', settingsChanged);
+$('#settings-apply').addEventListener('click', () => {
+  // What is applied is kept and linted now, without waiting for the pause.
+  if (typingTimer !== null) textSettled();
   start();
 });
 $('#settings-reset').addEventListener('click', () => {
   settings.value = bundledSettings;
-  storeSettings();
   settings.dispatchEvent(new Event('input'));
 });
 $('#settings-load').addEventListener('click', () => {
@@ -453,7 +499,6 @@ $('#settings-file').addEventListener('change', async () => {
   const file = $('#settings-file').files[0];
   if (!file) return;
   settings.value = decodeSettings(new Uint8Array(await file.arrayBuffer()));
-  storeSettings();
   settings.dispatchEvent(new Event('input'));
 });
 $('#settings-save').addEventListener('click', () => {
@@ -487,15 +532,93 @@ async function studies() {
 
 const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
 
-// The lint's findings, "ormakin.ini:LINE: message", as the text changes.
-let lintTimer = 0;
-async function lint() {
-  const module = await studies();
-  module.FS.writeFile('/study/ormakin.ini', settings.value);
-  module._studies_lint();
-  const findings = output(module)
-    .split('\n')
-    .filter((line) => /^ormakin\.ini:\d+:/.test(line));
+// --- The lint: a third instance of the module, in a worker -------------------
+// However long the text, linting it never holds up the page.
+
+// The worker's own code, put after the module's in the worker's script: it
+// lints the latest text it was given, one at a time, and answers with the
+// report.
+function lintWorker() {
+  let ready = null;
+  let latest = null;
+  let busy = false;
+  async function lintLatest() {
+    busy = true;
+    const module = await ready;
+    while (latest) {
+      const { id, text } = latest;
+      latest = null;
+      module.FS.writeFile('/study/ormakin.ini', text);
+      module._studies_lint();
+      postMessage({ id, report: module.FS.readFile('/study/output.txt', { encoding: 'utf8' }) });
+      // Texts that came meanwhile replace one another: only the last counts.
+      await new Promise((resolve) => setTimeout(resolve, 0));
+    }
+    busy = false;
+  }
+  self.onmessage = ({ data }) => {
+    if (data.wasm) {
+      ready = globalThis
+        .OrmakinModule({
+          wasmBinary: data.wasm,
+          noInitialRun: true,
+          page: {},
+          print: (text) => console.log(text),
+          printErr: (text) => console.warn(text),
+        })
+        .then((module) => {
+          module.FS.mkdirTree('/study');
+          return module;
+        });
+    } else {
+      latest = data;
+      if (!busy) lintLatest();
+    }
+  };
+}
+
+let linter = null; // the worker, once it has been given the module
+let lintAsked = 0; // the id of the last text sent
+let lintAnswered = 0; // the id of the last text the worker answered
+
+async function startLinter() {
+  const source = `${$('#module').textContent}\n(${lintWorker.toString()})();\n`;
+  const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+  const worker = new Worker(url);
+  worker.addEventListener('message', ({ data }) => {
+    URL.revokeObjectURL(url);
+    lintAnswered = data.id;
+    if (data.id !== lintAsked) return;
+    showFindings(data.report);
+    $('#lint').setAttribute('aria-busy', 'false');
+  });
+  worker.addEventListener('error', (event) => {
+    console.error(`the lint failed: ${event.message}`);
+  });
+  wasmBinary ??= await inflate(bundle.wasm);
+  worker.postMessage({ wasm: wasmBinary });
+  return worker;
+}
+
+// Lints the settings text as it is now; the findings show when the worker
+// answers, unless the text has changed again meanwhile. A lint still under
+// way is of an older text: its worker is dropped for a fresh one.
+function lint() {
+  if (linter && lintAnswered !== lintAsked) {
+    const dropped = linter;
+    linter = null;
+    dropped.then((worker) => worker.terminate());
+  }
+  linter ??= startLinter();
+  $('#lint').setAttribute('aria-busy', 'true');
+  const id = ++lintAsked;
+  const text = settings.value;
+  linter.then((worker) => worker.postMessage({ id, text }));
+}
+
+// The findings of a report: its lines "ormakin.ini:LINE: message".
+function showFindings(report) {
+  const findings = report.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
   $('#lint').replaceChildren(
     ...findings.map((line) => {
       const item = document.createElement('li');
@@ -504,29 +627,54 @@ async function lint() {
     }),
   );
 }
-settings.addEventListener('input', () => {
-  clearTimeout(lintTimer);
-  lintTimer = setTimeout(lint, 150);
-});
 
-// The sweep over the open course with the window's settings, a few starts
-// per slice, so that the page stays responsive.
+// The sweep over the course the window shows, with the settings the program
+// runs with (the applied ones, not the editor's), a few starts per slice, so
+// that the page stays responsive.
 const kSweepSlice = 4;
 let sweeping = false;
+
+// Shows the map, 0xFFRRGGBB values row after row, at its own size; the style
+// scales a map wider than the panel down.
+function showSweepMap(pixels, width, height) {
+  const map = $('#sweep-map');
+  map.width = width;
+  map.height = height;
+  const image = new ImageData(width, height);
+  const out = new Uint32Array(image.data.buffer);
+  const source = new Uint32Array(pixels.buffer, pixels.byteOffset, width * height);
+  for (let i = 0; i < source.length; ++i) {
+    const v = source[i];
+    // BGRA bytes in, RGBA bytes out.
+    out[i] = (v & 0xff00ff00) | ((v >>> 16) & 0xff) | ((v & 0xff) << 16);
+  }
+  map.getContext('2d').putImageData(image, 0, 0);
+}
+
+// No map, no progress: before a sweep, and what a failed one leaves.
+function clearSweep() {
+  const map = $('#sweep-map');
+  map.width = 1;
+  map.height = 1;
+  const progress = $('#sweep-progress');
+  progress.max = 1;
+  progress.value = 0;
+}
+
 $('#sweep-run').addEventListener('click', async () => {
   if (sweeping) return;
-  const summary = $('#sweep-summary');
-  if (!lastCourse) {
-    summary.textContent = 'コースデータを指定してください';
-    return;
-  }
   sweeping = true;
   $('#sweep-run').disabled = true;
+  const summary = $('#sweep-summary');
+  summary.textContent = '';
+  clearSweep();
   try {
     const module = await studies();
-    module.FS.writeFile('/study/ormakin.ini', program ? program.api.settingsText : settings.value);
-    module.FS.writeFile('/study/course.bmp', lastCourse.bytes);
-    summary.textContent = '';
+    const course = '/study/course.bmp';
+    module.FS.writeFile('/study/ormakin.ini', program && !program.dead ? program.api.settingsText : '');
+    // Without a course the study says so, in the window's words.
+    if (module.FS.analyzePath(course).exists) module.FS.unlink(course);
+    if (lastCourse) module.FS.writeFile(course, lastCourse.bytes);
     const count = module._studies_sweep_begin();
     if (count < 0) {
       summary.textContent = output(module);
@@ -534,7 +682,6 @@ $('#sweep-run').addEventListener('click', async () => {
     }
     const progress = $('#sweep-progress');
     progress.max = Math.max(1, count);
-    progress.value = 0;
     let done = 0;
     while (done < count) {
       done = module._studies_sweep_next(kSweepSlice);
@@ -543,22 +690,12 @@ $('#sweep-run').addEventListener('click', async () => {
     }
     const size = module._studies_sweep_finish();
     summary.textContent = output(module);
-    if (size >= 0) {
-      const width = size & 0xffff;
-      const height = size >>> 16;
-      const pixels = module.FS.readFile('/study/map.rgb');
-      const map = $('#sweep-map');
-      map.width = width;
-      map.height = height;
-      const image = new ImageData(width, height);
-      const out = new Uint32Array(image.data.buffer);
-      const source = new Uint32Array(pixels.buffer, pixels.byteOffset, width * height);
-      for (let i = 0; i < source.length; ++i) {
-        const v = source[i];
-        out[i] = (v & 0xff00ff00) | ((v >>> 16) & 0xff) | ((v & 0xff) << 16);
-      }
-      map.getContext('2d').putImageData(image, 0, 0);
+    if (size < 0) {
+      clearSweep();
+      return;
     }
+    showSweepMap(module.FS.readFile('/study/map.rgb'), size & 0xffff, size >>> 16);
+    module.FS.unlink('/study/map.rgb');
   } finally {
     sweeping = false;
     $('#sweep-run').disabled = false;

@@ -6,7 +6,7 @@ import { readBmp24 } from './bmp.js';
 import { settingsPath, simPath } from './paths.js';
 
 function sim(args, options = {}) {
-  const result = spawnSync(simPath, args, { encoding: 'utf8', ...options });
+  const result = spawnSync(simPath, args, { encoding: 'utf8', maxBuffer: 256 * 1024 * 1024, ...options });
   if (result.error) {
     throw new Error(`cannot run ${simPath} (make test-web builds it): ${result.error.message}`);
   }
@@ -21,9 +21,10 @@ function simOk(args, options) {
   return result.stdout;
 }
 
-// The summary line of `ormakin-sim run COURSE --ticks N` with the bundled settings.
-export function runSummary(course, ticks) {
-  return simOk(['run', course, '--settings', settingsPath, '--ticks', String(ticks)]).trimEnd();
+// The summary line of `ormakin-sim run COURSE --ticks N` with the bundled
+// settings, or with those at `settings`.
+export function runSummary(course, ticks, settings = settingsPath) {
+  return simOk(['run', course, '--settings', settings, '--ticks', String(ticks)]).trimEnd();
 }
 
 // The frame at that tick, as `run --frame` draws it (the whole course).
@@ -49,10 +50,11 @@ export function lintFindings(text, dir) {
   return result.stdout.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
 }
 
-// What the tool reports when it cannot open COURSE: the text of the box the
-// window shows for it.
-export function simFailure(course) {
-  const result = sim(['run', course, '--settings', settingsPath, '--ticks', '0']);
+// What the tool reports when it cannot open COURSE, or cannot build the car
+// from the settings at `settings`: the text of the box the window shows for
+// it.
+export function simFailure(course, settings = settingsPath) {
+  const result = sim(['run', course, '--settings', settings, '--ticks', '0']);
   if (result.status === 0) {
     throw new Error(`ormakin-sim opened ${course}`);
   }

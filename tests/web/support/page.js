@@ -151,6 +151,11 @@ export class PageSession {
     await Promise.race([this.page.waitForFunction(fn, { timeout: 0 }, ...args), this.crashed]);
   }
 
+  // Waits until the lint has answered for the settings text now in the editor.
+  async waitForLint() {
+    await this.waitFor(() => document.querySelector('#lint').getAttribute('aria-busy') === 'false');
+  }
+
   async waitForStatus(want) {
     await this.waitFor((w) => document.querySelector('#status').value === w, want);
   }
@@ -196,6 +201,19 @@ export class PageSession {
       answers: [...box.querySelectorAll('button[data-answer]')].map((b) => b.dataset.answer),
       modal: box.matches(':modal'),
     }));
+  }
+
+  // Waits until the box is open and at least `n` boxes have opened in all,
+  // or the program rests with no box; returns how many boxes have opened.
+  async waitForBoxCountOrRest(n) {
+    await this.waitFor(
+      (want) =>
+        document.querySelector('#box').open
+          ? window.__ormakinTestLog.boxes.length >= want
+          : document.body.dataset.state === 'idle',
+      n,
+    );
+    return this.page.evaluate(() => window.__ormakinTestLog.boxes.length);
   }
 
   async waitForBoxClosed() {
