@@ -10,13 +10,8 @@ namespace ormakin {
 namespace {
 
 using namespace sine_cosine;
+using namespace extended_format;
 
-constexpr int kBias = 16383;
-constexpr std::uint16_t kSignBit = 0x8000;
-constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
-constexpr ExtendedBits kOne{kBias, kIntegerBit};
-// The x87's "real indefinite": what it gives for an operand it refuses.
-constexpr ExtendedBits kDefaultNaN{0xFFFF, 0xC000000000000000};
 // Below this exponent sin x rounds to x and cos x to 1.
 constexpr int kTinyExponent = -32;
 // The largest significand at exponent -1 that lies below pi/4.
@@ -227,17 +222,17 @@ SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
 }  // namespace
 
 SineCosineBits SinCosBits(ExtendedBits x) {
-  const bool negative = (x.signExponent & kSignBit) != 0;
-  const int biased = x.signExponent & 0x7FFF;
+  const bool negative = IsNegative(x);
+  const int biased = BiasedExponent(x);
   const std::uint64_t m = x.significand;
-  if (biased == 0x7FFF) {
+  if (biased == kMaxExponent) {
     if (m == kIntegerBit) {
       return {};  // an infinity: +0 for both
     }
     if ((m & kIntegerBit) == 0) {
       return {kDefaultNaN, kDefaultNaN};
     }
-    const ExtendedBits quiet{x.signExponent, m | (kIntegerBit >> 1)};
+    const ExtendedBits quiet{x.signExponent, m | kQuietBit};
     return {quiet, quiet};
   }
   if (biased == 0) {
