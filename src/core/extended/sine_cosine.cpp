@@ -181,10 +181,22 @@ SinCosOfReduced SinCosOfSmall(const Normal& r) {
   const Polynomials p = SinCosPolynomials(u);
   const U128 sin = Sub(r.significand, MulFraction(rSquare, p.sin));
   const int sinZeros = CountLeadingZeros(sin);  // 0 or 1
-  const U128 oneMinusCos = MulFraction(u, p.cos);
-  const Normal cos =
-      oneMinusCos == U128{} ? Normal{{kIntegerBit, 0}, 0} : FromFraction(Sub(U128{}, oneMinusCos));
-  return {{ShiftLeft(sin, sinZeros), r.exponent - sinZeros}, cos};
+  // 1 - cos r = r^2 C(r^2), formed from r^2 with its own exponent: as a
+  // fraction of 2^128, u keeps too few bits of it where the cosine lies
+  // within a few 2^-128 of a point halfway between two extended values.
+  // scaled = (r 2^-(exponent+1))^2 C lies in [1/8, 1/2), and 1 - cos r is
+  // scaled * 2^-shift as a fraction of 2^128.
+  const U128 scaled = MulFraction(square, p.cos);
+  const int shift = -2 * (r.exponent + 1);  // 18 or more
+  const U128 oneMinusCos = ShiftRight(scaled, shift);
+  const bool inexact = shift >= 128 || ShiftLeft(oneMinusCos, shift) != scaled;
+  // 1 - (oneMinusCos + a part of a unit when inexact): the unit below, with
+  // its lowest bit set for that part, which rounds the same, since the
+  // rounding decides at bit 64. Below 1 by at least that part, so bit 127
+  // is set.
+  U128 cos = Sub(Sub(U128{}, oneMinusCos), {0, inexact ? 1u : 0u});
+  cos.lo |= inexact ? 1u : 0u;
+  return {{ShiftLeft(sin, sinZeros), r.exponent - sinZeros}, {cos, -1}};
 }
 
 SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
