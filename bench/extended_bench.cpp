@@ -6,14 +6,12 @@
 // Both types get the same work: every constant goes through Opaque, so the
 // compiler folds none of them (it folds long double constants, and would
 // leave SoftExtended's), and the repetitions of the two sides run
-// interleaved in random order, so that a change of load on the machine
-// falls on both.
+// interleaved (interleaved_main.cpp).
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdint>
 #include <random>
-#include <vector>
 
 #include "extended.h"
 
@@ -135,17 +133,3 @@ BENCHMARK_TEMPLATE(BM_ExtendedTick, long double);
 #endif
 
 }  // namespace
-
-// BENCHMARK_MAIN with the repetitions interleaved unless the command line
-// says otherwise (a later flag overrides an earlier one).
-int main(int argc, char** argv) {
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  std::vector<char*> args(argv, argv + argc);
-  args.insert(args.begin() + (argc > 0 ? 1 : 0), interleave);
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -56,6 +56,10 @@ constexpr int BiasedExponent(ExtendedBits v) {
   return v.signExponent & kExponentMask;
 }
 
+constexpr bool IsZero(ExtendedBits v) {
+  return BiasedExponent(v) == 0 && v.significand == 0;
+}
+
 // A normal number: an exponent field from 1 to 0x7FFE and the integer bit.
 constexpr bool IsNormal(ExtendedBits v) {
   return static_cast<unsigned>(BiasedExponent(v) - 1) < kMaxExponent - 1u &&

@@ -152,6 +152,9 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::FromDouble(double value) {
         (bits >> 63) != 0, static_cast<std::uint16_t>(exponent - 1023 + extended_format::kBias),
         extended_format::kIntegerBit | (bits << 11));
   }
+  if ((bits << 1) == 0) {
+    return extended_format::Zero((bits >> 63) != 0);  // a rule's turn of 0, say
+  }
   return FromDoubleGeneral(value);
 }
 
@@ -232,6 +235,16 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
       }
     }
   }
+  // A zero and a normal number (the car's turn of 0 added to its heading):
+  // exactly the number.
+  if (IsZero(a) && IsNormal(b)) {
+    return subtract
+               ? ExtendedBits{static_cast<std::uint16_t>(b.signExponent ^ kSignBit), b.significand}
+               : b;
+  }
+  if (IsNormal(a) && IsZero(b)) {
+    return a;
+  }
   return SumGeneral(a, b, subtract);
 }
 
@@ -248,6 +261,10 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
     if (result) [[likely]] {
       return *result;
     }
+  }
+  // A zero times a normal number: a zero of the product's sign.
+  if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
+    return Zero(IsNegative(a) != IsNegative(b));
   }
   return ProductGeneral(a, b);
 }
@@ -272,6 +289,9 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
     if (result) [[likely]] {
       return *result;
     }
+  }
+  if (IsZero(a) && IsNormal(b)) {
+    return Zero(IsNegative(a) != IsNegative(b));
   }
   return QuotientGeneral(a, b);
 }
