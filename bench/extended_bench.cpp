@@ -2,6 +2,11 @@
 // long double (where the processor has one), and a tick's arithmetic
 // without its sines and cosines: the three probe points' sums and
 // truncations, the turn, the distance and the new position.
+//
+// Both types get the same work: every constant goes through Opaque, so the
+// compiler folds none of them (it folds long double constants, and would
+// leave SoftExtended's), and the repetitions of the two sides run
+// interleaved (interleaved_main.cpp).
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -26,6 +31,13 @@ std::array<T, kOperands> Operands(std::uint32_t seed) {
     o = T(value(random));
   }
   return operands;
+}
+
+// The value, unknown to the compiler from here on.
+template <typename T>
+T Opaque(T value) {
+  benchmark::DoNotOptimize(value);
+  return value;
 }
 
 template <typename T, typename Op>
@@ -60,31 +72,39 @@ template <typename T>
 void BM_ExtendedTick(benchmark::State& state) {
   const auto sines = Operands<T>(3);
   const auto cosines = Operands<T>(4);
-  const T pi = T(3.141592653589793);
-  const T twoPi = pi * T(2);
+  const T pi = Opaque(T(3.141592653589793));
+  const T twoPi = pi * Opaque(T(2));
+  const T thousand = Opaque(T(1000));
+  const T half = Opaque(T(0.5));
+  const T ahead = Opaque(T(20.0));
+  const T left = Opaque(T(8.0));
+  const T right = Opaque(T(-8.0));
+  const T turn = Opaque(T(3.0));
+  const T degrees = Opaque(T(180));
+  const T speed = Opaque(T(1.5));
+  const T advance = Opaque(T(1.0));
   double direction = 1.0;
   double x = 250.0;
   double y = 200.0;
   std::size_t i = 0;
   for (auto _ : state) {
-    const T s = sines[i] / T(1000);
-    const T c = cosines[i] / T(1000);
+    const T s = sines[i] / thousand;
+    const T c = cosines[i] / thousand;
     const double sinH = static_cast<double>(s);
     const double cosH = static_cast<double>(c);
-    const T ahead = T(20.0);
     std::int32_t sum = 0;
-    for (const T lateral : {T(8.0), T(-8.0)}) {
-      sum += Trunc32(c * lateral + T(x) + ahead * cosH + T(0.5)).value_or(0);
-      sum += Trunc32(T(y) - s * lateral - ahead * sinH + T(0.5)).value_or(0);
+    for (const T lateral : {left, right}) {
+      sum += Trunc32(c * lateral + T(x) + ahead * cosH + half).value_or(0);
+      sum += Trunc32(T(y) - s * lateral - ahead * sinH + half).value_or(0);
     }
-    sum += Trunc32(ahead * cosH + T(x) + T(0.5)).value_or(0);
-    sum += Trunc32(T(y) - ahead * sinH + T(0.5)).value_or(0);
+    sum += Trunc32(ahead * cosH + T(x) + half).value_or(0);
+    sum += Trunc32(T(y) - ahead * sinH + half).value_or(0);
     benchmark::DoNotOptimize(sum);
-    direction = static_cast<double>(pi * T(3.0) / T(180) + T(direction));
+    direction = static_cast<double>(pi * turn / degrees + T(direction));
     if (T(direction) > twoPi) {
       direction = static_cast<double>(T(direction) - twoPi);
     }
-    const double d = static_cast<double>(T(1.5) * T(1.0));
+    const double d = static_cast<double>(speed * advance);
     x = static_cast<double>(c * T(d) + T(x));
     y = static_cast<double>(T(y) - s * T(d));
     benchmark::DoNotOptimize(x);
@@ -94,17 +114,22 @@ void BM_ExtendedTick(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// Each operation's two sides next to each other.
 BENCHMARK_TEMPLATE(BM_ExtendedAdd, SoftExtended);
-BENCHMARK_TEMPLATE(BM_ExtendedMul, SoftExtended);
-BENCHMARK_TEMPLATE(BM_ExtendedDiv, SoftExtended);
-BENCHMARK_TEMPLATE(BM_ExtendedTick, SoftExtended);
 #if ORMAKIN_X87_LONG_DOUBLE
 BENCHMARK_TEMPLATE(BM_ExtendedAdd, long double);
+#endif
+BENCHMARK_TEMPLATE(BM_ExtendedMul, SoftExtended);
+#if ORMAKIN_X87_LONG_DOUBLE
 BENCHMARK_TEMPLATE(BM_ExtendedMul, long double);
+#endif
+BENCHMARK_TEMPLATE(BM_ExtendedDiv, SoftExtended);
+#if ORMAKIN_X87_LONG_DOUBLE
 BENCHMARK_TEMPLATE(BM_ExtendedDiv, long double);
+#endif
+BENCHMARK_TEMPLATE(BM_ExtendedTick, SoftExtended);
+#if ORMAKIN_X87_LONG_DOUBLE
 BENCHMARK_TEMPLATE(BM_ExtendedTick, long double);
 #endif
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -3,6 +3,12 @@
 // the three extended-precision sines and cosines that a tick computes (the
 // two side sensors' offset angles to probe, the new heading to move and to
 // probe along at the next tick), which dominate its cost.
+//
+// Where Extended is the x87's long double, the program holds a second copy
+// of the core built with SoftExtended (bench/CMakeLists.txt compiles this
+// file into it once more, with ORMAKIN_STEP_BENCH_SOFT), and its Step runs
+// beside the hardware one, the repetitions of the two interleaved
+// (interleaved_main.cpp).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -45,8 +51,13 @@ void BM_Step(benchmark::State& state) {
       static_cast<double>(turns) /
       static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
 }
+#ifdef ORMAKIN_STEP_BENCH_SOFT
+BENCHMARK(BM_Step)->Name("BM_Step<SoftExtended>");
+#else
 BENCHMARK(BM_Step);
+#endif
 
+#ifndef ORMAKIN_STEP_BENCH_SOFT
 // The floor: the three SinCos of a tick on a heading that changes every
 // tick, as the car's does, and nothing else (the heading's own pair comes
 // from the Step before).
@@ -68,7 +79,6 @@ void BM_SinCosFloor(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SinCosFloor);
+#endif
 
 }  // namespace
-
-BENCHMARK_MAIN();

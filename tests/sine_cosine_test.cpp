@@ -45,6 +45,19 @@ TEST(SinCosBits, KnownResults) {
       {"1", kOne, {0x3FFE, 0xD76AA47848677021}, {0x3FFE, 0x8A51407DA8345C92}},
       {"-1", {0xBFFF, kIntegerBit}, {0xBFFE, 0xD76AA47848677021}, {0x3FFE, 0x8A51407DA8345C92}},
       {"2^-40", {0x3FD7, kIntegerBit}, {0x3FD7, kIntegerBit}, kOne},
+      // Cosines 2^-60 ulp or less from a point halfway between two extended
+      // values: 1 - 2^-65 - 2^-127 + ... rounds down, 1 - 2^-65 + 2^-128/24
+      // - ... up to 1, and near sqrt(3) 2^-32 the cosine lies just below
+      // 1 - 3 * 2^-65 and rounds down.
+      {"2^-32 (1 + 2^-63)",
+       {0x3FDF, 0x8000000000000001},
+       {0x3FDF, 0x8000000000000001},
+       {0x3FFE, 0xFFFFFFFFFFFFFFFF}},
+      {"2^-32", {0x3FDF, kIntegerBit}, {0x3FDF, kIntegerBit}, kOne},
+      {"about sqrt(3) 2^-32",
+       {0x3FDF, 0xDDB3D742C265539E},
+       {0x3FDF, 0xDDB3D742C265539E},
+       {0x3FFE, 0xFFFFFFFFFFFFFFFE}},
       {"1e6",
        {0x4012, 0xF424000000000000},
        {0xBFFD, 0xB332592B46C33A4D},

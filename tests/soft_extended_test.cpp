@@ -131,6 +131,55 @@ TEST(SoftExtended, ArithmeticAtTheEdges) {
   }
 }
 
+TEST(SoftExtended, TheInlinePathMeetsTheGeneralCodeAtItsEdges) {
+  // Each operation first tries a path for normal operands with a normal
+  // result (a sum's exponents under 63 apart); these lie on either side of
+  // where it hands over, and must not tell which side computed them.
+  const Case kCases[] = {
+      {"1 + 2^-62, the farthest apart inline", Op::kAdd, kOneX, X(0x3FC1, kOne),
+       X(0x3FFF, kOne | 2)},
+      {"1 + 2^-63, one place further", Op::kAdd, kOneX, X(0x3FC0, kOne), X(0x3FFF, kOne | 1)},
+      {"rounded down 62 places apart", Op::kAdd, kOneX, X(0x3FC1, kAllOnes), X(0x3FFF, kOne | 4)},
+      {"rounded down 63 places apart", Op::kAdd, kOneX, X(0x3FC0, kOne | 1), X(0x3FFF, kOne | 1)},
+      {"a tie 62 places apart, down to even", Op::kAdd, kOneX, X(0x3FC1, kOne | (kOne >> 2)),
+       X(0x3FFF, kOne | 2)},
+      {"a tie 62 places apart, up to even", Op::kAdd, X(0x3FFF, kOne | 1),
+       X(0x3FC1, kOne | (kOne >> 2)), X(0x3FFF, kOne | 4)},
+      {"the leading one 62 places down", Op::kSub, X(0x3FFF, kOne | 2), kOneX, X(0x3FC1, kOne)},
+      {"the leading one below the top word", Op::kSub, kOneX, X(0x3FFE, kAllOnes), X(0x3FBF, kOne)},
+      {"cancelled into the subnormals", Op::kSub, X(1, kOne | 1), X(1, kOne), kTiniest},
+      {"a carry out of the largest binade", Op::kAdd, kMax, X(0x7FC0, kOne), kInf},
+      {"-x - -x is +0", Op::kSub, -kOneX, -kOneX, kPlusZero},
+      {"the smallest normal product", Op::kMul, X(0x2000, kOne), X(0x2000, kOne), X(1, kOne)},
+      {"half of it, subnormal", Op::kMul, X(0x2000, kOne), X(0x1FFF, kOne),
+       X(0, 0x4000000000000000)},
+      {"a product tie, down to even", Op::kMul, X(0x3FFF, kOne | (kOne >> 32)),
+       X(0x3FFF, kOne | (kOne >> 32)), X(0x3FFF, kOne | (kOne >> 31))},
+      {"a product rounded beyond the largest", Op::kMul, kMax, X(0x3FFF, kOne | 1), kInf},
+      {"a product rounded up into the next binade", Op::kMul, X(0x3FFF, kOne | 1),
+       X(0x3FFE, kAllOnes - 1), kOneX},
+      {"a quotient a hair above 1 - 2^-63", Op::kDiv, kOneX, X(0x3FFF, kOne | 1),
+       X(0x3FFE, kAllOnes - 1)},
+      {"the smallest normal quotient", Op::kDiv, X(0x2000, kOne), X(0x5FFE, kOne), X(1, kOne)},
+      // A zero with a normal number: the car's turn of 0.
+      {"0 + x is x", Op::kAdd, kPlusZero, -kOneX, -kOneX},
+      {"-0 - x is -x", Op::kSub, kMinusZero, kOneX, -kOneX},
+      {"x - 0 is x", Op::kSub, kOneX, kPlusZero, kOneX},
+      {"x * -0 is -0", Op::kMul, kOneX, kMinusZero, kMinusZero},
+      {"-0 / -x is +0", Op::kDiv, kMinusZero, -kOneX, kPlusZero},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_TRUE(SameBits(Apply(c.op, c.a, c.b), c.expected)) << c.name;
+  }
+  // Narrowing: a carry into the double's exponent inline, the next binade
+  // up in the general code.
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(static_cast<double>(X(0x43FD, kAllOnes))),
+            0x7FE0000000000000u);
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(static_cast<double>(X(0x43FE, kAllOnes))),
+            0x7FF0000000000000u);
+  EXPECT_TRUE(SameBits(SoftExtended(0.0), kPlusZero));
+}
+
 TEST(SoftExtended, ComparisonsAreUnorderedWithNaNsAndUnsupportedOperands) {
   struct Pair {
     SoftExtended a;

@@ -28,7 +28,7 @@ const kRepetitions = 5;
 // A large settings text takes seconds per step: fewer repetitions.
 const kSettingsRepetitions = 3;
 const kCourse = '1-oval.bmp';
-const kTargets = { readyMs: 1000, stepRatio: 0.5, sweepRatio: 3, applyRatio: 2, longTaskMs: 200 };
+const kTargets = { readyMs: 1000, stepRatio: 0.8, sweepRatio: 3, applyRatio: 2, longTaskMs: 200 };
 const kMiB = 1024 * 1024;
 // The margin a course may add to the tab beyond its file and its store's
 // written pages.
@@ -329,7 +329,7 @@ const text = [
   row('Page ready after it is opened', `${m.ready.toFixed(0)} ms`, '< 1000 ms', m.ready < kTargets.readyMs),
   row('Step in the page / natively (software type)',
     `${stepRatio.toFixed(2)}× (${m.module.toFixed(0)} ms against ${m.native.toFixed(0)} ms)`,
-    '≥ 0.5×', stepRatio >= kTargets.stepRatio),
+    '≥ 0.8×', stepRatio >= kTargets.stepRatio),
   row('441-start sweep in the page / the tool\'s one-job sweep',
     `${sweepRatio.toFixed(2)}× (${m.page.toFixed(0)} ms against ${m.native.toFixed(0)} ms)`,
     '≤ 3×', sweepRatio <= kTargets.sweepRatio),

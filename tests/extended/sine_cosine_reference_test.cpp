@@ -103,17 +103,26 @@ SineCosineBits Truth(ExtendedBits x) {
   return out;
 }
 
-// The distance in ulps of two results of one sign and nearby exponents.
+// The distance in ulps of two finite results of one sign: their places in
+// the order of all extended values (2^63 of them per binade, subnormals
+// below the first), or UINT64_MAX when that is further or the signs differ.
 std::uint64_t UlpsApart(ExtendedBits a, ExtendedBits b) {
-  auto ordinal = [](ExtendedBits v) {
-    return (static_cast<std::uint64_t>(v.signExponent & 0x7FFF) << 63) +
-           (v.significand & ~kIntegerBit);
-  };
   if ((a.signExponent & 0x8000) != (b.signExponent & 0x8000)) {
     return UINT64_MAX;
   }
-  const std::uint64_t oa = ordinal(a), ob = ordinal(b);
-  return oa > ob ? oa - ob : ob - oa;
+  const int ea = a.signExponent & 0x7FFF, eb = b.signExponent & 0x7FFF;
+  const bool aAbove = ea != eb ? ea > eb : a.significand > b.significand;
+  const ExtendedBits& high = aAbove ? a : b;
+  const ExtendedBits& low = aAbove ? b : a;
+  const int binades = (high.signExponent & 0x7FFF) - (low.signExponent & 0x7FFF);
+  if (binades > 1) {
+    return UINT64_MAX;
+  }
+  // The fractions, and 2^63 for the binade between them (a subnormal's
+  // fraction is its whole significand, just below the smallest normal).
+  const std::uint64_t highFraction = high.significand & ~kIntegerBit;
+  const std::uint64_t lowFraction = low.significand & ~kIntegerBit;
+  return binades == 0 ? highFraction - lowFraction : kIntegerBit - lowFraction + highFraction;
 }
 
 std::string Describe(ExtendedBits v) {
@@ -239,6 +248,56 @@ TEST(SineCosineReference, EdgesOfTheRanges) {
     tally.Check(x);
   }
   tally.Report("edges");
+}
+
+TEST(SineCosineReference, UlpsApartCountsAcrossBinades) {
+  const struct {
+    ExtendedBits a, b;
+    std::uint64_t ulps;
+  } cases[] = {
+      {{0x3FFF, kIntegerBit}, {0x3FFF, kIntegerBit | 5}, 5},
+      {{0x3FFF, kIntegerBit}, {0x3FFE, UINT64_MAX}, 1},  // 1 and the largest below it
+      {{0x3FFE, kIntegerBit}, {0x3FFD, UINT64_MAX}, 1},  // the same, an even exponent
+      {{0x3FFE, kIntegerBit | 2}, {0x3FFD, UINT64_MAX - 1}, 4},
+      {{0x0001, kIntegerBit}, {0x0000, kIntegerBit - 1}, 1},  // normal and subnormal
+      {{0x3FFF, kIntegerBit}, {0x3FFD, UINT64_MAX}, UINT64_MAX},
+      {{0x3FFF, kIntegerBit}, {0xBFFF, kIntegerBit}, UINT64_MAX},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UlpsApart(c.a, c.b), c.ulps) << Describe(c.a) << " " << Describe(c.b);
+    EXPECT_EQ(UlpsApart(c.b, c.a), c.ulps) << Describe(c.b) << " " << Describe(c.a);
+  }
+}
+
+TEST(SineCosineReference, TinyArgumentsWhoseCosineLiesNearAHalfwayPoint) {
+  // Between 2^-32 and 2^-29 the cosine lies between 1 - 2^-58 and
+  // 1 - 2^-65, where the points halfway between extended values are
+  // 1 - (2j + 1) 2^-65. Around the argument whose cosine is exactly each of
+  // them, the extended arguments within 8 ulps (256 in a full run): one ulp
+  // of the argument moves the cosine by 2^-63 to 2^-58 ulp, so the nearest
+  // lie that close to the halfway point or closer, and the small-argument
+  // path must get them right to beyond that.
+  const int reach = FullRun() ? 256 : 8;
+  Tally tally;
+  Mpfr halfway(200), exact(200), x(64);
+  for (int j = 0; j < 32; ++j) {
+    mpfr_set_ui(halfway.get(), 2 * j + 1, MPFR_RNDN);
+    mpfr_mul_2si(halfway.get(), halfway.get(), -65, MPFR_RNDN);
+    mpfr_ui_sub(halfway.get(), 1, halfway.get(), MPFR_RNDN);  // exact
+    mpfr_acos(exact.get(), halfway.get(), MPFR_RNDN);
+    mpfr_set(x.get(), exact.get(), MPFR_RNDD);
+    for (int k = 0; k < reach; ++k) {
+      mpfr_nextbelow(x.get());
+    }
+    for (int k = 0; k <= 2 * reach; ++k) {
+      const ExtendedBits argument = ToExtended(x.get());
+      tally.Check(argument);
+      tally.Check(
+          {static_cast<std::uint16_t>(argument.signExponent | 0x8000), argument.significand});
+      mpfr_nextabove(x.get());
+    }
+  }
+  tally.Report("tiny arguments with a cosine near a halfway point");
 }
 
 TEST(SineCosineReference, ClosestArgumentsToMultiplesOfHalfPi) {

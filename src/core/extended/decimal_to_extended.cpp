@@ -8,17 +8,14 @@
 
 namespace ormakin {
 
+using namespace extended_format;
+
 namespace {
 
-constexpr int kSignificandBits = 64;
-constexpr long kExponentBias = 16383;
 // The exponent of the highest bit of the largest finite value, and the
 // exponent of the smallest subnormal's only bit.
-constexpr long kMaxExponent = 16383;
+constexpr long kLargestTopExponent = 16383;
 constexpr long kMinUnitExponent = -16445;
-constexpr std::uint16_t kSignBit = 0x8000;
-constexpr std::uint16_t kInfiniteExponent = 0x7FFF;
-constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
 
 // Decimal magnitudes that need no arithmetic: a number of at least
 // 10^4933 lies beyond 2^16384, and one below 10^-4952 lies below half the
@@ -32,14 +29,6 @@ constexpr long long kUnderflowDecimalExponent = -4952;
 // the number moves, but never across such a point, so it rounds the same.
 constexpr long long kMaxSignificantDigits = 11520;
 
-ExtendedBits Infinity(bool negative) {
-  return {static_cast<std::uint16_t>((negative ? kSignBit : 0) | kInfiniteExponent), kIntegerBit};
-}
-
-ExtendedBits Zero(bool negative) {
-  return {static_cast<std::uint16_t>(negative ? kSignBit : 0), 0};
-}
-
 // (value + a fraction below one, nonzero when `inexact`) × 2^unitExponent,
 // rounded to 64 significant bits, or fewer where the result is subnormal.
 // The value must carry at least one bit below the kept ones whenever it is
@@ -47,7 +36,7 @@ ExtendedBits Zero(bool negative) {
 ExtendedBits Round(const BigUnsigned& value, long unitExponent, bool inexact, bool negative) {
   const long length = value.BitLength();
   const long topExponent = length - 1 + unitExponent;
-  if (topExponent > kMaxExponent) return Infinity(negative);
+  if (topExponent > kLargestTopExponent) return Infinity(negative);
   long resultUnit = std::max(topExponent - (kSignificandBits - 1), kMinUnitExponent);
   const long shift = resultUnit - unitExponent;
 
@@ -76,8 +65,8 @@ ExtendedBits Round(const BigUnsigned& value, long unitExponent, bool inexact, bo
     // A subnormal (only at the smallest unit): exponent field 0.
     return {sign, significand};
   }
-  const long biased = resultUnit + (kSignificandBits - 1) + kExponentBias;
-  if (biased >= kInfiniteExponent) return Infinity(negative);
+  const long biased = resultUnit + (kSignificandBits - 1) + kBias;
+  if (biased >= extended_format::kMaxExponent) return Infinity(negative);
   return {static_cast<std::uint16_t>(sign | biased), significand};
 }
 

@@ -15,7 +15,9 @@ double NarrowToDouble(const ExtendedBits& value);
 
 // Whether the bits are an infinity of either sign.
 constexpr bool IsInfinite(const ExtendedBits& value) {
-  return (value.signExponent & 0x7FFF) == 0x7FFF && value.significand == 0x8000000000000000u;
+  using extended_format::BiasedExponent;
+  return BiasedExponent(value) == extended_format::kMaxExponent &&
+         value.significand == extended_format::kIntegerBit;
 }
 
 }  // namespace ormakin

@@ -1,9 +1,12 @@
-// Unsigned 128-bit words for the integer sine and cosine: a value is either
-// an integer or a fraction of 2^128 (fixed point with 128 fraction bits).
-// Only the operations that arithmetic needs, written with 64-bit halves so
-// that every processor computes the same bits; the one product of two 64-bit
-// words uses the compiler's 128-bit integer where it has one, and 32-bit
-// halves otherwise (Mul64Portable, which the tests hold to the same result).
+// Unsigned 128-bit words for the car's arithmetic (SoftExtended) and the
+// integer sine and cosine: a value is either an integer or a fraction of
+// 2^128 (fixed point with 128 fraction bits). Only the operations that
+// arithmetic needs, written with 64-bit halves so that every processor
+// computes the same bits. The one product of two 64-bit words uses the
+// compiler's 128-bit integer where it is a machine instruction, and 32-bit
+// halves otherwise (Mul64Portable, which the tests hold to the same result):
+// WebAssembly has no such instruction, and emscripten turns the 128-bit
+// product into a call of __multi3 that multiplies four halves anyway.
 #pragma once
 
 #include <bit>
@@ -28,13 +31,47 @@ constexpr U128 Mul64Portable(std::uint64_t a, std::uint64_t b) {
   return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (middle << 32) | (p00 & 0xFFFFFFFF)};
 }
 
+#if defined(__SIZEOF_INT128__) && !defined(__wasm__)
+#define ORMAKIN_NATIVE_WIDE_PRODUCT 1
+#else
+#define ORMAKIN_NATIVE_WIDE_PRODUCT 0
+#endif
+
 constexpr U128 Mul64(std::uint64_t a, std::uint64_t b) {
-#ifdef __SIZEOF_INT128__
+#if ORMAKIN_NATIVE_WIDE_PRODUCT
   const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
   return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
 #else
   return Mul64Portable(a, b);
 #endif
+}
+
+// (high:low) / divisor and its remainder, for high < divisor and a divisor
+// with its top bit set, so that the quotient fits in 64 bits: long division
+// in two digits of 32 bits, each estimated from the divisor's top half and
+// corrected at most twice.
+constexpr std::uint64_t Divide128By64(U128 dividend, std::uint64_t divisor,
+                                      std::uint64_t& remainder) {
+  constexpr std::uint64_t kBase = std::uint64_t{1} << 32;
+  const std::uint64_t vn1 = divisor >> 32, vn0 = divisor & 0xFFFFFFFF;
+  const std::uint64_t un1 = dividend.lo >> 32, un0 = dividend.lo & 0xFFFFFFFF;
+  std::uint64_t q1 = dividend.hi / vn1;
+  std::uint64_t rhat = dividend.hi - q1 * vn1;
+  while (q1 >= kBase || q1 * vn0 > ((rhat << 32) | un1)) {
+    --q1;
+    rhat += vn1;
+    if (rhat >= kBase) break;
+  }
+  const std::uint64_t un21 = (dividend.hi << 32) + un1 - q1 * divisor;
+  std::uint64_t q0 = un21 / vn1;
+  rhat = un21 - q0 * vn1;
+  while (q0 >= kBase || q0 * vn0 > ((rhat << 32) | un0)) {
+    --q0;
+    rhat += vn1;
+    if (rhat >= kBase) break;
+  }
+  remainder = (un21 << 32) + un0 - q0 * divisor;
+  return (q1 << 32) + q0;
 }
 
 constexpr U128 Add(U128 a, U128 b) {

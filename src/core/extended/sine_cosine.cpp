@@ -10,13 +10,8 @@ namespace ormakin {
 namespace {
 
 using namespace sine_cosine;
+using namespace extended_format;
 
-constexpr int kBias = 16383;
-constexpr std::uint16_t kSignBit = 0x8000;
-constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
-constexpr ExtendedBits kOne{kBias, kIntegerBit};
-// The x87's "real indefinite": what it gives for an operand it refuses.
-constexpr ExtendedBits kDefaultNaN{0xFFFF, 0xC000000000000000};
 // Below this exponent sin x rounds to x and cos x to 1.
 constexpr int kTinyExponent = -32;
 // The largest significand at exponent -1 that lies below pi/4.
@@ -186,10 +181,22 @@ SinCosOfReduced SinCosOfSmall(const Normal& r) {
   const Polynomials p = SinCosPolynomials(u);
   const U128 sin = Sub(r.significand, MulFraction(rSquare, p.sin));
   const int sinZeros = CountLeadingZeros(sin);  // 0 or 1
-  const U128 oneMinusCos = MulFraction(u, p.cos);
-  const Normal cos =
-      oneMinusCos == U128{} ? Normal{{kIntegerBit, 0}, 0} : FromFraction(Sub(U128{}, oneMinusCos));
-  return {{ShiftLeft(sin, sinZeros), r.exponent - sinZeros}, cos};
+  // 1 - cos r = r^2 C(r^2), formed from r^2 with its own exponent: as a
+  // fraction of 2^128, u keeps too few bits of it where the cosine lies
+  // within a few 2^-128 of a point halfway between two extended values.
+  // scaled = (r 2^-(exponent+1))^2 C lies in [1/8, 1/2), and 1 - cos r is
+  // scaled * 2^-shift as a fraction of 2^128.
+  const U128 scaled = MulFraction(square, p.cos);
+  const int shift = -2 * (r.exponent + 1);  // 18 or more
+  const U128 oneMinusCos = ShiftRight(scaled, shift);
+  const bool inexact = shift >= 128 || ShiftLeft(oneMinusCos, shift) != scaled;
+  // 1 - (oneMinusCos + a part of a unit when inexact): the unit below, with
+  // its lowest bit set for that part, which rounds the same, since the
+  // rounding decides at bit 64. Below 1 by at least that part, so bit 127
+  // is set.
+  U128 cos = Sub(Sub(U128{}, oneMinusCos), {0, inexact ? 1u : 0u});
+  cos.lo |= inexact ? 1u : 0u;
+  return {{ShiftLeft(sin, sinZeros), r.exponent - sinZeros}, {cos, -1}};
 }
 
 SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
@@ -227,17 +234,17 @@ SinCosOfReduced SinCosOfReducedArgument(const Normal& r) {
 }  // namespace
 
 SineCosineBits SinCosBits(ExtendedBits x) {
-  const bool negative = (x.signExponent & kSignBit) != 0;
-  const int biased = x.signExponent & 0x7FFF;
+  const bool negative = IsNegative(x);
+  const int biased = BiasedExponent(x);
   const std::uint64_t m = x.significand;
-  if (biased == 0x7FFF) {
+  if (biased == kMaxExponent) {
     if (m == kIntegerBit) {
       return {};  // an infinity: +0 for both
     }
     if ((m & kIntegerBit) == 0) {
       return {kDefaultNaN, kDefaultNaN};
     }
-    const ExtendedBits quiet{x.signExponent, m | (kIntegerBit >> 1)};
+    const ExtendedBits quiet{x.signExponent, m | kQuietBit};
     return {quiet, quiet};
   }
   if (biased == 0) {

@@ -1,6 +1,8 @@
 // Sine and cosine of an extended real, in integer arithmetic only, so that
-// every processor gives the same bits; rounded to nearest even at the 64-bit
-// significand.
+// every processor gives the same bits. What is proven (below): each result
+// lies within 1 ulp of the exact value, and is the exact value rounded to
+// nearest even at the 64-bit significand unless the exact value lies within
+// 2^-50 ulp of a point halfway between two extended numbers.
 //
 // Edges: |x| >= 2^63 and the infinities give +0 for both (the argument is
 // not reduced at all); a NaN gives itself quieted (significand bit 62 set)
@@ -17,7 +19,9 @@
 // r = i/256 + d with |d| <= 2^-9 and sin r = sin(i/256) cos d +
 // cos(i/256) sin d (and alike for cos) from a table of sin and cos at i/256,
 // with the same polynomials for sin d and cos d. Everything after the
-// reduction is fixed point with 128 fraction bits.
+// reduction is fixed point with 128 fraction bits, except 1 - cos r for
+// |r| < 2^-9, which is formed with the exponent of r^2 and rounded against
+// 1 once.
 //
 // Error bound (the value before its one rounding, relative to the exact
 // sine or cosine):
@@ -41,15 +45,23 @@
 //    with their Horner steps, the four products of the sum, the two table
 //    values), under 2^-124 absolute, against a sine of at least
 //    sin(2^-9) > 2^-9.01 and a cosine above 0.7: 2^-115 relative. On the
-//    small-argument path (and for the cosine on either) it stays under
-//    2^-125 relative.
+//    small-argument path the sine stays under 2^-125 relative.
+//  - The cosine for |r| < 2^-9: r^2 (3 units of 2^-128 against at least
+//    2^-2 of its scale), C (a few units against 1/2) and their product
+//    (3 units against 1/8) give 1 - cos r to 2^-122 relative; the omitted
+//    term adds r^12/12! < 2^-136.8 absolute. Against a cosine in
+//    [1 - 2^-19, 1), whose ulp is 2^-64, that is under 2^-72 ulp (under
+//    2^-116 ulp for |r| < 2^-29, where 1 - cos r < 2^-59). Those cosines
+//    come within 2^-60 ulp of a halfway point and closer (cos(2^-32 (1 +
+//    2^-63)) lies some 2^-63 ulp below 1 - 2^-65), so a fixed-point
+//    1 - cos r with 128 fraction bits, 2^-64 ulp, would not do.
 //  Together: within 2^-114.9 of the exact value, relative; as the value is
 //  under 2^64 of its own ulps, within 2^-50 ulp. The rounding goes wrong
 //  only when the exact value lies within that distance of a halfway point
-//  between two extended numbers (a window of width 2^-49 ulp); even then the
-//  result is the other neighbour, so it is always within 1 ulp. The exact
-//  sine or cosine of a non-zero extended number is transcendental, so it is
-//  never itself a halfway point.
+//  between two extended numbers (2^-72 ulp for the cosine of |r| < 2^-9);
+//  even then the result is the other neighbour, so it is always within 1
+//  ulp. The exact sine or cosine of a non-zero extended number is
+//  transcendental, so it is never itself a halfway point.
 #pragma once
 
 #include "extended.h"

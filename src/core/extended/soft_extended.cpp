@@ -5,77 +5,21 @@
 
 namespace ormakin {
 
+using namespace extended_format;
+
 namespace {
-
-constexpr std::uint16_t kSignBit = 0x8000;
-constexpr std::int32_t kMaxExponent = 0x7FFF;  // infinities and NaNs
-constexpr std::int32_t kBias = 16383;
-constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
-constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 62;
-constexpr ExtendedBits kDefaultNaN{0xFFFF, 0xC000000000000000};
-
-// An unsigned 128-bit integer in two 64-bit halves (no compiler extension:
-// 32-bit targets have none).
-struct Wide {
-  std::uint64_t hi = 0;
-  std::uint64_t lo = 0;
-};
-
-Wide MultiplyWide(std::uint64_t a, std::uint64_t b) {
-  const std::uint64_t a0 = a & 0xFFFFFFFF, a1 = a >> 32;
-  const std::uint64_t b0 = b & 0xFFFFFFFF, b1 = b >> 32;
-  const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-  const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFF) + (p10 & 0xFFFFFFFF);
-  return Wide{p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
-              (middle << 32) | (p00 & 0xFFFFFFFF)};
-}
-
-int LeadingZeros(Wide w) {
-  return w.hi != 0 ? std::countl_zero(w.hi) : 64 + std::countl_zero(w.lo);
-}
-
-Wide ShiftLeft(Wide w, int n) {
-  if (n == 0) return w;
-  if (n >= 64) return Wide{w.lo << (n - 64), 0};
-  return Wide{(w.hi << n) | (w.lo >> (64 - n)), w.lo << n};
-}
 
 // Shifted right by n; the bits shifted out, if any was set, set the lowest
 // bit (they only ever matter for rounding, below the 64 kept bits).
-Wide ShiftRightJam(Wide w, std::int64_t n) {
+U128 ShiftRightJam(U128 w, std::int64_t n) {
   if (n == 0) return w;
-  if (n >= 128) return Wide{0, (w.hi | w.lo) != 0 ? 1u : 0u};
+  if (n >= 128) return U128{0, (w.hi | w.lo) != 0 ? 1u : 0u};
   if (n >= 64) {
     const std::uint64_t lost = n == 64 ? w.lo : (w.lo | (w.hi << (128 - n)));
-    return Wide{0, (n == 64 ? w.hi : w.hi >> (n - 64)) | (lost != 0 ? 1u : 0u)};
+    return U128{0, (n == 64 ? w.hi : w.hi >> (n - 64)) | (lost != 0 ? 1u : 0u)};
   }
   const std::uint64_t lost = w.lo << (64 - n);
-  return Wide{w.hi >> n, (w.lo >> n) | (w.hi << (64 - n)) | (lost != 0 ? 1u : 0u)};
-}
-
-// (u1:u0) / v and its remainder, for u1 < v and v with its top bit set: two
-// quotient digits of 32 bits each (long division with normalised divisor).
-std::uint64_t DivideWide(std::uint64_t u1, std::uint64_t u0, std::uint64_t v, std::uint64_t& rest) {
-  constexpr std::uint64_t kBase = std::uint64_t{1} << 32;
-  const std::uint64_t vn1 = v >> 32, vn0 = v & 0xFFFFFFFF;
-  const std::uint64_t un1 = u0 >> 32, un0 = u0 & 0xFFFFFFFF;
-  std::uint64_t q1 = u1 / vn1;
-  std::uint64_t rhat = u1 - q1 * vn1;
-  while (q1 >= kBase || q1 * vn0 > ((rhat << 32) | un1)) {
-    --q1;
-    rhat += vn1;
-    if (rhat >= kBase) break;
-  }
-  const std::uint64_t un21 = (u1 << 32) + un1 - q1 * v;
-  std::uint64_t q0 = un21 / vn1;
-  rhat = un21 - q0 * vn1;
-  while (q0 >= kBase || q0 * vn0 > ((rhat << 32) | un0)) {
-    --q0;
-    rhat += vn1;
-    if (rhat >= kBase) break;
-  }
-  rest = (un21 << 32) + un0 - q0 * v;
-  return (q1 << 32) + q0;
+  return U128{w.hi >> n, (w.lo >> n) | (w.hi << (64 - n)) | (lost != 0 ? 1u : 0u)};
 }
 
 enum class Kind { kZero, kFinite, kInfinity, kNaN, kUnsupported };
@@ -92,8 +36,8 @@ struct Parts {
 
 Parts Unpack(ExtendedBits bits) {
   Parts p;
-  p.negative = (bits.signExponent & kSignBit) != 0;
-  p.exponent = bits.signExponent & kMaxExponent;
+  p.negative = IsNegative(bits);
+  p.exponent = BiasedExponent(bits);
   p.significand = bits.significand;
   const bool integerBit = (p.significand & kIntegerBit) != 0;
   if (p.exponent == kMaxExponent) {
@@ -117,22 +61,10 @@ Parts Unpack(ExtendedBits bits) {
   return p;
 }
 
-ExtendedBits Signed(bool negative, std::uint16_t exponent, std::uint64_t significand) {
-  return ExtendedBits{static_cast<std::uint16_t>((negative ? kSignBit : 0) | exponent),
-                      significand};
-}
-
-ExtendedBits Infinity(bool negative) {
-  return Signed(negative, kMaxExponent, kIntegerBit);
-}
-ExtendedBits Zero(bool negative) {
-  return Signed(negative, 0, 0);
-}
-
 // The exact value significand * 2^(exponent - kBias - 127) (bit 127 set; a
 // lost lower part jammed into bit 0), rounded to nearest even: subnormal
 // below exponent 1, infinite from exponent 0x7FFF on.
-ExtendedBits RoundPack(bool negative, std::int64_t exponent, Wide significand) {
+ExtendedBits RoundPack(bool negative, std::int64_t exponent, U128 significand) {
   if (exponent < 1) {
     significand = ShiftRightJam(significand, 1 - exponent);
     exponent = 1;
@@ -150,13 +82,13 @@ ExtendedBits RoundPack(bool negative, std::int64_t exponent, Wide significand) {
   // A subnormal (or zero) has exponent 0; one that rounded up to the
   // smallest normal has its integer bit and keeps exponent 1.
   if ((kept & kIntegerBit) == 0) exponent = 0;
-  return Signed(negative, static_cast<std::uint16_t>(exponent), kept);
+  return WithSign(negative, static_cast<std::uint16_t>(exponent), kept);
 }
 
 // An exact finite value in its canonical encoding.
 ExtendedBits Pack(const Parts& p) {
   return p.kind == Kind::kZero ? Zero(p.negative)
-                               : RoundPack(p.negative, p.exponent, Wide{p.significand, 0});
+                               : RoundPack(p.negative, p.exponent, U128{p.significand, 0});
 }
 
 ExtendedBits Quiet(ExtendedBits nan) {
@@ -190,7 +122,7 @@ bool SpecialOperand(ExtendedBits a, const Parts& pa, ExtendedBits b, const Parts
   return false;
 }
 
-ExtendedBits Add(ExtendedBits a, ExtendedBits b, bool subtract) {
+ExtendedBits AddAny(ExtendedBits a, ExtendedBits b, bool subtract) {
   Parts x = Unpack(a);
   Parts y = Unpack(b);
   ExtendedBits result;
@@ -210,12 +142,12 @@ ExtendedBits Add(ExtendedBits a, ExtendedBits b, bool subtract) {
   if (x.exponent < y.exponent || (x.exponent == y.exponent && x.significand < y.significand)) {
     std::swap(x, y);
   }
-  const Wide big{x.significand, 0};
-  const Wide small = ShiftRightJam(Wide{y.significand, 0}, x.exponent - y.exponent);
+  const U128 big{x.significand, 0};
+  const U128 small = ShiftRightJam(U128{y.significand, 0}, x.exponent - y.exponent);
   // The larger operand's exponent is the scale of bit 127.
   std::int64_t exponent = x.exponent;
   if (x.negative == y.negative) {
-    Wide sum{big.hi + small.hi, big.lo + small.lo};
+    U128 sum{big.hi + small.hi, big.lo + small.lo};
     if (sum.lo < big.lo) ++sum.hi;
     if (sum.hi < big.hi) {  // a carry out of bit 127
       sum = ShiftRightJam(sum, 1);
@@ -224,15 +156,15 @@ ExtendedBits Add(ExtendedBits a, ExtendedBits b, bool subtract) {
     }
     return RoundPack(x.negative, exponent, sum);
   }
-  Wide difference{big.hi - small.hi - (big.lo < small.lo ? 1 : 0), big.lo - small.lo};
+  U128 difference{big.hi - small.hi - (big.lo < small.lo ? 1 : 0), big.lo - small.lo};
   if (difference.hi == 0 && difference.lo == 0) return Zero(false);
   // Exact unless the operands lay two or more binades apart, and then at most
   // one place to shift, so the jammed bit stays below the kept ones.
-  const int shift = LeadingZeros(difference);
+  const int shift = CountLeadingZeros(difference);
   return RoundPack(x.negative, exponent - shift, ShiftLeft(difference, shift));
 }
 
-ExtendedBits Multiply(ExtendedBits a, ExtendedBits b) {
+ExtendedBits MultiplyAny(ExtendedBits a, ExtendedBits b) {
   const Parts x = Unpack(a);
   const Parts y = Unpack(b);
   ExtendedBits result;
@@ -242,13 +174,13 @@ ExtendedBits Multiply(ExtendedBits a, ExtendedBits b) {
     return x.kind == Kind::kZero || y.kind == Kind::kZero ? kDefaultNaN : Infinity(negative);
   }
   if (x.kind == Kind::kZero || y.kind == Kind::kZero) return Zero(negative);
-  const Wide product = MultiplyWide(x.significand, y.significand);
-  const int shift = LeadingZeros(product);  // 0 or 1
+  const U128 product = Mul64(x.significand, y.significand);
+  const int shift = CountLeadingZeros(product);  // 0 or 1
   return RoundPack(negative, std::int64_t{x.exponent} + y.exponent - kBias + 1 - shift,
                    ShiftLeft(product, shift));
 }
 
-ExtendedBits Divide(ExtendedBits a, ExtendedBits b) {
+ExtendedBits DivideAny(ExtendedBits a, ExtendedBits b) {
   const Parts x = Unpack(a);
   const Parts y = Unpack(b);
   ExtendedBits result;
@@ -267,9 +199,9 @@ ExtendedBits Divide(ExtendedBits a, ExtendedBits b) {
   const std::uint64_t u1 = x.significand >> extra;
   const std::uint64_t u0 = extra != 0 ? x.significand << 63 : 0;
   std::uint64_t rest = 0;
-  Wide quotient;
-  quotient.hi = DivideWide(u1, u0, y.significand, rest);
-  quotient.lo = DivideWide(rest, 0, y.significand, rest);
+  U128 quotient;
+  quotient.hi = Divide128By64({u1, u0}, y.significand, rest);
+  quotient.lo = Divide128By64({rest, 0}, y.significand, rest);
   if (rest != 0) quotient.lo |= 1;
   return RoundPack(negative, std::int64_t{x.exponent} - y.exponent + kBias + extra - 1, quotient);
 }
@@ -305,41 +237,29 @@ bool Ordered(const Parts& p) {
 
 }  // namespace
 
-SoftExtended::SoftExtended(std::int32_t value) {
-  if (value == 0) return;
-  const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-               : static_cast<std::uint64_t>(value);
-  const int shift = std::countl_zero(magnitude);
-  bits_ = Signed(negative, static_cast<std::uint16_t>(kBias + 63 - shift), magnitude << shift);
-}
-
-SoftExtended::SoftExtended(double value) {
+ExtendedBits SoftExtended::FromDoubleGeneral(double value) {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   const bool negative = (bits >> 63) != 0;
   const auto exponent = static_cast<std::int32_t>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (exponent == 0x7FF) {
     // An infinity, or a NaN whose payload moves up (and is quieted).
-    bits_ = Signed(negative, kMaxExponent,
-                   kIntegerBit | (fraction << 11) | (fraction != 0 ? kQuietBit : 0));
-  } else if (exponent == 0) {
-    if (fraction != 0) {  // a subnormal double: fraction * 2^-1074
-      const int shift = std::countl_zero(fraction);
-      bits_ = Signed(negative, static_cast<std::uint16_t>(kBias + 63 - 1074 - shift),
-                     fraction << shift);
-    } else {
-      bits_ = Zero(negative);
-    }
-  } else {
-    bits_ = Signed(negative, static_cast<std::uint16_t>(exponent - 1023 + kBias),
-                   kIntegerBit | (fraction << 11));
+    return WithSign(negative, kMaxExponent,
+                    kIntegerBit | (fraction << 11) | (fraction != 0 ? kQuietBit : 0));
   }
+  if (exponent == 0) {
+    if (fraction == 0) return Zero(negative);
+    // A subnormal double: fraction * 2^-1074.
+    const int shift = std::countl_zero(fraction);
+    return WithSign(negative, static_cast<std::uint16_t>(kBias + 63 - 1074 - shift),
+                    fraction << shift);
+  }
+  return WithSign(negative, static_cast<std::uint16_t>(exponent - 1023 + kBias),
+                  kIntegerBit | (fraction << 11));
 }
 
-SoftExtended::operator double() const {
-  const Parts p = Unpack(bits_);
+double SoftExtended::ToDoubleGeneral(ExtendedBits v) {
+  const Parts p = Unpack(v);
   const std::uint64_t sign = p.negative ? std::uint64_t{1} << 63 : 0;
   constexpr std::uint64_t kInfinityBits = std::uint64_t{0x7FF} << 52;
   constexpr std::uint64_t kDoubleQuiet = std::uint64_t{1} << 51;
@@ -380,47 +300,28 @@ SoftExtended::operator double() const {
                                (kept & ((std::uint64_t{1} << 52) - 1)));
 }
 
-SoftExtended operator+(SoftExtended a, SoftExtended b) {
-  return SoftExtended(Add(a.bits_, b.bits_, false));
+ExtendedBits SoftExtended::SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract) {
+  return AddAny(a, b, subtract);
 }
 
-SoftExtended operator-(SoftExtended a, SoftExtended b) {
-  return SoftExtended(Add(a.bits_, b.bits_, true));
+ExtendedBits SoftExtended::ProductGeneral(ExtendedBits a, ExtendedBits b) {
+  return MultiplyAny(a, b);
 }
 
-SoftExtended operator*(SoftExtended a, SoftExtended b) {
-  return SoftExtended(Multiply(a.bits_, b.bits_));
+ExtendedBits SoftExtended::QuotientGeneral(ExtendedBits a, ExtendedBits b) {
+  return DivideAny(a, b);
 }
 
-SoftExtended operator/(SoftExtended a, SoftExtended b) {
-  return SoftExtended(Divide(a.bits_, b.bits_));
-}
-
-bool operator==(SoftExtended a, SoftExtended b) {
-  const Parts x = Unpack(a.bits_);
-  const Parts y = Unpack(b.bits_);
+bool SoftExtended::EqualGeneral(ExtendedBits a, ExtendedBits b) {
+  const Parts x = Unpack(a);
+  const Parts y = Unpack(b);
   return Ordered(x) && Ordered(y) && Order(x, y) == 0;
 }
 
-bool operator<(SoftExtended a, SoftExtended b) {
-  const Parts x = Unpack(a.bits_);
-  const Parts y = Unpack(b.bits_);
+bool SoftExtended::LessGeneral(ExtendedBits a, ExtendedBits b) {
+  const Parts x = Unpack(a);
+  const Parts y = Unpack(b);
   return Ordered(x) && Ordered(y) && Order(x, y) < 0;
-}
-
-std::optional<std::int32_t> Trunc32(SoftExtended v) {
-  const Parts p = Unpack(v.Bits());
-  if (p.kind == Kind::kZero) return 0;
-  if (p.kind != Kind::kFinite) return std::nullopt;
-  if (p.exponent < kBias) return 0;  // below 1 in magnitude
-  if (p.exponent > kBias + 31) return std::nullopt;
-  // The integer part; below 2^32 here.
-  const std::uint64_t whole = p.significand >> (63 - (p.exponent - kBias));
-  constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
-  // -2^31 - 1 < v < 2^31, as for the hardware type.
-  if (p.negative ? whole > kLimit : whole >= kLimit) return std::nullopt;
-  const auto signedWhole = static_cast<std::int64_t>(whole);
-  return static_cast<std::int32_t>(p.negative ? -signedWhole : signedWhole);
 }
 
 }  // namespace ormakin

@@ -21,12 +21,26 @@
 //    NaN keeps its own sign (a - NaN is that NaN, not its negation).
 //  - Comparisons with a NaN or an unsupported operand are unordered: all
 //    false except !=. Unary minus only flips the sign bit, of anything.
+//
+// Speed: the car's operands are normal numbers of modest size, so each
+// operation first tries an inline path for normal operands whose result is
+// normal (an addition's exponents also less than 64 apart), which needs no
+// unpacking and rounds without branching on the rounding bits. Everything
+// else (zeros, subnormals, infinities, NaNs, unsupported encodings, overflow
+// and underflow) goes to the general code in soft_extended.cpp, which gives
+// the same bits for the common case too.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <optional>
 
 #include "extended_bits.h"
+#include "fixed_point.h"
+
+// The common cases are forced inline: as calls, saving and restoring
+// registers would cost as much as the work.
+#define ORMAKIN_SOFT_INLINE [[gnu::always_inline]] inline
 
 namespace ormakin {
 
@@ -38,9 +52,9 @@ class SoftExtended {
   // significand.
   // NOLINTNEXTLINE(google-explicit-constructor): mixes with integers and
   // doubles in expressions as a built-in floating type does.
-  SoftExtended(std::int32_t value);
+  SoftExtended(std::int32_t value) : bits_(FromInt32(value)) {}
   // NOLINTNEXTLINE(google-explicit-constructor): as above.
-  SoftExtended(double value);
+  SoftExtended(double value) : bits_(FromDouble(value)) {}
 
   static constexpr SoftExtended FromBits(ExtendedBits bits) { return SoftExtended(bits); }
   constexpr ExtendedBits Bits() const { return bits_; }
@@ -49,23 +63,32 @@ class SoftExtended {
   // value is that small, infinity beyond the largest double. A NaN keeps its
   // sign and the top 52 bits of its fraction, quieted; an unsupported operand
   // gives the double's default NaN (sign set, quiet bit only).
-  explicit operator double() const;
+  explicit operator double() const { return ToDouble(bits_); }
 
-  friend SoftExtended operator+(SoftExtended a, SoftExtended b);
-  friend SoftExtended operator-(SoftExtended a, SoftExtended b);
-  friend SoftExtended operator*(SoftExtended a, SoftExtended b);
-  friend SoftExtended operator/(SoftExtended a, SoftExtended b);
+  ORMAKIN_SOFT_INLINE friend SoftExtended operator+(SoftExtended a, SoftExtended b) {
+    return SoftExtended(Sum(a.bits_, b.bits_, false));
+  }
+  ORMAKIN_SOFT_INLINE friend SoftExtended operator-(SoftExtended a, SoftExtended b) {
+    return SoftExtended(Sum(a.bits_, b.bits_, true));
+  }
+  ORMAKIN_SOFT_INLINE friend SoftExtended operator*(SoftExtended a, SoftExtended b) {
+    return SoftExtended(Product(a.bits_, b.bits_));
+  }
+  ORMAKIN_SOFT_INLINE friend SoftExtended operator/(SoftExtended a, SoftExtended b) {
+    return SoftExtended(Quotient(a.bits_, b.bits_));
+  }
   friend constexpr SoftExtended operator-(SoftExtended a) {
-    return SoftExtended(ExtendedBits{static_cast<std::uint16_t>(a.bits_.signExponent ^ 0x8000),
-                                     a.bits_.significand});
+    return SoftExtended(
+        ExtendedBits{static_cast<std::uint16_t>(a.bits_.signExponent ^ extended_format::kSignBit),
+                     a.bits_.significand});
   }
   SoftExtended& operator+=(SoftExtended b) { return *this = *this + b; }
   SoftExtended& operator-=(SoftExtended b) { return *this = *this - b; }
   SoftExtended& operator*=(SoftExtended b) { return *this = *this * b; }
   SoftExtended& operator/=(SoftExtended b) { return *this = *this / b; }
 
-  friend bool operator==(SoftExtended a, SoftExtended b);
-  friend bool operator<(SoftExtended a, SoftExtended b);
+  friend bool operator==(SoftExtended a, SoftExtended b) { return Equal(a.bits_, b.bits_); }
+  friend bool operator<(SoftExtended a, SoftExtended b) { return Less(a.bits_, b.bits_); }
   friend bool operator!=(SoftExtended a, SoftExtended b) { return !(a == b); }
   friend bool operator>(SoftExtended a, SoftExtended b) { return b < a; }
   friend bool operator<=(SoftExtended a, SoftExtended b) { return a < b || a == b; }
@@ -74,6 +97,30 @@ class SoftExtended {
  private:
   explicit constexpr SoftExtended(ExtendedBits bits) : bits_(bits) {}
 
+  // The operations on bits: the inline common case here, the rest in
+  // soft_extended.cpp (the *General functions, which handle every case).
+  static ExtendedBits FromInt32(std::int32_t value);
+  static ExtendedBits FromDouble(double value);
+  static ExtendedBits FromDoubleGeneral(double value);
+  static double ToDouble(ExtendedBits v);
+  static double ToDoubleGeneral(ExtendedBits v);
+  static ExtendedBits Sum(ExtendedBits a, ExtendedBits b, bool subtract);
+  static ExtendedBits SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract);
+  static ExtendedBits Product(ExtendedBits a, ExtendedBits b);
+  static ExtendedBits ProductGeneral(ExtendedBits a, ExtendedBits b);
+  static ExtendedBits Quotient(ExtendedBits a, ExtendedBits b);
+  static ExtendedBits QuotientGeneral(ExtendedBits a, ExtendedBits b);
+  static bool Equal(ExtendedBits a, ExtendedBits b);
+  static bool EqualGeneral(ExtendedBits a, ExtendedBits b);
+  static bool Less(ExtendedBits a, ExtendedBits b);
+  static bool LessGeneral(ExtendedBits a, ExtendedBits b);
+  // A significand with its exponent, both before rounding, rounded to
+  // nearest even by the bits below it (`rest`, with 2^63 the halfway
+  // point): the result, or nothing when it would not be a normal number.
+  static std::optional<ExtendedBits> RoundNormal(bool negative, std::int32_t exponent,
+                                                 std::uint64_t kept, std::uint64_t rest,
+                                                 bool sticky);
+
   ExtendedBits bits_;
 };
 
@@ -81,4 +128,217 @@ class SoftExtended {
 // NaN, an infinity, an unsupported operand or a value outside that range.
 std::optional<std::int32_t> Trunc32(SoftExtended v);
 
+// Only inline definitions below.
+
+inline ExtendedBits SoftExtended::FromInt32(std::int32_t value) {
+  if (value == 0) return {};
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+               : static_cast<std::uint64_t>(value);
+  const int shift = std::countl_zero(magnitude);
+  return extended_format::WithSign(negative,
+                                   static_cast<std::uint16_t>(extended_format::kBias + 63 - shift),
+                                   magnitude << shift);
+}
+
+ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::FromDouble(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const auto exponent = static_cast<std::uint32_t>((bits >> 52) & 0x7FF);
+  if (exponent - 1 < 0x7FE) [[likely]] {
+    // A normal double: the same number with a wider exponent and 11 more
+    // significand bits.
+    return extended_format::WithSign(
+        (bits >> 63) != 0, static_cast<std::uint16_t>(exponent - 1023 + extended_format::kBias),
+        extended_format::kIntegerBit | (bits << 11));
+  }
+  if ((bits << 1) == 0) {
+    return extended_format::Zero((bits >> 63) != 0);  // a rule's turn of 0, say
+  }
+  return FromDoubleGeneral(value);
+}
+
+ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(ExtendedBits v) {
+  // The double's biased exponent, for a normal result that cannot round up
+  // to an infinity.
+  const std::int32_t exponent = extended_format::BiasedExponent(v) - extended_format::kBias + 1023;
+  if (extended_format::IsNormal(v) && exponent >= 1 && exponent < 0x7FE) [[likely]] {
+    std::uint64_t kept = v.significand >> 11;  // 53 bits, 2^52 the leading one
+    const std::uint64_t rest = v.significand & 0x7FF;
+    kept += static_cast<std::uint64_t>(rest > 0x400) |
+            (static_cast<std::uint64_t>(rest == 0x400) & kept & 1);
+    // The leading one adds 1 to the exponent field, and a significand that
+    // rounded up to 2^53 adds 2: the next binade, with fraction 0.
+    const std::uint64_t sign = static_cast<std::uint64_t>(extended_format::IsNegative(v)) << 63;
+    return std::bit_cast<double>(sign | ((static_cast<std::uint64_t>(exponent - 1) << 52) + kept));
+  }
+  return ToDoubleGeneral(v);
+}
+
+ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(
+    bool negative, std::int32_t exponent, std::uint64_t kept, std::uint64_t rest, bool sticky) {
+  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+  // Below the normal range the rounding happens at a coarser place.
+  if (static_cast<std::uint32_t>(exponent - 1) >= extended_format::kMaxExponent - 1u) [[unlikely]] {
+    return std::nullopt;
+  }
+  // Up when above half, or at half exactly and the kept bits are odd;
+  // without a branch on those bits, as good as random.
+  kept += static_cast<std::uint64_t>(rest > kHalf) |
+          (static_cast<std::uint64_t>(rest == kHalf) &
+           (static_cast<std::uint64_t>(sticky) | (kept & 1)));
+  if (kept == 0) [[unlikely]] {  // carried into the exponent
+    kept = extended_format::kIntegerBit;
+    if (++exponent == extended_format::kMaxExponent) {
+      return std::nullopt;  // an overflow
+    }
+  }
+  return extended_format::WithSign(negative, static_cast<std::uint16_t>(exponent), kept);
+}
+
+ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits b, bool subtract) {
+  using namespace extended_format;
+  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+    // The operand of the larger magnitude is `big`. The signs of the car's
+    // terms are as good as random, so the sum and the difference take the
+    // same road, without a branch on the signs.
+    const int ea = BiasedExponent(a), eb = BiasedExponent(b);
+    const bool swap = (ea < eb) | ((ea == eb) & (a.significand < b.significand));
+    const bool negativeA = IsNegative(a);
+    const bool negativeB = IsNegative(b) != subtract;
+    // Swapped by masks: the compiler would turn a choice into a branch.
+    const std::uint64_t swapMask = 0 - static_cast<std::uint64_t>(swap);
+    const std::uint64_t significandFlip = (a.significand ^ b.significand) & swapMask;
+    const std::uint64_t bigSignificand = a.significand ^ significandFlip;
+    const std::uint64_t smallSignificand = b.significand ^ significandFlip;
+    const int exponentFlip = (ea ^ eb) & static_cast<int>(swapMask & kExponentMask);
+    const int bigExponent = ea ^ exponentFlip;
+    const int distance = bigExponent - (eb ^ exponentFlip);
+    const bool bigNegative = negativeA != ((negativeA != negativeB) & swap);
+    if (distance < 63) [[likely]] {
+      // Both one place down, to leave room for a carry, the smaller one
+      // aligned below the larger: exact in 128 bits.
+      const U128 total =
+          AddOrSubtract({bigSignificand >> 1, bigSignificand << 63},
+                        {smallSignificand >> (distance + 1), smallSignificand << (63 - distance)},
+                        negativeA != negativeB);
+      if (total.hi != 0) [[likely]] {
+        // The leading one is at bit 127 after a carry, at bit 126 without,
+        // lower after a cancellation.
+        const int shift = std::countl_zero(total.hi);
+        const U128 normalised = ShiftLeft(total, shift);
+        const std::optional<ExtendedBits> result =
+            RoundNormal(bigNegative, bigExponent + 1 - shift, normalised.hi, normalised.lo, false);
+        if (result) [[likely]] {
+          return *result;
+        }
+      }
+    }
+  }
+  // A zero and a normal number (the car's turn of 0 added to its heading):
+  // exactly the number.
+  if (IsZero(a) && IsNormal(b)) {
+    return subtract
+               ? ExtendedBits{static_cast<std::uint16_t>(b.signExponent ^ kSignBit), b.significand}
+               : b;
+  }
+  if (IsNormal(a) && IsZero(b)) {
+    return a;
+  }
+  return SumGeneral(a, b, subtract);
+}
+
+ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedBits b) {
+  using namespace extended_format;
+  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+    const U128 product = Mul64(a.significand, b.significand);
+    // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
+    const int shift = static_cast<int>(product.hi >> 63) ^ 1;
+    const std::optional<ExtendedBits> result = RoundNormal(
+        IsNegative(a) != IsNegative(b), BiasedExponent(a) + BiasedExponent(b) - kBias + 1 - shift,
+        (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
+        product.lo << shift, false);
+    if (result) [[likely]] {
+      return *result;
+    }
+  }
+  // A zero times a normal number: a zero of the product's sign.
+  if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
+    return Zero(IsNegative(a) != IsNegative(b));
+  }
+  return ProductGeneral(a, b);
+}
+
+inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
+  using namespace extended_format;
+  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+    // 64 quotient bits with the leading one at bit 63; the remainder says
+    // whether the rest is below, at or above half a unit.
+    const int extra = a.significand >= b.significand ? 1 : 0;
+    std::uint64_t remainder = 0;
+    const std::uint64_t quotient = Divide128By64(
+        {a.significand >> extra, extra != 0 ? a.significand << 63 : 0}, b.significand, remainder);
+    // Twice the remainder against the divisor (without overflowing) tells
+    // the next bit and whether anything lies beyond it.
+    const std::uint64_t other = b.significand - remainder;
+    const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
+                               static_cast<std::uint64_t>(remainder > other);
+    const std::optional<ExtendedBits> result = RoundNormal(
+        IsNegative(a) != IsNegative(b), BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1,
+        quotient, rest, false);
+    if (result) [[likely]] {
+      return *result;
+    }
+  }
+  if (IsZero(a) && IsNormal(b)) {
+    return Zero(IsNegative(a) != IsNegative(b));
+  }
+  return QuotientGeneral(a, b);
+}
+
+inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
+  if (extended_format::IsNormal(a) && extended_format::IsNormal(b)) [[likely]] {
+    return a == b;
+  }
+  return EqualGeneral(a, b);
+}
+
+inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
+  using namespace extended_format;
+  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+    if (IsNegative(a) != IsNegative(b)) {
+      return IsNegative(a);
+    }
+    // Magnitudes compare as exponent, then significand; negative numbers
+    // the other way round.
+    const int ea = BiasedExponent(a), eb = BiasedExponent(b);
+    const bool below = ea != eb ? ea < eb : a.significand < b.significand;
+    const bool above = ea != eb ? ea > eb : a.significand > b.significand;
+    return IsNegative(a) ? above : below;
+  }
+  return LessGeneral(a, b);
+}
+
+inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
+  using namespace extended_format;
+  const ExtendedBits bits = v.Bits();
+  const int biased = BiasedExponent(bits);
+  // Zeros, subnormals and pseudo-denormals lie below 1 in magnitude.
+  if (biased == 0) return 0;
+  // Infinities, NaNs and unsupported encodings have no integer part.
+  if (!IsNormal(bits)) return std::nullopt;
+  if (biased < kBias) return 0;  // below 1 in magnitude
+  if (biased > kBias + 31) return std::nullopt;
+  // The integer part; below 2^32 here.
+  const std::uint64_t whole = bits.significand >> (63 - (biased - kBias));
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
+  // -2^31 - 1 < v < 2^31, as for the hardware type.
+  const bool negative = IsNegative(bits);
+  if (negative ? whole > kLimit : whole >= kLimit) return std::nullopt;
+  const auto signedWhole = static_cast<std::int64_t>(whole);
+  return static_cast<std::int32_t>(negative ? -signedWhole : signedWhole);
+}
+
 }  // namespace ormakin
+
+#undef ORMAKIN_SOFT_INLINE
