@@ -44,8 +44,11 @@ for course in examples/courses/*.bmp; do
   compare "run $(basename "$course")" run "$course" --settings examples/ormakin.ini \
     --ticks 5000 --trace -
 done
+# On one thread: a sweep's output does not depend on the number of threads,
+# and under qemu-aarch64 one on two threads stalls (no end within minutes,
+# where one thread takes about a second).
 compare "sweep 1-oval.bmp --around 2" sweep examples/courses/1-oval.bmp \
-  --settings examples/ormakin.ini --around 2
+  --settings examples/ormakin.ini --around 2 --jobs 1
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
