@@ -37,7 +37,7 @@ check() {
   if grep -Eq -- "$3" <<<"$2"; then pass "$1"; else fail "$1"; echo "$2" | tail -20; fi
 }
 
-# The IPA fonts that Debian installs (fonts-ipafont-gothic), copied into the
+# The IPA fonts that Debian installs (fonts-ipafont-gothic) and Marlett, copied into the
 # prefix's Fonts folder and registered there, and set as Wine's replacement
 # for the program's font and the faces the system draws menus and dialogs
 # with. The names are Japanese, so they go in through a registry file in
@@ -54,11 +54,21 @@ register_japanese_fonts() {
     fi
     cmp -s "$IPA_FONTS/$file" "$fonts/$file" || cp "$IPA_FONTS/$file" "$fonts/$file"
   done
+  # Wine's own Marlett (fonts-wine), whose glyphs are the caption buttons:
+  # this Wine does not load its data folder's fonts, and without it the
+  # buttons fall back to a replaced face and show the letters "0 1 r".
+  local marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ -f "$marlett" ]; then
+    cmp -s "$marlett" "$fonts/marlett.ttf" || cp "$marlett" "$fonts/marlett.ttf"
+  else
+    echo "NOTE: $marlett is missing (fonts-wine): the caption buttons show letters"
+  fi
   local reg=$WINEPREFIX/japanese-fonts.reg
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n'
-    printf '"IPAPGothic (TrueType)"="ipagp.ttf"\r\n"IPAGothic (TrueType)"="ipag.ttf"\r\n\r\n'
+    printf '"IPAPGothic (TrueType)"="ipagp.ttf"\r\n"IPAGothic (TrueType)"="ipag.ttf"\r\n'
+    printf '"Marlett (TrueType)"="marlett.ttf"\r\n\r\n'
     for key in 'HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements' \
       'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'; do
       printf '[%s]\r\n' "$key"
