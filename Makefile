@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build stage run test test-soft asan bench bench-web soak fuzz format tidy clean \
-	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 \
+	windows windows32 windows64 test-windows i686 test-i686 aarch64 test-aarch64 host-sim \
 	wasm test-wasm web test-web vectors release dist test-dist test-user-install install uninstall
 
 all: build
@@ -138,30 +138,42 @@ vectors:
 	cmake --build --preset default -j $(JOBS) --target make_extended_vectors
 	./build/tests/make_extended_vectors $(VECTORS)
 
-# test-target PRESET: the preset's tests with the vectors, then the reasons
-# of the tests that skipped themselves, after the summary.
+# The build machine's ormakin-sim, which each cross build's tool must match
+# output for output.
+HOST_SIM = $(CURDIR)/build/ormakin-sim
+host-sim:
+	@./scripts/install-deps.sh test
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target ormakin-sim
+
+# test-target PRESET: the preset's tests with the vectors and the host's
+# tool, then the reasons of the tests that skipped themselves, after the
+# summary.
 define test-target
-ORMAKIN_VECTORS=$(VECTORS) ctest --preset $(1) -j $(JOBS)
+ORMAKIN_VECTORS=$(VECTORS) ORMAKIN_HOST_SIM=$(HOST_SIM) ctest --preset $(1) -j $(JOBS)
 @grep -h -A1 ': Skipped$$' build-$(1)/Testing/Temporary/LastTest.log | \
   grep -v -e '^--$$' -e ': Skipped$$' | sort | uniq -c || true
 endef
 
-# The core and its tests for 32-bit x86 Linux, run under qemu-i386: the
-# 32-bit size_t and pointer paths of the original platform.
+# The core, ormakin-sim and their tests for 32-bit x86 Linux: the 32-bit
+# size_t and pointer paths of the original platform. They run natively where
+# the kernel runs 32-bit programs (the configure step tries one), else under
+# qemu-i386; the tool must print what the host's prints.
 i686:
 	@./scripts/install-deps.sh i686
 	$(call preset-build,linux-i686)
 
-test-i686: i686 vectors
+test-i686: i686 vectors host-sim
 	$(call test-target,linux-i686)
 
-# The core and its tests for 64-bit Arm Linux, run under qemu-aarch64: a
-# target whose long double is not the x87's.
+# The core, ormakin-sim and their tests for 64-bit Arm Linux, run under
+# qemu-aarch64: a target whose long double is not the x87's; the tool must
+# print what the host's prints.
 aarch64:
 	@./scripts/install-deps.sh aarch64
 	$(call preset-build,linux-aarch64)
 
-test-aarch64: aarch64 vectors
+test-aarch64: aarch64 vectors host-sim
 	$(call test-target,linux-aarch64)
 
 # The core and its tests for WebAssembly (emscripten), run under Node.
@@ -212,7 +224,9 @@ windows64:
 	$(call preset-build,windows-x64)
 	@cp examples/ormakin.ini build-win64/ormakin.ini
 
-# Its tests under Wine, against the Linux build's traces.
+# Its tests under Wine, against the Linux build's traces. A machine that
+# cannot run the 32-bit build says so and goes on with the 64-bit one,
+# unless ORMAKIN_REQUIRE_PE32=1 (CI) makes that a failure.
 test-windows: windows vectors
 	ORMAKIN_VECTORS=$(VECTORS) ./scripts/test-windows.sh
 

@@ -1,6 +1,6 @@
-# The core and its tests for 64-bit Arm Linux, compiled by clang for the
-# aarch64-linux-gnu target against Debian's cross C and C++ libraries, and run
-# under qemu-aarch64 (Debian's qemu-user). Not Debian's g++-aarch64-linux-gnu:
+# The core, ormakin-sim and their tests for 64-bit Arm Linux, compiled by
+# clang for the aarch64-linux-gnu target against Debian's cross C and C++
+# libraries, and run under qemu-aarch64 (Debian's qemu-user). Not Debian's g++-aarch64-linux-gnu:
 # it conflicts with g++-multilib, which the 32-bit x86 build needs, so one
 # machine could not build both. Its long double is IEEE binary128, not the
 # x87's extended format: the build shows which results depend on the
@@ -17,6 +17,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Debian's zlib for arm64 (zlib1g-dev:arm64) lies in the multiarch folders
+# of the machine's own tree, which the compiler searches for this target but
+# the find root above does not: named here. Its static library is linked in.
+set(ZLIB_INCLUDE_DIR /usr/include)
+set(ZLIB_LIBRARY /usr/lib/aarch64-linux-gnu/libz.a)
+
 # The emulator finds the dynamic loader and the C++ runtime under the cross
 # libraries' prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;/usr/aarch64-linux-gnu)

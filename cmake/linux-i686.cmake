@@ -1,6 +1,7 @@
-# The core and its tests for 32-bit x86 Linux, with Debian's g++-multilib,
-# run under qemu-i386 (Debian's qemu-user) on a machine whose kernel cannot
-# run 32-bit programs itself.
+# The core, ormakin-sim and their tests for 32-bit x86 Linux, with Debian's
+# g++-multilib and zlib1g-dev:i386. The programs run natively where the
+# kernel runs 32-bit programs, and under qemu-i386 (Debian's qemu-user) on a
+# machine whose kernel cannot.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER gcc)
@@ -13,4 +14,32 @@ set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386;-L;/)
+
+# Whether the kernel runs a 32-bit program, found once per build tree by
+# building and starting one (try_compile's own projects need not know).
+get_property(ORMAKIN_IN_TRY_COMPILE GLOBAL PROPERTY IN_TRY_COMPILE)
+if(NOT ORMAKIN_IN_TRY_COMPILE)
+  if(NOT DEFINED CACHE{ORMAKIN_I686_RUNS_NATIVELY})
+    set(probe ${CMAKE_BINARY_DIR}/CMakeFiles/i686-probe)
+    file(WRITE ${probe}.c "int main(void) { return 0; }\n")
+    execute_process(COMMAND gcc -m32 ${probe}.c -o ${probe} RESULT_VARIABLE built
+                    OUTPUT_QUIET ERROR_QUIET)
+    set(native OFF)
+    if(built EQUAL 0)
+      execute_process(COMMAND ${probe} RESULT_VARIABLE ran OUTPUT_QUIET ERROR_QUIET)
+      if(ran EQUAL 0)
+        set(native ON)
+      endif()
+    endif()
+    set(ORMAKIN_I686_RUNS_NATIVELY ${native} CACHE BOOL
+        "Whether this machine's kernel runs the 32-bit programs itself (else qemu-i386 runs them)")
+    if(native)
+      message(STATUS "32-bit programs run natively here")
+    else()
+      message(STATUS "32-bit programs do not run natively here: they run under qemu-i386")
+    endif()
+  endif()
+  if(NOT ORMAKIN_I686_RUNS_NATIVELY)
+    set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386;-L;/)
+  endif()
+endif()

@@ -17,8 +17,10 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
-  [i686]="g++-multilib qemu-user googletest"
-  [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
+  # The tool links zlib: Debian's own build of it for each target.
+  [i686]="g++-multilib qemu-user googletest zlib1g-dev:i386"
+  [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest
+             zlib1g-dev:arm64"
   [wasm]="emscripten node-acorn nodejs googletest"
   [web]="emscripten node-acorn nodejs python3"
   # The page's tests drive Debian's Chromium from Node (npm comes with nodejs).
@@ -61,6 +63,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   # Each package once, in a stable order.
   mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  # A package of another architecture (name:arch) needs that architecture
+  # known to dpkg first; the update below then fetches its lists.
+  for p in "${missing[@]}"; do
+    arch=${p#*:}
+    if [ "$arch" != "$p" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
+      ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+      echo "Adding the $arch architecture (for $p)"
+      $sudo dpkg --add-architecture "$arch"
+    fi
+  done
   echo "Installing: ${missing[*]}"
   $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq \

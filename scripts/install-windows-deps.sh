@@ -16,6 +16,9 @@ packages=(
   cmake ninja-build ccache make
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
+  # Wine's own fonts, Marlett among them: the window frame's caption buttons
+  # are its glyphs, and without it they show as the letters "0 1 r".
+  fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   fonts-ipafont-gothic
   locales

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "course_builder.h"
 #include "errors.h"
+#include "precision_control.h"
 #include "recording_platform.h"
 #include "run_tally.h"
 #include "temp_dir.h"
+#include "x87.h"
 
 namespace ormakin {
 namespace {
@@ -543,6 +546,66 @@ TEST_F(Window, RunObserversHearEachOpeningAndAStopAskedDuringATick) {
   placed.Placed(*map->Car);
   EXPECT_EQ(tally.Hash(), placed.Value());
 }
+
+#if ORMAKIN_HAS_X87
+// Sets the x87 to a 53-bit significand, as a library loaded by the file
+// dialog may do (Windows' own default), or a box's.
+void LowerThePrecision() {
+  SetX87ControlWord(static_cast<std::uint16_t>((X87ControlWord() & ~0x0300u) | 0x0200u));
+}
+
+// Hears each tick right after the car's Step: the precision it sees is the
+// one the Step ran at, unless the action lowers it for what follows.
+struct AfterEachStep : RunObserver {
+  void Placed(const TCar&) override {}
+  void Ticked(const TickReport&) override {
+    if (PrecisionControl() != 3) ++stepsBelow64Bits;
+    if (action) action();
+  }
+  std::function<void()> action;
+  int stepsBelow64Bits = 0;
+};
+
+TEST_F(Window, EachStepAndEachFrameRunAtExtendedPrecisionWhateverRanBefore) {
+  // A car that circles on an empty field by turns and steps that no binary
+  // fraction writes exactly, so that its positions use every bit.
+  const std::string settings = "[car]\ninit_x=250\ninit_y=200\n[state]\n1-0=7.3,1.37,1\n";
+  constexpr std::uint64_t kTicks = 400;
+  enum class Where { FileDialog, MessageProcessing, BetweenStepAndFrame };
+  for (const Where where :
+       {Where::FileDialog, Where::MessageProcessing, Where::BetweenStepAndFrame}) {
+    SCOPED_TRACE(static_cast<int>(where));
+    map.reset();
+    platform = RecordingPlatform();
+    Start(settings);
+    const std::string course = Course("c.bmp", 500, 400, White);
+    RunTally tally;
+    AfterEachStep step;
+    StopAtTick stop(*map, tally);
+    map->ObserveRuns(tally);
+    map->ObserveRuns(step);
+    map->ObserveRuns(stop);
+    if (where == Where::FileDialog) platform.onDialog = LowerThePrecision;
+    if (where == Where::BetweenStepAndFrame) step.action = LowerThePrecision;
+    Choose(course);
+    Run(&TTraceMap::Open1Click);
+    int framesBelow64Bits = 0;
+    platform.whenIdle = [&] {
+      // Nothing but the frame's drawing ran since the last check or lowering.
+      if (PrecisionControl() != 3) ++framesBelow64Bits;
+      if (where == Where::MessageProcessing) LowerThePrecision();
+    };
+    stop.tick = kTicks;
+    Run(&TTraceMap::N3Click);
+    UseExtendedPrecision();
+    ASSERT_TRUE(platform.boxes.empty()) << platform.boxes.front().text;
+    EXPECT_EQ(tally.Ticks(), kTicks);
+    EXPECT_EQ(step.stepsBelow64Bits, 0);
+    EXPECT_EQ(framesBelow64Bits, 0);
+    EXPECT_EQ(tally.Hash(), ReferenceRun(dir.PathOf("ormakin.ini"), course, kTicks).hash);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace ormakin

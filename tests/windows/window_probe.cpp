@@ -6,10 +6,13 @@
 //   window_probe run COURSE      opens COURSE through the file dialog, starts
 //                                a run and reports whether the car moves
 //   window_probe close           closes the window and waits for it to go
+//   window_probe caption-font    the face that the caption buttons' font
+//                                (Marlett, symbol character set) resolves to
 // Exit status 0 when the step did what it should, 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -177,6 +180,25 @@ int Run(HWND window, const char* course) {
   return moved ? 0 : 1;
 }
 
+// The system draws the caption buttons with Marlett's glyphs; a face that
+// is missing or replaced draws the letters behind them instead.
+int CaptionFont(HWND window) {
+  LOGFONTW wanted{};
+  wanted.lfHeight = -13;
+  wanted.lfCharSet = SYMBOL_CHARSET;
+  wcscpy(wanted.lfFaceName, L"Marlett");
+  const HFONT font = CreateFontIndirectW(&wanted);
+  const HDC dc = GetDC(window);
+  const HGDIOBJ previous = SelectObject(dc, font);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  ReleaseDC(window, dc);
+  DeleteObject(font);
+  std::printf("caption button font=%s\n", Utf8(face).c_str());
+  return std::wstring(face) == L"Marlett" ? 0 : 1;
+}
+
 int Close(HWND window) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   const bool gone =
@@ -189,7 +211,9 @@ int Close(HWND window) {
 
 int main(int argc, char* argv[]) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: window_probe geometry|about-open|about-close|run COURSE|close\n");
+    std::fprintf(
+        stderr,
+        "usage: window_probe geometry|about-open|about-close|run COURSE|close|caption-font\n");
     return 2;
   }
   const HWND window = MainWindow();
@@ -204,6 +228,7 @@ int main(int argc, char* argv[]) {
   if (step == "about-close") status = AboutClose(window);
   if (step == "run" && argc > 2) status = Run(window, argv[2]);
   if (step == "close") status = Close(window);
+  if (step == "caption-font") status = CaptionFont(window);
   std::fflush(stdout);
   return status;
 }

@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "car_run.h"
 #include "errors.h"
+#include "precision_control.h"
 #include "text_encoding.h"
 
 namespace ormakin {
@@ -119,6 +120,9 @@ void TTraceMap::N3Click() {
   }
   try {
     do {
+      // Whatever ran nested in the last message processing (a file dialog, a
+      // box, a library they load) may have changed the x87's precision.
+      UseExtendedPrecision();
       // An observer may have asked for the stop during the tick.
       if (!run.Tick()) {
         StopRequested = true;
@@ -184,6 +188,8 @@ void TTraceMap::DrawCar(TBitmap& frame, bool notify) const {
 }
 
 void TTraceMap::Redraw() {
+  // The car's corners are computed in its own arithmetic, whatever ran before.
+  UseExtendedPrecision();
   const TPicture& course = CourseImage->Picture;
   switch (course.GetKind()) {
     case TPicture::Kind::None:

@@ -4,11 +4,13 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include "errors.h"
+#include "system_replace_file.h"
 #include "wide_text.h"
 
 namespace ormakin {
@@ -16,6 +18,10 @@ namespace ormakin {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Room for the scratch names' own parts (".xxxxxxxx.tmp") within a name of
+// 255 UTF-16 units, the longest a folder entry may have.
+constexpr std::size_t kMaxLeafInTemporaryName = 200;
 
 // The system's own text for an error code, without its final line break.
 std::string SystemText(DWORD code) {
@@ -32,11 +38,36 @@ std::string SystemText(DWORD code) {
   return message.empty() ? "error " + std::to_string(code) : win::ToUtf8(message);
 }
 
-// What keeps a file from being replaced while another program has it open.
+// What keeps a file from being replaced while another program has it open
+// (a denied access is the file's or the folder's permissions instead).
 bool HeldOpen(DWORD code) {
   return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ||
-         code == ERROR_ACCESS_DENIED || code == ERROR_UNABLE_TO_REMOVE_REPLACED ||
          code == ERROR_USER_MAPPED_FILE;
+}
+
+std::string CauseOf(DWORD code) {
+  return HeldOpen(code) ? "another program holds the file open; close it there and try again"
+                        : SystemText(code);
+}
+
+// Whether nothing at all has the name (not even a folder, nor something the
+// user may not look at).
+bool NameIsFree(const std::wstring& name) {
+  return GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// The start of the names of the scratch files beside `target`: its folder
+// and its leaf, cut to at most kMaxLeafInTemporaryName units (never inside a
+// surrogate pair), so that a long but valid name leaves room for the rest.
+std::wstring ScratchStem(const std::wstring& target) {
+  const std::size_t separator = target.find_last_of(L"\\/:");
+  const std::size_t leafStart = separator == std::wstring::npos ? 0 : separator + 1;
+  std::size_t length = std::min(target.size() - leafStart, kMaxLeafInTemporaryName);
+  if (length < target.size() - leafStart && IS_HIGH_SURROGATE(target[leafStart + length - 1])) {
+    --length;
+  }
+  return target.substr(0, leafStart + length);
 }
 
 std::wstring RandomSuffix() {
@@ -98,12 +129,9 @@ FileReplacement::FileReplacement(const std::string& target,
     existed_ = true;
   }
   target_ = win::ToUtf8(wide);
-  const std::size_t separator = wide.find_last_of(L"\\/:");
-  const std::wstring folder =
-      separator == std::wstring::npos ? std::wstring() : wide.substr(0, separator + 1);
-  const std::wstring leaf = separator == std::wstring::npos ? wide : wide.substr(separator + 1);
+  const std::wstring stem = ScratchStem(wide);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring temporary = folder + leaf + L"." + RandomSuffix() + L".tmp";
+    const std::wstring temporary = stem + L"." + RandomSuffix() + L".tmp";
     if (making) making(win::ToUtf8(temporary));
     // Nobody else opens it while it is written; it may only be deleted, as
     // the handler of an interruption does from another thread.
@@ -152,18 +180,56 @@ void FileReplacement::Commit() {
 
   const std::wstring temporary = win::ToWide(temporary_);
   const std::wstring target = win::ToWide(target_);
-  // ReplaceFileW keeps the old file's attributes and security settings.
-  const bool replaced = existed_
-                            ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-                            : MoveFileExW(temporary.c_str(), target.c_str(),
-                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!replaced) {
-    const DWORD code = GetLastError();
-    Fail(HeldOpen(code) ? "another program holds the file open; close it there and try again"
-                        : SystemText(code));
+  if (!existed_) {
+    if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      Fail(CauseOf(GetLastError()));
+    }
+    temporary_.clear();
+    return;
   }
-  temporary_.clear();
+
+  // The old file is moved aside to a scratch name rather than deleted, so
+  // that a replacement that stops half-way can still put it back.
+  const std::wstring stem = ScratchStem(target);
+  std::wstring backup;
+  for (int attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+    const std::wstring candidate = stem + L"." + RandomSuffix() + L".old";
+    if (NameIsFree(candidate)) backup = candidate;
+  }
+  if (backup.empty()) Fail(std::strerror(EEXIST));
+
+  // ReplaceFileW keeps the old file's attributes and security settings.
+  if (win::SystemReplaceFile()(target.c_str(), temporary.c_str(), backup.c_str(),
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    DeleteFileW(backup.c_str());
+    temporary_.clear();
+    return;
+  }
+  const DWORD code = GetLastError();
+  if (NameIsFree(target)) {
+    // The old file went aside but the new one did not take its name
+    // (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, or _REPLACEMENT where the system
+    // deleted the old file): the target's name must not stay empty. The new
+    // file is moved in when it can be, otherwise the old one back.
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileW(backup.c_str());
+      temporary_.clear();
+      return;
+    }
+    const bool restored =
+        !NameIsFree(backup) && MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!restored) {
+      // Neither could: the files stay where they are, and the message says
+      // where, rather than the new one being deleted with this object.
+      std::string where = "; the new contents are kept as " + temporary_;
+      if (!NameIsFree(backup)) where += " and the old file as " + win::ToUtf8(backup);
+      temporary_.clear();
+      Fail(SystemText(code) + where);
+    }
+  }
+  DeleteFileW(backup.c_str());
+  Fail(CauseOf(code));
 }
 
 void FileReplacement::Fail(const std::string& cause) const {
