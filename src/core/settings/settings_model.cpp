@@ -10,10 +10,6 @@
 
 namespace ormakin {
 
-double ReadCarValue(const TCustomIniFile& settings, CarKey key) {
-  return settings.ReadNumber(kCarSection, kCarKeys[key].name, kCarKeys[key].defaultValue);
-}
-
 namespace {
 
 // The value a car key goes on with; raises the entry's overflow.
@@ -22,25 +18,52 @@ double CarValueOf(CarKey key, const NumberEntry& entry) {
   return entry.number.value_or(kCarKeys[key].defaultValue);
 }
 
+}  // namespace
+
+double ReadCarValue(const TCustomIniFile& settings, CarKey key) {
+  return CarValueOf(key, settings.ReadNumberEntry(kCarSection, kCarKeys[key].name));
+}
+
+namespace {
+
 double ValueOrDefault(CarKey key, const NumberEntry& entry) {
   return entry.number.value_or(kCarKeys[key].defaultValue);
+}
+
+// The settings' read order lives in the functions below and nowhere else.
+// ReadValues reads the keys of `keys` in their order, each handed to
+// onValue(key, entry).
+template <std::size_t N, class OnValue>
+void ReadValues(const TCustomIniFile& settings, const std::array<CarKey, N>& keys,
+                OnValue onValue) {
+  for (CarKey k : keys) {
+    onValue(k, settings.ReadNumberEntry(kCarSection, kCarKeys[k].name));
+  }
+}
+
+// Every rule's place, state by state and mask by mask; stops at the first
+// for which visit(state, mask) returns true.
+template <class Visit>
+void ForEachRulePlace(Visit visit) {
+  for (int s = 1; s <= kStateCount; ++s) {
+    for (int m = 0; m < kMaskCount; ++m) {
+      if (visit(s, m)) return;
+    }
+  }
 }
 
 // The reads of building a car, in order: onValue(key, entry) for each
 // geometry key, then onRule(state, mask, value, parsed) for each rule set.
 template <class OnValue, class OnRule>
 void ReadCarKeys(const TCustomIniFile& settings, OnValue onValue, OnRule onRule) {
-  for (CarKey k : kGeometryKeys) {
-    onValue(k, settings.ReadNumberEntry(kCarSection, kCarKeys[k].name));
-  }
-  for (int s = 1; s <= kStateCount; ++s) {
-    for (int m = 0; m < kMaskCount; ++m) {
-      const std::string value = settings.ReadEntry(kStateSection, RuleKey(s, m));
-      if (!value.empty()) {
-        onRule(s, m, value, ParseRule(value));
-      }
+  ReadValues(settings, kGeometryKeys, onValue);
+  ForEachRulePlace([&](int s, int m) {
+    const std::string value = settings.ReadEntry(kStateSection, RuleKey(s, m));
+    if (!value.empty()) {
+      onRule(s, m, value, ParseRule(value));
     }
-  }
+    return false;
+  });
 }
 
 void SetGeometry(CarSettings& car, CarKey key, double value) {
@@ -66,14 +89,12 @@ std::string RuleKey(int state, int mask) {
 }
 
 std::optional<std::pair<int, int>> ParseRuleKey(std::string_view key) {
-  for (int s = 1; s <= kStateCount; ++s) {
-    for (int m = 0; m < kMaskCount; ++m) {
-      if (key == RuleKey(s, m)) {
-        return std::pair{s, m};
-      }
-    }
-  }
-  return std::nullopt;
+  std::optional<std::pair<int, int>> place;
+  ForEachRulePlace([&](int s, int m) {
+    if (key == RuleKey(s, m)) place = std::pair{s, m};
+    return place.has_value();
+  });
+  return place;
 }
 
 std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {
@@ -117,9 +138,9 @@ std::string RuleText(const TStateRule& rule) {
 
 CarSettings ReadCarGeometry(const TCustomIniFile& settings) {
   CarSettings car;
-  for (CarKey k : kGeometryKeys) {
-    SetGeometry(car, k, ReadCarValue(settings, k));
-  }
+  ReadValues(settings, kGeometryKeys, [&](CarKey k, const NumberEntry& entry) {
+    SetGeometry(car, k, CarValueOf(k, entry));
+  });
   return car;
 }
 
@@ -150,9 +171,9 @@ CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& b
 
 StartPoint ReadStartPoint(const TCustomIniFile& settings) {
   StartPoint start;
-  for (CarKey k : kStartKeys) {
-    (k == kInitX ? start.x : start.y) = ReadCarValue(settings, k);
-  }
+  ReadValues(settings, kStartKeys, [&](CarKey k, const NumberEntry& entry) {
+    (k == kInitX ? start.x : start.y) = CarValueOf(k, entry);
+  });
   return start;
 }
 
@@ -165,9 +186,7 @@ void ObserveSettings(const TCustomIniFile& settings, SettingsObserver& observer)
                   const std::variant<TStateRule, RuleError>& parsed) {
                 observer.OnRule(s, m, value, parsed);
               });
-  for (CarKey k : kStartKeys) {
-    onValue(k, settings.ReadNumberEntry(kCarSection, kCarKeys[k].name));
-  }
+  ReadValues(settings, kStartKeys, onValue);
 }
 
 }  // namespace ormakin
