@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "number_text.h"
+
 namespace ormakin::cli {
 
 TraceWriter::TraceWriter(const std::string& name) : file_(name) {
@@ -10,9 +12,9 @@ TraceWriter::TraceWriter(const std::string& name) : file_(name) {
 }
 
 void TraceWriter::Row(std::uint64_t tick, const TCar& car) {
-  // to_chars ignores the locale: the decimal mark is always ".". The line
-  // has room for the longest row, so nothing is ever cut.
-  std::array<char, 160> line{};
+  // The line has room for the longest row, so nothing is ever cut; the
+  // reals are written as every study prints them.
+  std::array<char, 3 * (studies::kExactTextRoom + 1) + 64> line{};
   char* p = line.data();
   char* const end = line.data() + line.size();
   auto put = [&](char c) {
@@ -21,7 +23,7 @@ void TraceWriter::Row(std::uint64_t tick, const TCar& car) {
   p = std::to_chars(p, end, tick).ptr;
   for (double v : {car.X(), car.Y(), car.Direction()}) {
     put(',');
-    p = std::to_chars(p, end, v, std::chars_format::general, 17).ptr;
+    p = studies::WriteExactText(v, p, end);
   }
   put(',');
   p = std::to_chars(p, end, car.SensorBits()).ptr;

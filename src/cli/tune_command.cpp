@@ -14,6 +14,7 @@
 #include "interruption.h"
 #include "job_pool.h"
 #include "line_course.h"
+#include "number_text.h"
 #include "output_file.h"
 #include "progress_bar.h"
 #include "rule_search.h"
@@ -23,6 +24,7 @@
 namespace ormakin::cli {
 
 using studies::Controller;
+using studies::FixedText;
 using studies::LineCourse;
 using studies::Outcome;
 using studies::RuleSearch;
@@ -44,17 +46,11 @@ LineCourse LoadCourse(const std::string& name) {
   return LineCourse(*bitmap);
 }
 
-std::string Fixed(double value, int digits) {
-  std::array<char, 64> text{};
-  std::snprintf(text.data(), text.size(), "%.*f", digits, value);
-  return text.data();
-}
-
 // What a run on one course reached, for the comments and the summary.
 std::string RunText(const RunScore& run, std::uint64_t ticks) {
-  std::string text = "score " + Fixed(run.score, 1) + ", ";
+  std::string text = "score " + FixedText(run.score, 1) + ", ";
   if (run.laps.empty()) {
-    text += Fixed(100.0 * run.coverage, 1) + "% of the line passed, no lap";
+    text += FixedText(100.0 * run.coverage, 1) + "% of the line passed, no lap";
   } else {
     text += std::to_string(run.laps.size()) + (run.laps.size() == 1 ? " lap" : " laps") +
             ", the first in " + std::to_string(run.laps.front()) + " ticks, the slowest in " +
@@ -105,7 +101,7 @@ std::string RepeatCommand(const TuneOptions& options, const std::string& setting
     add(std::to_string(*options.evaluations));
   } else if (options.seconds) {
     add("--seconds");
-    add(Fixed(*options.seconds, 1));
+    add(FixedText(*options.seconds, 1));
   }
   add("--seed");
   add(std::to_string(options.seed));
@@ -168,7 +164,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                                                       static_cast<double>(*options.evaluations)
                                                 : elapsed() / seconds;
         const double rate = static_cast<double>(search.Evaluations()) / std::max(elapsed(), 1e-9);
-        bar.Show(done, "best " + Fixed(search.Best().total, 1) + ", " + Fixed(rate, 0) +
+        bar.Show(done, "best " + FixedText(search.Best().total, 1) + ", " + FixedText(rate, 0) +
                            " evaluations/s");
       }
       interrupted = ctrlC.Requested();
@@ -180,7 +176,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     comments.push_back("Found by ormakin-sim tune: seed " + std::to_string(options.seed) +
                        ", budget " +
                        (options.evaluations ? std::to_string(*options.evaluations) + " evaluations"
-                                            : Fixed(seconds, 1) + " seconds") +
+                                            : FixedText(seconds, 1) + " seconds") +
                        ", " + std::to_string(search.Evaluations()) + " controllers tried" +
                        (interrupted ? ", stopped by Ctrl+C" : "") + ".");
     comments.push_back(std::string(options.evaluations ? "Made, and made again, by: "
@@ -188,8 +184,8 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                                                          "faster machine): ") +
                        RepeatCommand(options, settingsPath));
     comments.push_back("Each course run for at most " + std::to_string(options.ticks) +
-                       " ticks; total score " + Fixed(best.total, 1) + " (the start scored " +
-                       Fixed(startTotal, 1) + ").");
+                       " ticks; total score " + FixedText(best.total, 1) + " (the start scored " +
+                       FixedText(startTotal, 1) + ").");
     for (std::size_t k = 0; k < courses.size(); ++k) {
       comments.push_back(options.courses[k] + ": " + RunText(best.runs[k], options.ticks));
     }
@@ -214,7 +210,7 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
 
     std::fprintf(out, "evaluations=%llu score=%s start_score=%s%s\n",
                  static_cast<unsigned long long>(search.Evaluations()),
-                 Fixed(best.total, 1).c_str(), Fixed(startTotal, 1).c_str(),
+                 FixedText(best.total, 1).c_str(), FixedText(startTotal, 1).c_str(),
                  interrupted ? " interrupted=yes" : "");
     for (std::size_t k = 0; k < courses.size(); ++k) {
       std::fprintf(out, "%s: %s\n", options.courses[k].c_str(),

@@ -9,7 +9,7 @@
 
 #include "bitmap_probe.h"
 #include "car.h"
-#include "exact_text.h"
+#include "number_text.h"
 #include "text_encoding.h"
 
 namespace ormakin::studies {

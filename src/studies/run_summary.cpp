@@ -4,7 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "exact_text.h"
+#include "number_text.h"
 
 namespace ormakin::studies {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "errors.h"
-#include "exact_text.h"
+#include "number_text.h"
 #include "parse_number.h"
 #include "profile_scanner.h"
 #include "text_encoding.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdio>
 
-#include "exact_text.h"
+#include "number_text.h"
 
 namespace ormakin::studies {
 
@@ -33,12 +33,6 @@ std::vector<SweepStart> StartPoints(const SweepOptions& options, const Controlle
     }
   }
   return starts;
-}
-
-std::string Fixed1(double value) {
-  std::array<char, 352> text{};
-  std::snprintf(text.data(), text.size(), "%.1f", value);
-  return text.data();
 }
 
 // How a run ended, in one line: the outcome, when, and for a stop which rule.
@@ -114,12 +108,13 @@ std::string Sweep::Summary() const {
   for (std::size_t i = 0; i < kOutcomeCount; ++i) {
     const std::size_t n = counts[i];
     text += std::string(OutcomeName(static_cast<Outcome>(i))) + ": " + std::to_string(n) + " (" +
-            Fixed1(done_ == 0 ? 0.0 : 100.0 * static_cast<double>(n) / static_cast<double>(done_)) +
+            FixedText(
+                done_ == 0 ? 0.0 : 100.0 * static_cast<double>(n) / static_cast<double>(done_), 1) +
             "%)\n";
   }
   if (done_ > 0) {
     text += "worst: x=" + ExactText(starts_[worst].x) + " y=" + ExactText(starts_[worst].y) + " " +
-            Ending(results_[worst]) + ", score " + Fixed1(results_[worst].score) + "\n";
+            Ending(results_[worst]) + ", score " + FixedText(results_[worst].score, 1) + "\n";
   }
   return text;
 }
