@@ -110,14 +110,14 @@ TEST(FileReplacementTest, AReadOnlyFileOrAMissingFolderIsRefusedAtOnce) {
   try {
     FileReplacement replacement(locked);
     ADD_FAILURE() << "a read-only file was opened for replacing";
-  } catch (const Exception& failure) {
-    EXPECT_EQ(failure.Message(), "cannot write " + locked + ": the file is read-only");
+  } catch (const FileReplacementError& failure) {
+    EXPECT_EQ(std::string(failure.what()), "cannot write " + locked + ": the file is read-only");
   }
   EXPECT_EQ(ReadFile(locked), "keep");
   std::filesystem::permissions(locked, std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add);
 
-  EXPECT_THROW(FileReplacement(dir.PathOf("none/out.txt")), Exception);
+  EXPECT_THROW(FileReplacement(dir.PathOf("none/out.txt")), FileReplacementError);
   EXPECT_EQ(EntryCount(dir.Path()), 1u);
 }
 
@@ -134,8 +134,8 @@ TEST(FileReplacementTest, AFileThatAnotherProgramHoldsOpenIsReportedSo) {
   try {
     replacement.Commit();
     ADD_FAILURE() << "a file held open was replaced";
-  } catch (const Exception& failure) {
-    EXPECT_THAT(failure.Message(), HasSubstr("another program holds the file open"));
+  } catch (const FileReplacementError& failure) {
+    EXPECT_THAT(failure.what(), HasSubstr("another program holds the file open"));
   }
   CloseHandle(held);
   EXPECT_EQ(ReadFile(target), "old");

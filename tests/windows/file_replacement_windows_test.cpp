@@ -139,8 +139,8 @@ TEST(WindowsFileReplacement, AHalfDoneReplacementNeverLeavesTheTargetsNameEmpty)
       std::fputs("new", replacement.Stream());
       try {
         replacement.Commit();
-      } catch (const Exception& failure) {
-        message = failure.Message();
+      } catch (const FileReplacementError& failure) {
+        message = std::string(failure.what());
       }
       StandIn::LetGo();  // before the writer cleans up after itself
     }

@@ -7,15 +7,24 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace ormakin {
+
+// Why a file could not be written whole: "cannot write NAME: cause". The OS
+// layer knows nothing of the program's own failures; its callers report
+// this one as they report any other.
+class FileReplacementError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class FileReplacement {
  public:
   // Starts replacing `target`, a regular file or a name not taken yet; a
   // symbolic link is followed, so its target is replaced and the link stays.
-  // Raises Exception ("cannot write TARGET: cause") when the target is
+  // Raises FileReplacementError ("cannot write TARGET: cause") when the target is
   // read-only or no temporary file can be made beside it. `making`, when
   // given, hears the temporary file's name (UTF-8) before the file is made,
   // a new one for each name tried, so that whoever removes it when the
@@ -31,7 +40,7 @@ class FileReplacement {
   std::FILE* Stream() { return stream_; }
 
   // Flushes the file to the disk and puts it in the target's place, with
-  // the old file's permissions. Raises Exception ("cannot write TARGET:
+  // the old file's permissions. Raises FileReplacementError ("cannot write TARGET:
   // cause") when anything was lost or the target cannot be replaced (on
   // Windows, while another program holds it open); the old file then stays.
   void Commit();

@@ -9,7 +9,6 @@
 #include <random>
 #include <utility>
 
-#include "errors.h"
 #include "link_target.h"
 
 namespace ormakin {
@@ -109,7 +108,7 @@ void FileReplacement::Commit() {
 }
 
 void FileReplacement::Fail(const std::string& cause) const {
-  throw Exception("cannot write " + name_ + ": " + cause);
+  throw FileReplacementError("cannot write " + name_ + ": " + cause);
 }
 
 }  // namespace ormakin

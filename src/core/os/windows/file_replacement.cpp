@@ -9,7 +9,6 @@
 #include <cstring>
 #include <utility>
 
-#include "errors.h"
 #include "system_replace_file.h"
 #include "wide_text.h"
 
@@ -233,7 +232,7 @@ void FileReplacement::Commit() {
 }
 
 void FileReplacement::Fail(const std::string& cause) const {
-  throw Exception("cannot write " + name_ + ": " + cause);
+  throw FileReplacementError("cannot write " + name_ + ": " + cause);
 }
 
 }  // namespace ormakin
