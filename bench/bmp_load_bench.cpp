@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "picture.h"
+#include "core/picture/picture.h"
+#include "support/bmp_builder.h"
 
 // The reader's code is compiled here, for BMP files only. A system header:
 // its code is not held to the project's warnings.

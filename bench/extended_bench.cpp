@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <random>
 
-#include "extended.h"
+#include "core/extended/extended.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "decimal_mark.h"
-#include "parse_number.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/parse_number.h"
 
 namespace {
 

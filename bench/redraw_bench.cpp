@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "memory_ini_file.h"
-#include "pixel_store.h"
-#include "recording_platform.h"
-#include "trace_map.h"
+#include "core/picture/pixel_store.h"
+#include "core/window/trace_map.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace {
 

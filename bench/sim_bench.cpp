@@ -22,13 +22,13 @@
 #include <string>
 #include <vector>
 
-#include "bitmap_probe.h"
-#include "car_run.h"
-#include "course_builder.h"
-#include "recording_platform.h"
-#include "temp_dir.h"
-#include "trace_hash.h"
-#include "trace_map.h"
+#include "core/car/bitmap_probe.h"
+#include "core/car/car_run.h"
+#include "core/car/trace_hash.h"
+#include "core/window/trace_map.h"
+#include "support/course_builder.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "recording_platform.h"
-#include "ring_scenario.h"
-#include "trace_map.h"
+#include "core/window/trace_map.h"
+#include "support/recording_platform.h"
+#include "support/ring_scenario.h"
 
 namespace {
 

@@ -31,14 +31,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app.h"
-#include "bmp_builder.h"
-#include "course_builder.h"
-#include "decimal_mark.h"
-#include "image_widget.h"
-#include "main_window.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "core/settings/decimal_mark.h"
+#include "core/window/trace_map.h"
+#include "gui/app.h"
+#include "gui/image_widget.h"
+#include "gui/main_window.h"
+#include "support/bmp_builder.h"
+#include "support/course_builder.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "course_builder.h"
-#include "recording_platform.h"
-#include "sine_cosine.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "core/extended/sine_cosine.h"
+#include "core/window/trace_map.h"
+#include "support/course_builder.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "bmp_reader.h"
-#include "canvas.h"
-#include "errors.h"
+#include "core/base/errors.h"
+#include "core/draw/canvas.h"
+#include "core/picture/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_mark.h"
-#include "decimal_to_extended.h"
-#include "errors.h"
-#include "parse_number.h"
+#include "core/base/errors.h"
+#include "core/extended/decimal_to_extended.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/parse_number.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "car.h"
-#include "car_run.h"
-#include "errors.h"
-#include "ini_file.h"
-#include "recording_platform.h"
-#include "temp_dir.h"
+#include "core/base/errors.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
+#include "core/settings/ini_file.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace {
 

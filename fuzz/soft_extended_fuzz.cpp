@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "precision_control.h"
-#include "soft_extended.h"
-#include "x87.h"
+#include "core/extended/precision_control.h"
+#include "core/extended/soft_extended.h"
+#include "core/extended/x87.h"
 
 namespace {
 

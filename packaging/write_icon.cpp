@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "app_icon.h"
+#include "gui/app_icon.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

@@ -1,14 +1,14 @@
-#include "bitmap.h"
+#include "core/picture/bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "bmp_reader.h"
-#include "errors.h"
-#include "pixel_store.h"
+#include "core/base/errors.h"
+#include "core/picture/bmp_reader.h"
+#include "core/picture/pixel_store.h"
+#include "support/bmp_builder.h"
 
 namespace ormakin {
 namespace {

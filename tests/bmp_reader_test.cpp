@@ -1,4 +1,4 @@
-#include "bmp_reader.h"
+#include "core/picture/bmp_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "errors.h"
-#include "temp_dir.h"
+#include "core/base/errors.h"
+#include "support/bmp_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

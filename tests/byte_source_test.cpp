@@ -1,4 +1,4 @@
-#include "byte_source.h"
+#include "core/picture/byte_source.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "errors.h"
-#include "temp_dir.h"
+#include "core/base/errors.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

@@ -1,4 +1,4 @@
-#include "canvas.h"
+#include "core/draw/canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "bmp_reader.h"
+#include "core/picture/bmp_reader.h"
+#include "support/bmp_builder.h"
 
 namespace ormakin {
 namespace {

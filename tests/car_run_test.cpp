@@ -1,12 +1,12 @@
-#include "car_run.h"
+#include "core/car/car_run.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <vector>
 
-#include "bitmap_probe.h"
-#include "canvas.h"
+#include "core/car/bitmap_probe.h"
+#include "core/draw/canvas.h"
 
 namespace ormakin {
 namespace {

@@ -1,4 +1,4 @@
-#include "car.h"
+#include "core/car/car.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "bitmap_probe.h"
-#include "errors.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
+#include "core/base/errors.h"
+#include "core/car/bitmap_probe.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace ormakin {
 namespace {

@@ -1,11 +1,11 @@
-#include "decimal_to_extended.h"
+#include "core/extended/decimal_to_extended.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "exact_decimal.h"
+#include "support/exact_decimal.h"
 
 namespace ormakin {
 namespace {

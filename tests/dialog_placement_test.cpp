@@ -1,4 +1,4 @@
-#include "dialog_placement.h"
+#include "core/window/dialog_placement.h"
 
 #include <gtest/gtest.h>
 

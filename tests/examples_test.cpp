@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "bmp_reader.h"
-#include "byte_source.h"
-#include "color.h"
-#include "recording_platform.h"
-#include "trace_map.h"
+#include "core/picture/bmp_reader.h"
+#include "core/picture/byte_source.h"
+#include "core/picture/color.h"
+#include "core/window/trace_map.h"
+#include "support/recording_platform.h"
 
 namespace ormakin {
 namespace {

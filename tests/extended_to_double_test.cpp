@@ -1,4 +1,4 @@
-#include "extended_to_double.h"
+#include "core/extended/extended_to_double.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // test-aarch64`, `make test-i686`, `make test-wasm` and the Windows tests
 // write it first and always name it; run by hand without it, the test skips.
 
-#include "extended_vectors.h"
+#include "support/extended_vectors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The operating-system layer's file identity and whole-file writer, as the
 // tool's outputs use them; the same cases run on Windows under Wine.
-#include "file_replacement.h"
+#include "core/os/file_replacement.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "errors.h"
-#include "file_identity.h"
-#include "temp_dir.h"
+#include "core/base/errors.h"
+#include "core/os/file_identity.h"
+#include "support/temp_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>

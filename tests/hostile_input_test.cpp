@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "bmp_builder.h"
-#include "course_builder.h"
-#include "errors.h"
-#include "recording_platform.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "core/base/errors.h"
+#include "core/window/trace_map.h"
+#include "support/bmp_builder.h"
+#include "support/course_builder.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

@@ -1,13 +1,13 @@
-#include "ini_file.h"
+#include "core/settings/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "decimal_mark.h"
-#include "errors.h"
-#include "temp_dir.h"
+#include "core/base/errors.h"
+#include "core/settings/decimal_mark.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

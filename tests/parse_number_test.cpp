@@ -1,4 +1,4 @@
-#include "parse_number.h"
+#include "core/settings/parse_number.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "decimal_mark.h"
-#include "errors.h"
-#include "exact_decimal.h"
+#include "core/base/errors.h"
+#include "core/settings/decimal_mark.h"
+#include "support/exact_decimal.h"
 
 namespace ormakin {
 namespace {

@@ -1,16 +1,16 @@
-#include "picture.h"
+#include "core/picture/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
-#include "errors.h"
-#include "icon.h"
-#include "metafile.h"
-#include "temp_dir.h"
-#include "text_encoding.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/picture/icon.h"
+#include "core/picture/metafile.h"
+#include "support/bmp_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

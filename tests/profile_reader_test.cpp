@@ -1,4 +1,4 @@
-#include "profile_reader.h"
+#include "core/settings/profile_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

@@ -2,7 +2,7 @@
 // window, no tool), so that every target the core is built for, emulated or
 // not, must give the very same bits as the machine they were recorded on.
 
-#include "sample_runs.h"
+#include "support/sample_runs.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,14 @@
 #include <ostream>
 #include <string>
 
-#include "bitmap_probe.h"
-#include "bmp_reader.h"
-#include "car.h"
-#include "car_run.h"
-#include "ini_file.h"
-#include "recording_platform.h"
-#include "settings_model.h"
-#include "trace_hash.h"
+#include "core/car/bitmap_probe.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
+#include "core/car/trace_hash.h"
+#include "core/picture/bmp_reader.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/settings_model.h"
+#include "support/recording_platform.h"
 
 namespace ormakin::testing {
 

@@ -1,6 +1,6 @@
 // The settings model's report of every key it reads, and its agreement with
 // the reads that build the car.
-#include "settings_model.h"
+#include "core/settings/settings_model.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "errors.h"
-#include "ini_file.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
+#include "core/base/errors.h"
+#include "core/settings/ini_file.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace ormakin::testing {
 namespace {

@@ -1,7 +1,7 @@
 // The shortest text of a double: the rule texts and the stop reasons write
 // reals with it, on every target alike.
 
-#include "shortest_text.h"
+#include "core/base/shortest_text.h"
 
 #include <gtest/gtest.h>
 

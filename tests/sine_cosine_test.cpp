@@ -2,7 +2,7 @@
 // MPFR, under an emulator) checks its own result; the values were taken from
 // MPFR, correctly rounded. The wide comparison lies in
 // tests/extended/sine_cosine_reference_test.cpp.
-#include "sine_cosine.h"
+#include "core/extended/sine_cosine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "fixed_point.h"
+#include "core/extended/fixed_point.h"
 
 namespace ormakin {
 namespace {

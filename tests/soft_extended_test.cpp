@@ -2,7 +2,7 @@
 // rules decide, with results worked out by hand (and confirmed on an x87).
 // These run on every target; tests/extended/ compares with MPFR and the x87
 // over many more operands where those are available.
-#include "soft_extended.h"
+#include "core/extended/soft_extended.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <limits>
 #include <optional>
 
-#include "extended.h"
+#include "core/extended/extended.h"
 
 namespace ormakin {
 namespace {

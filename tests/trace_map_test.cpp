@@ -1,4 +1,4 @@
-#include "trace_map.h"
+#include "core/window/trace_map.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "course_builder.h"
-#include "errors.h"
-#include "precision_control.h"
-#include "recording_platform.h"
-#include "run_tally.h"
-#include "temp_dir.h"
-#include "x87.h"
+#include "core/base/errors.h"
+#include "core/car/run_tally.h"
+#include "core/extended/precision_control.h"
+#include "core/extended/x87.h"
+#include "support/course_builder.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

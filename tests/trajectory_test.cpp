@@ -5,8 +5,8 @@
 #include <cmath>
 #include <memory>
 
-#include "recording_platform.h"
-#include "ring_scenario.h"
+#include "support/recording_platform.h"
+#include "support/ring_scenario.h"
 
 namespace ormakin {
 namespace {

@@ -1,4 +1,4 @@
-#include "wide_int.h"
+#include "core/draw/wide_int.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_builder.h"
+#include "support/bmp_builder.h"
 
 using ormakin::testing::BmpHeader;
 using ormakin::testing::BmpLayout;

@@ -1,17 +1,17 @@
-#include "check_command.h"
+#include "cli/check_command.h"
 
 #include <cinttypes>
 
-#include "bmp_reader.h"
-#include "byte_source.h"
-#include "errors.h"
-#include "line_mask.h"
-#include "line_probe.h"
-#include "output_file.h"
-#include "picture.h"
-#include "run_command.h"
-#include "text_encoding.h"
-#include "trace_map.h"
+#include "cli/output_file.h"
+#include "cli/run_command.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/car/line_probe.h"
+#include "core/picture/bmp_reader.h"
+#include "core/picture/byte_source.h"
+#include "core/picture/picture.h"
+#include "core/window/trace_map.h"
+#include "studies/line_mask.h"
 
 namespace ormakin::cli {
 

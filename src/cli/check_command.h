@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "bitmap.h"
-#include "command_line.h"
+#include "cli/command_line.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin::cli {
 

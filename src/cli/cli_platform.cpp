@@ -1,4 +1,4 @@
-#include "cli_platform.h"
+#include "cli/cli_platform.h"
 
 namespace ormakin::cli {
 

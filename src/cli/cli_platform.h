@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "command_line.h"
-#include "platform.h"
-#include "trace_map.h"
+#include "cli/command_line.h"
+#include "core/window/platform.h"
+#include "core/window/trace_map.h"
 
 namespace ormakin::cli {
 

@@ -1,11 +1,11 @@
-#include "command_files.h"
+#include "cli/command_files.h"
 
 #include <type_traits>
 #include <variant>
 
-#include "character_device.h"
-#include "file_identity.h"
-#include "ini_file.h"
+#include "core/os/character_device.h"
+#include "core/os/file_identity.h"
+#include "core/settings/ini_file.h"
 
 namespace ormakin::cli {
 

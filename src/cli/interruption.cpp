@@ -1,10 +1,10 @@
-#include "interruption.h"
+#include "cli/interruption.h"
 
 #include <array>
 #include <atomic>
 #include <cstring>
 
-#include "errors.h"
+#include "core/base/errors.h"
 
 namespace ormakin::cli {
 

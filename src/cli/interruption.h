@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "interrupt.h"
+#include "core/os/interrupt.h"
 
 namespace ormakin::cli {
 

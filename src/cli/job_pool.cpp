@@ -1,4 +1,4 @@
-#include "job_pool.h"
+#include "cli/job_pool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "precision_control.h"
+#include "core/extended/precision_control.h"
 
 namespace ormakin::cli {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "for_each_index.h"
+#include "studies/for_each_index.h"
 
 namespace ormakin::cli {
 

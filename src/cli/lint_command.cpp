@@ -1,14 +1,14 @@
-#include "lint_command.h"
+#include "cli/lint_command.h"
 
 #include <exception>
 
-#include "errors.h"
-#include "ini_file.h"
-#include "lint_report.h"
-#include "picture.h"
-#include "settings_lint.h"
-#include "text_encoding.h"
-#include "trace_map.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/picture/picture.h"
+#include "core/settings/ini_file.h"
+#include "core/window/trace_map.h"
+#include "studies/lint_report.h"
+#include "studies/settings_lint.h"
 
 namespace ormakin::cli {
 

@@ -7,15 +7,15 @@
 #include <variant>
 #include <vector>
 
-#include "check_command.h"
-#include "command_files.h"
-#include "command_line.h"
-#include "decimal_mark.h"
-#include "interruption.h"
-#include "lint_command.h"
-#include "run_command.h"
-#include "sweep_command.h"
-#include "tune_command.h"
+#include "cli/check_command.h"
+#include "cli/command_files.h"
+#include "cli/command_line.h"
+#include "cli/interruption.h"
+#include "cli/lint_command.h"
+#include "cli/run_command.h"
+#include "cli/sweep_command.h"
+#include "cli/tune_command.h"
+#include "core/settings/decimal_mark.h"
 
 int main(int argc, char* argv[]) {
   using namespace ormakin::cli;

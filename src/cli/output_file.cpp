@@ -1,9 +1,9 @@
-#include "output_file.h"
+#include "cli/output_file.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "errors.h"
+#include "core/base/errors.h"
 
 namespace ormakin::cli {
 

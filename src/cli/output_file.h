@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_replacement.h"
-#include "interruption.h"
+#include "cli/interruption.h"
+#include "core/os/file_replacement.h"
 
 namespace ormakin::cli {
 

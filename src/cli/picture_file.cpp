@@ -1,4 +1,4 @@
-#include "picture_file.h"
+#include "cli/picture_file.h"
 
 #include <zlib.h>
 
@@ -6,8 +6,8 @@
 #include <array>
 #include <cctype>
 
-#include "errors.h"
-#include "output_file.h"
+#include "cli/output_file.h"
+#include "core/base/errors.h"
 
 namespace ormakin::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin::cli {
 

@@ -1,8 +1,8 @@
-#include "progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <algorithm>
 
-#include "terminal.h"
+#include "core/os/terminal.h"
 
 namespace ormakin::cli {
 

@@ -1,21 +1,21 @@
-#include "run_command.h"
+#include "cli/run_command.h"
 
 #include <cinttypes>
 #include <exception>
 #include <memory>
 #include <optional>
 
-#include "car_run.h"
-#include "cli_platform.h"
-#include "errors.h"
-#include "ini_file.h"
-#include "path_picture.h"
-#include "picture_file.h"
-#include "rule_usage.h"
-#include "run_summary.h"
-#include "trace_hash.h"
-#include "trace_map.h"
-#include "trace_writer.h"
+#include "cli/cli_platform.h"
+#include "cli/picture_file.h"
+#include "cli/trace_writer.h"
+#include "core/base/errors.h"
+#include "core/car/car_run.h"
+#include "core/car/trace_hash.h"
+#include "core/settings/ini_file.h"
+#include "core/window/trace_map.h"
+#include "studies/path_picture.h"
+#include "studies/rule_usage.h"
+#include "studies/run_summary.h"
 
 namespace ormakin::cli {
 

@@ -1,15 +1,15 @@
-#include "sweep_command.h"
+#include "cli/sweep_command.h"
 
 #include <string>
 
-#include "cli_platform.h"
-#include "controller.h"
-#include "errors.h"
-#include "job_pool.h"
-#include "picture_file.h"
-#include "progress_bar.h"
-#include "sweep.h"
-#include "trace_map.h"
+#include "cli/cli_platform.h"
+#include "cli/job_pool.h"
+#include "cli/picture_file.h"
+#include "cli/progress_bar.h"
+#include "core/base/errors.h"
+#include "core/window/trace_map.h"
+#include "studies/controller.h"
+#include "studies/sweep.h"
 
 namespace ormakin::cli {
 

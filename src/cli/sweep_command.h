@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 
 namespace ormakin::cli {
 

@@ -1,9 +1,9 @@
-#include "trace_writer.h"
+#include "cli/trace_writer.h"
 
 #include <array>
 #include <charconv>
 
-#include "number_text.h"
+#include "studies/number_text.h"
 
 namespace ormakin::cli {
 

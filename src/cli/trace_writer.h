@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "car.h"
-#include "car_run.h"
-#include "output_file.h"
+#include "cli/output_file.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
 
 namespace ormakin::cli {
 

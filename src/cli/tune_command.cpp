@@ -1,4 +1,4 @@
-#include "tune_command.h"
+#include "cli/tune_command.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,19 +7,19 @@
 #include <memory>
 #include <string_view>
 
-#include "cli_platform.h"
-#include "controller.h"
-#include "decimal_mark.h"
-#include "errors.h"
-#include "interruption.h"
-#include "job_pool.h"
-#include "line_course.h"
-#include "number_text.h"
-#include "output_file.h"
-#include "progress_bar.h"
-#include "rule_search.h"
-#include "trace_map.h"
-#include "tuned_settings.h"
+#include "cli/cli_platform.h"
+#include "cli/interruption.h"
+#include "cli/job_pool.h"
+#include "cli/output_file.h"
+#include "cli/progress_bar.h"
+#include "core/base/errors.h"
+#include "core/settings/decimal_mark.h"
+#include "core/window/trace_map.h"
+#include "studies/controller.h"
+#include "studies/line_course.h"
+#include "studies/number_text.h"
+#include "studies/rule_search.h"
+#include "studies/tuned_settings.h"
 
 namespace ormakin::cli {
 

@@ -1,4 +1,4 @@
-#include "app.h"
+#include "gui/app.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QThread>
 
-#include "decimal_mark.h"
-#include "dialog_placement.h"
-#include "file_filter.h"
-#include "message_box.h"
+#include "core/base/message_box.h"
+#include "core/settings/decimal_mark.h"
+#include "core/window/dialog_placement.h"
+#include "gui/file_filter.h"
 
 namespace ormakin {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform.h"
+#include "core/window/platform.h"
 
 namespace ormakin {
 

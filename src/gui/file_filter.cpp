@@ -1,4 +1,4 @@
-#include "file_filter.h"
+#include "gui/file_filter.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "image_widget.h"
+#include "gui/image_widget.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "icon.h"
-#include "metafile_image.h"
+#include "core/picture/icon.h"
+#include "gui/metafile_image.h"
 
 namespace ormakin {
 

@@ -3,8 +3,8 @@
 
 #include <QWidget>
 
-#include "metafile_image.h"
-#include "picture.h"
+#include "core/picture/picture.h"
+#include "gui/metafile_image.h"
 
 namespace ormakin {
 

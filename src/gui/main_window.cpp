@@ -1,13 +1,13 @@
-#include "main_window.h"
+#include "gui/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app_icon.h"
-#include "image_widget.h"
-#include "main_menu.h"
+#include "core/window/main_menu.h"
+#include "gui/app_icon.h"
+#include "gui/image_widget.h"
 
 namespace ormakin {
 

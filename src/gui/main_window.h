@@ -4,7 +4,7 @@
 
 #include <QMainWindow>
 
-#include "trace_map.h"
+#include "core/window/trace_map.h"
 
 namespace ormakin {
 

@@ -1,4 +1,4 @@
-#include "metafile_image.h"
+#include "gui/metafile_image.h"
 
 #include <emf2svg.h>
 

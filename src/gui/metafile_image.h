@@ -7,7 +7,7 @@
 #include <QSize>
 #include <memory>
 
-#include "metafile.h"
+#include "core/picture/metafile.h"
 
 class QSvgRenderer;
 

@@ -5,13 +5,13 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app.h"
-#include "decimal_mark.h"
-#include "image_widget.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "message_box.h"
-#include "trace_map.h"
+#include "core/base/message_box.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/ini_file.h"
+#include "core/window/trace_map.h"
+#include "gui/app.h"
+#include "gui/image_widget.h"
+#include "gui/main_window.h"
 
 int main(int argc, char* argv[]) {
   // A Wayland client cannot place its own window, and the window opens at a

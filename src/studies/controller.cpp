@@ -1,4 +1,4 @@
-#include "controller.h"
+#include "studies/controller.h"
 
 namespace ormakin::studies {
 

@@ -6,10 +6,10 @@
 #include <array>
 #include <string>
 
-#include "car.h"
-#include "ini_file.h"
-#include "line_probe.h"
-#include "settings_model.h"
+#include "core/car/car.h"
+#include "core/car/line_probe.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/settings_model.h"
 
 namespace ormakin::studies {
 

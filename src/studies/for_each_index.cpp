@@ -1,6 +1,6 @@
-#include "for_each_index.h"
+#include "studies/for_each_index.h"
 
-#include "precision_control.h"
+#include "core/extended/precision_control.h"
 
 namespace ormakin::studies {
 

@@ -1,6 +1,6 @@
-#include "line_course.h"
+#include "studies/line_course.h"
 
-#include "line_probe.h"
+#include "core/car/line_probe.h"
 
 namespace ormakin::studies {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitmap.h"
-#include "line_probe.h"
+#include "core/car/line_probe.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin::studies {
 

@@ -1,10 +1,10 @@
-#include "line_mask.h"
+#include "studies/line_mask.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "line_probe.h"
+#include "core/car/line_probe.h"
 
 namespace ormakin::studies {
 

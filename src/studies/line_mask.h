@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "bitmap.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin::studies {
 

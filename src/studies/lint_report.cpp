@@ -1,4 +1,4 @@
-#include "lint_report.h"
+#include "studies/lint_report.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <exception>
 #include <optional>
 
-#include "bitmap_probe.h"
-#include "car.h"
-#include "number_text.h"
-#include "text_encoding.h"
+#include "core/base/text_encoding.h"
+#include "core/car/bitmap_probe.h"
+#include "core/car/car.h"
+#include "studies/number_text.h"
 
 namespace ormakin::studies {
 

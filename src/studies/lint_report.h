@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
-#include "ini_file.h"
-#include "settings_lint.h"
+#include "core/picture/bitmap.h"
+#include "core/settings/ini_file.h"
+#include "studies/settings_lint.h"
 
 namespace ormakin::studies {
 

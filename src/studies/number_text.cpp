@@ -1,4 +1,4 @@
-#include "number_text.h"
+#include "studies/number_text.h"
 
 #include <array>
 #include <cstdio>

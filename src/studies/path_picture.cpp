@@ -1,10 +1,10 @@
-#include "path_picture.h"
+#include "studies/path_picture.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "canvas.h"
-#include "errors.h"
+#include "core/base/errors.h"
+#include "core/draw/canvas.h"
 
 namespace ormakin::studies {
 

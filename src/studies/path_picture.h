@@ -2,10 +2,10 @@
 // path drawn over it, and the car at the end of the path.
 #pragma once
 
-#include "bitmap.h"
-#include "car.h"
-#include "car_run.h"
-#include "color.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
+#include "core/picture/bitmap.h"
+#include "core/picture/color.h"
 
 namespace ormakin::studies {
 

@@ -1,4 +1,4 @@
-#include "pixel_font.h"
+#include "studies/pixel_font.h"
 
 #include <array>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "pixel_store.h"
+#include "core/picture/pixel_store.h"
 
 namespace ormakin::studies {
 

@@ -1,4 +1,4 @@
-#include "rule_search.h"
+#include "studies/rule_search.h"
 
 #include <algorithm>
 

@@ -16,10 +16,10 @@
 #include <functional>
 #include <vector>
 
-#include "controller.h"
-#include "for_each_index.h"
-#include "line_course.h"
-#include "run_score.h"
+#include "studies/controller.h"
+#include "studies/for_each_index.h"
+#include "studies/line_course.h"
+#include "studies/run_score.h"
 
 namespace ormakin::studies {
 

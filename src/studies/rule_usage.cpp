@@ -1,4 +1,4 @@
-#include "rule_usage.h"
+#include "studies/rule_usage.h"
 
 #include <algorithm>
 

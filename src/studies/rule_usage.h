@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "car.h"
-#include "car_run.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
 
 namespace ormakin::studies {
 

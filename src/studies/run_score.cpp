@@ -1,4 +1,4 @@
-#include "run_score.h"
+#include "studies/run_score.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "car_run.h"
+#include "core/car/car_run.h"
 
 namespace ormakin::studies {
 

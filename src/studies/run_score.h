@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "car.h"
-#include "car_run.h"
-#include "line_course.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
+#include "studies/line_course.h"
 
 namespace ormakin::studies {
 

@@ -1,10 +1,10 @@
-#include "run_summary.h"
+#include "studies/run_summary.h"
 
 #include <array>
 #include <cinttypes>
 #include <cstdio>
 
-#include "number_text.h"
+#include "studies/number_text.h"
 
 namespace ormakin::studies {
 

@@ -1,16 +1,16 @@
-#include "settings_lint.h"
+#include "studies/settings_lint.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 
-#include "errors.h"
-#include "number_text.h"
-#include "parse_number.h"
-#include "profile_scanner.h"
-#include "text_encoding.h"
-#include "trace_map.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/settings/parse_number.h"
+#include "core/settings/profile_scanner.h"
+#include "core/window/trace_map.h"
+#include "studies/number_text.h"
 
 namespace ormakin::studies {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ini_file.h"
-#include "settings_model.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/settings_model.h"
 
 namespace ormakin::studies {
 

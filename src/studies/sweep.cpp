@@ -1,10 +1,10 @@
-#include "sweep.h"
+#include "studies/sweep.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 
-#include "number_text.h"
+#include "studies/number_text.h"
 
 namespace ormakin::studies {
 

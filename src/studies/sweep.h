@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
-#include "controller.h"
-#include "for_each_index.h"
-#include "line_course.h"
-#include "run_score.h"
-#include "sweep_map.h"
+#include "core/picture/bitmap.h"
+#include "studies/controller.h"
+#include "studies/for_each_index.h"
+#include "studies/line_course.h"
+#include "studies/run_score.h"
+#include "studies/sweep_map.h"
 
 namespace ormakin::studies {
 

@@ -1,13 +1,13 @@
-#include "sweep_map.h"
+#include "studies/sweep_map.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
 
-#include "errors.h"
-#include "path_picture.h"
-#include "pixel_font.h"
+#include "core/base/errors.h"
+#include "studies/path_picture.h"
+#include "studies/pixel_font.h"
 
 namespace ormakin::studies {
 

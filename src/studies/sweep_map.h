@@ -6,11 +6,11 @@
 #include <optional>
 #include <vector>
 
-#include "bitmap.h"
-#include "car_run.h"
-#include "color.h"
-#include "path_picture.h"
-#include "run_score.h"
+#include "core/car/car_run.h"
+#include "core/picture/bitmap.h"
+#include "core/picture/color.h"
+#include "studies/path_picture.h"
+#include "studies/run_score.h"
 
 namespace ormakin::studies {
 

@@ -1,4 +1,4 @@
-#include "tuned_settings.h"
+#include "studies/tuned_settings.h"
 
 namespace ormakin::studies {
 

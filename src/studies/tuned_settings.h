@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controller.h"
+#include "studies/controller.h"
 
 namespace ormakin::studies {
 

@@ -1,11 +1,11 @@
 // The page's program: the platform and the main window as in the other
 // shells, the menu table handed to the page, then the message loop until the
 // program ends.
-#include "main_menu.h"
-#include "page_imports.h"
-#include "run_tally.h"
-#include "trace_map.h"
-#include "web_platform.h"
+#include "core/car/run_tally.h"
+#include "core/window/main_menu.h"
+#include "core/window/trace_map.h"
+#include "web/page_imports.h"
+#include "web/web_platform.h"
 
 int main() {
   using namespace ormakin;

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "controller.h"
-#include "errors.h"
-#include "ini_file.h"
-#include "lint_report.h"
-#include "platform.h"
-#include "settings_lint.h"
-#include "sweep.h"
-#include "text_encoding.h"
-#include "trace_map.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/settings/ini_file.h"
+#include "core/window/platform.h"
+#include "core/window/trace_map.h"
+#include "studies/controller.h"
+#include "studies/lint_report.h"
+#include "studies/settings_lint.h"
+#include "studies/sweep.h"
 
 namespace ormakin::web {
 namespace {

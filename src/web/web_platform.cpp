@@ -1,13 +1,13 @@
-#include "web_platform.h"
+#include "web/web_platform.h"
 
 #include <emscripten.h>
 
 #include <array>
 #include <cstdio>
 
-#include "main_menu.h"
-#include "page_imports.h"
-#include "run_summary.h"
+#include "core/window/main_menu.h"
+#include "studies/run_summary.h"
+#include "web/page_imports.h"
 
 namespace ormakin::web {
 

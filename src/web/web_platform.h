@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
-#include "run_tally.h"
-#include "trace_map.h"
+#include "core/car/run_tally.h"
+#include "core/window/platform.h"
+#include "core/window/trace_map.h"
 
 namespace ormakin::web {
 

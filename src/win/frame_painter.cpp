@@ -1,13 +1,13 @@
-#include "frame_painter.h"
+#include "win/frame_painter.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "bitmap.h"
-#include "icon.h"
-#include "metafile.h"
+#include "core/picture/bitmap.h"
+#include "core/picture/icon.h"
+#include "core/picture/metafile.h"
 
 namespace ormakin::win {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "picture.h"
+#include "core/picture/picture.h"
 
 namespace ormakin::win {
 

@@ -1,12 +1,12 @@
-#include "main_window.h"
+#include "win/main_window.h"
 
 #include <iterator>
 #include <stdexcept>
 
-#include "frame_painter.h"
-#include "main_menu.h"
-#include "message_box.h"
-#include "wide_text.h"
+#include "core/base/message_box.h"
+#include "core/os/windows/wide_text.h"
+#include "core/window/main_menu.h"
+#include "win/frame_painter.h"
 
 namespace ormakin::win {
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "trace_map.h"
-#include "win_platform.h"
+#include "core/window/trace_map.h"
+#include "win/win_platform.h"
 
 namespace ormakin::win {
 

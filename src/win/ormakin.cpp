@@ -4,14 +4,14 @@
 
 #include <exception>
 
-#include "decimal_mark.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "message_box.h"
-#include "precision_control.h"
-#include "trace_map.h"
-#include "wide_text.h"
-#include "win_platform.h"
+#include "core/base/message_box.h"
+#include "core/extended/precision_control.h"
+#include "core/os/windows/wide_text.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/ini_file.h"
+#include "core/window/trace_map.h"
+#include "win/main_window.h"
+#include "win/win_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   using namespace ormakin;

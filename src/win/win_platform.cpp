@@ -1,12 +1,12 @@
-#include "win_platform.h"
+#include "win/win_platform.h"
 
 #include <commdlg.h>
 
 #include <vector>
 
-#include "decimal_mark.h"
-#include "dialog_placement.h"
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
+#include "core/settings/decimal_mark.h"
+#include "core/window/dialog_placement.h"
 
 namespace ormakin::win {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform.h"
+#include "core/window/platform.h"
 
 namespace ormakin::win {
 

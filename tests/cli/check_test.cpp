@@ -5,10 +5,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "bmp_builder.h"
-#include "course_builder.h"
 #include "sim_runner.h"
-#include "temp_dir.h"
+#include "support/bmp_builder.h"
+#include "support/course_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {

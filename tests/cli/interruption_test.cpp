@@ -1,7 +1,7 @@
 // What an interruption does, decided by the handler that the system's signal
 // handler and the Windows console's handler call: called here directly, with
 // outputs under way in memory.
-#include "interruption.h"
+#include "cli/interruption.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "output_file.h"
-#include "temp_dir.h"
+#include "cli/output_file.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::cli {
 namespace {

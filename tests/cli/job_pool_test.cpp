@@ -1,6 +1,6 @@
 // The job pool, in memory: every task once, failures passed on to the caller
 // after every thread has ended, and progress told on the caller's thread.
-#include "job_pool.h"
+#include "cli/job_pool.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "x87.h"
+#include "core/extended/x87.h"
 
 namespace ormakin::cli {
 namespace {

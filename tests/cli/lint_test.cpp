@@ -2,9 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "course_builder.h"
 #include "sim_runner.h"
-#include "temp_dir.h"
+#include "support/course_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {

@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
-#include "course_builder.h"
 #include "sim_runner.h"
-#include "temp_dir.h"
+#include "support/course_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {

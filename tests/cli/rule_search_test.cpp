@@ -1,6 +1,6 @@
 // The search for a rule table, in memory: its random numbers, and the
 // controller that a seed and a budget find on a small course, pinned whole.
-#include "rule_search.h"
+#include "studies/rule_search.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <tuple>
 #include <vector>
 
-#include "bmp_reader.h"
-#include "course_builder.h"
-#include "job_pool.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
-#include "tuned_settings.h"
+#include "cli/job_pool.h"
+#include "core/picture/bmp_reader.h"
+#include "studies/tuned_settings.h"
+#include "support/course_builder.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace ormakin::studies {
 namespace {

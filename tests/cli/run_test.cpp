@@ -9,11 +9,11 @@
 #include <regex>
 #include <sstream>
 
-#include "bmp_reader.h"
-#include "course_builder.h"
-#include "sample_runs.h"
+#include "core/picture/bmp_reader.h"
 #include "sim_runner.h"
-#include "temp_dir.h"
+#include "support/course_builder.h"
+#include "support/sample_runs.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {

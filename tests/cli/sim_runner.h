@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "bmp_reader.h"
-#include "course_builder.h"
+#include "core/picture/bmp_reader.h"
 #include "sim_runner.h"
-#include "temp_dir.h"
+#include "support/course_builder.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {

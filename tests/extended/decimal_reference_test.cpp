@@ -15,10 +15,10 @@
 #include <random>
 #include <string>
 
-#include "decimal_to_extended.h"
-#include "errors.h"
-#include "extended_to_double.h"
-#include "parse_number.h"
+#include "core/base/errors.h"
+#include "core/extended/decimal_to_extended.h"
+#include "core/extended/extended_to_double.h"
+#include "core/settings/parse_number.h"
 
 namespace ormakin {
 namespace {

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/extended/soft_extended.h"
 #include "operands.h"
-#include "soft_extended.h"
 
 namespace ormakin {
 namespace {

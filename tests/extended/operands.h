@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "extended_bits.h"
+#include "core/extended/extended_bits.h"
 
 namespace ormakin::testing {
 

@@ -19,7 +19,7 @@
 #include <random>
 #include <vector>
 
-#include "sine_cosine.h"
+#include "core/extended/sine_cosine.h"
 
 namespace ormakin {
 namespace {

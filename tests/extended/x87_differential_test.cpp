@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/extended/precision_control.h"
+#include "core/extended/soft_extended.h"
+#include "core/extended/x87.h"
 #include "operands.h"
-#include "precision_control.h"
-#include "soft_extended.h"
-#include "x87.h"
 
 #if ORMAKIN_X87_LONG_DOUBLE
 

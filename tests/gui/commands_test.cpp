@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "box_watcher.h"
-#include "course_builder.h"
 #include "program_fixture.h"
+#include "support/course_builder.h"
 
 using ormakin::testing::BoxWatcher;
 using ormakin::testing::Program;

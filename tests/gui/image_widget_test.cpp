@@ -1,5 +1,5 @@
 // What the picture control paints for each kind of picture and size.
-#include "image_widget.h"
+#include "gui/image_widget.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "canvas.h"
-#include "picture.h"
-#include "temp_dir.h"
+#include "core/draw/canvas.h"
+#include "core/picture/picture.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <functional>
 #include <optional>
 
-#include "app.h"
-#include "decimal_mark.h"
-#include "dialog_placement.h"
-#include "file_filter.h"
-#include "temp_dir.h"
+#include "core/settings/decimal_mark.h"
+#include "core/window/dialog_placement.h"
+#include "gui/app.h"
+#include "gui/file_filter.h"
+#include "support/temp_dir.h"
 
 namespace {
 

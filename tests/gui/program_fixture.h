@@ -6,11 +6,11 @@
 #include <QAction>
 #include <QString>
 
-#include "app.h"
-#include "image_widget.h"
-#include "main_window.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "core/window/trace_map.h"
+#include "gui/app.h"
+#include "gui/image_widget.h"
+#include "gui/main_window.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 

@@ -1,6 +1,6 @@
 // The numbers the studies and the tool print: the exact text gives the same
 // double back, the fixed text is never cut, whatever the magnitude.
-#include "number_text.h"
+#include "studies/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // back, blind ticks, losing the line, the cells passed beside the course,
 // cycles that are stuck or lap for ever and the verdict on a cycle when the
 // budget ends.
-#include "run_score.h"
+#include "studies/run_score.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "bmp_reader.h"
-#include "course_builder.h"
-#include "ring_scenario.h"
+#include "core/picture/bmp_reader.h"
+#include "support/course_builder.h"
+#include "support/ring_scenario.h"
 
 namespace ormakin::studies {
 namespace {

@@ -1,20 +1,20 @@
 // The summary line of a run: the sample courses' recorded runs give their
 // recorded lines, and the line's edges (a stop, the widest counts, a hash
 // with leading zeros) are written in full.
-#include "run_summary.h"
+#include "studies/run_summary.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "bitmap_probe.h"
-#include "bmp_reader.h"
-#include "ini_file.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
-#include "sample_runs.h"
-#include "trace_hash.h"
+#include "core/car/bitmap_probe.h"
+#include "core/car/trace_hash.h"
+#include "core/picture/bmp_reader.h"
+#include "core/settings/ini_file.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
+#include "support/sample_runs.h"
 
 namespace ormakin::studies {
 namespace {

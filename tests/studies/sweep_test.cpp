@@ -1,6 +1,6 @@
 // The sweep in memory: run in slices or by another runner it finds what one
 // whole run finds, and its summary and map follow the starts done.
-#include "sweep.h"
+#include "studies/sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "bmp_reader.h"
-#include "course_builder.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
+#include "core/picture/bmp_reader.h"
+#include "support/course_builder.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace ormakin::studies {
 namespace {

@@ -1,4 +1,4 @@
-#include "bmp_builder.h"
+#include "support/bmp_builder.h"
 
 #include <algorithm>
 #include <cstdlib>

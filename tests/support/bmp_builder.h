@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "color.h"
+#include "core/picture/color.h"
 
 namespace ormakin::testing {
 

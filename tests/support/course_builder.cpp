@@ -1,9 +1,9 @@
-#include "course_builder.h"
+#include "support/course_builder.h"
 
 #include <cmath>
 #include <sstream>
 
-#include "bmp_builder.h"
+#include "support/bmp_builder.h"
 
 namespace ormakin::testing {
 

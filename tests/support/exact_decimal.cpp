@@ -1,4 +1,4 @@
-#include "exact_decimal.h"
+#include "support/exact_decimal.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "extended_vectors.h"
+#include "support/extended_vectors.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,10 +13,10 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "decimal_mark.h"
-#include "errors.h"
-#include "sine_cosine.h"
-#include "parse_number.h"
+#include "core/base/errors.h"
+#include "core/extended/sine_cosine.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/parse_number.h"
 
 namespace ormakin::testing {
 

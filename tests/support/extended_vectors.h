@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "extended_bits.h"
+#include "core/extended/extended_bits.h"
 
 namespace ormakin::testing {
 

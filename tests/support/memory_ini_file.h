@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "ini_file.h"
+#include "core/settings/ini_file.h"
 
 namespace ormakin::testing {
 

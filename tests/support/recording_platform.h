@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "core/window/platform.h"
 
 namespace ormakin::testing {
 

@@ -1,8 +1,8 @@
-#include "ring_scenario.h"
+#include "support/ring_scenario.h"
 
 #include <cstdlib>
 
-#include "course_builder.h"
+#include "support/course_builder.h"
 
 namespace ormakin::testing {
 

@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "recording_platform.h"
-#include "settings_model.h"
-#include "temp_dir.h"
-#include "trace_map.h"
+#include "core/settings/settings_model.h"
+#include "core/window/trace_map.h"
+#include "support/recording_platform.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 

@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "extended_vectors.h"
-#include "x87.h"
+#include "core/extended/x87.h"
+#include "support/extended_vectors.h"
 
 #ifdef ORMAKIN_WITH_MPFR
 #include <mpfr.h>

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "canvas.h"
-#include "car.h"
-#include "memory_ini_file.h"
-#include "recording_platform.h"
+#include "core/car/car.h"
+#include "core/draw/canvas.h"
+#include "support/memory_ini_file.h"
+#include "support/recording_platform.h"
 
 namespace ormakin {
 namespace {

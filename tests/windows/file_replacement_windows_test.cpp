@@ -11,11 +11,11 @@
 #include <sstream>
 #include <string>
 
-#include "errors.h"
-#include "file_replacement.h"
-#include "system_replace_file.h"
-#include "temp_dir.h"
-#include "wide_text.h"
+#include "core/base/errors.h"
+#include "core/os/file_replacement.h"
+#include "core/os/windows/system_replace_file.h"
+#include "core/os/windows/wide_text.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

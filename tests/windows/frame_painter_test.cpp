@@ -1,7 +1,7 @@
 // The Windows shell paints icons and metafiles with the system's own
 // functions, at their own size at the image's top-left corner; the rest of
 // the image shows the button-face colour.
-#include "frame_painter.h"
+#include "win/frame_painter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "metafile.h"
-#include "picture.h"
-#include "temp_dir.h"
+#include "core/picture/metafile.h"
+#include "core/picture/picture.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "profile_reader.h"
-#include "temp_dir.h"
+#include "core/settings/profile_reader.h"
+#include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace ormakin::testing {
 

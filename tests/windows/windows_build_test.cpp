@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "byte_source.h"
-#include "decimal_mark.h"
-#include "ini_file.h"
-#include "profile_reader.h"
-#include "temp_dir.h"
-#include "text_encoding.h"
-#include "wide_text.h"
-#include "win_platform.h"
-#include "x87.h"
+#include "core/base/text_encoding.h"
+#include "core/extended/x87.h"
+#include "core/os/windows/wide_text.h"
+#include "core/picture/byte_source.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/profile_reader.h"
+#include "support/temp_dir.h"
+#include "win/win_platform.h"
 
 namespace ormakin {
 namespace {

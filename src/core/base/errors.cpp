@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "core/base/errors.h"
 
-#include "text_encoding.h"
+#include "core/base/text_encoding.h"
 
 namespace ormakin {
 

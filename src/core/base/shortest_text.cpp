@@ -1,4 +1,4 @@
-#include "shortest_text.h"
+#include "core/base/shortest_text.h"
 
 #include <array>
 #include <charconv>

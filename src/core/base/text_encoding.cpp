@@ -1,8 +1,8 @@
-#include "text_encoding.h"
+#include "core/base/text_encoding.h"
 
 #include <utility>
 
-#include "code_page.h"
+#include "core/os/code_page.h"
 
 namespace ormakin {
 

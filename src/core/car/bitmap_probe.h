@@ -3,8 +3,8 @@
 // It only reads the bitmap, so cars on several threads may share one.
 #pragma once
 
-#include "bitmap.h"
-#include "line_probe.h"
+#include "core/car/line_probe.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin {
 

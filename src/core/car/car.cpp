@@ -1,12 +1,12 @@
-#include "car.h"
+#include "core/car/car.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <optional>
 
-#include "canvas.h"
-#include "sine_cosine.h"
+#include "core/draw/canvas.h"
+#include "core/extended/sine_cosine.h"
 
 namespace ormakin {
 

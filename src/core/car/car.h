@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <optional>
 
-#include "canvas.h"
-#include "color.h"
-#include "line_probe.h"
-#include "settings_model.h"
-#include "sine_cosine.h"
+#include "core/car/line_probe.h"
+#include "core/draw/canvas.h"
+#include "core/extended/sine_cosine.h"
+#include "core/picture/color.h"
+#include "core/settings/settings_model.h"
 
 namespace ormakin {
 

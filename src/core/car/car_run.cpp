@@ -1,9 +1,9 @@
-#include "car_run.h"
+#include "core/car/car_run.h"
 
 #include <string>
 
-#include "precision_control.h"
-#include "shortest_text.h"
+#include "core/base/shortest_text.h"
+#include "core/extended/precision_control.h"
 
 namespace ormakin {
 

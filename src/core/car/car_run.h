@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "car.h"
-#include "loop_detector.h"
+#include "core/car/car.h"
+#include "core/car/loop_detector.h"
 
 namespace ormakin {
 

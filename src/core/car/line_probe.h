@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "color.h"
+#include "core/picture/color.h"
 
 namespace ormakin {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "car_run.h"
-#include "loop_detector.h"
-#include "trace_hash.h"
+#include "core/car/car_run.h"
+#include "core/car/loop_detector.h"
+#include "core/car/trace_hash.h"
 
 namespace ormakin {
 

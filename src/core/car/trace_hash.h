@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "car_run.h"
+#include "core/car/car_run.h"
 
 namespace ormakin {
 

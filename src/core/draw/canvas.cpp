@@ -1,10 +1,10 @@
-#include "canvas.h"
+#include "core/draw/canvas.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "pixel_store.h"
-#include "wide_int.h"
+#include "core/draw/wide_int.h"
+#include "core/picture/pixel_store.h"
 
 namespace ormakin {
 

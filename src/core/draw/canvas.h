@@ -6,8 +6,8 @@
 #include <functional>
 #include <span>
 
-#include "bitmap.h"
-#include "color.h"
+#include "core/picture/bitmap.h"
+#include "core/picture/color.h"
 
 namespace ormakin {
 

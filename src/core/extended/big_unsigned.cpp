@@ -1,4 +1,4 @@
-#include "big_unsigned.h"
+#include "core/extended/big_unsigned.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,10 +1,10 @@
-#include "decimal_to_extended.h"
+#include "core/extended/decimal_to_extended.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
-#include "big_unsigned.h"
+#include "core/extended/big_unsigned.h"
 
 namespace ormakin {
 

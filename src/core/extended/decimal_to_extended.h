@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "extended_bits.h"
+#include "core/extended/extended_bits.h"
 
 namespace ormakin {
 

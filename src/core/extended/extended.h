@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "extended_bits.h"
-#include "precision_control.h"
-#include "soft_extended.h"
-#include "x87.h"
+#include "core/extended/extended_bits.h"
+#include "core/extended/precision_control.h"
+#include "core/extended/soft_extended.h"
+#include "core/extended/x87.h"
 
 #if ORMAKIN_X87_LONG_DOUBLE && !defined(ORMAKIN_SOFT_EXTENDED)
 #define ORMAKIN_HARDWARE_EXTENDED 1

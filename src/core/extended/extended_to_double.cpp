@@ -1,6 +1,6 @@
-#include "extended_to_double.h"
+#include "core/extended/extended_to_double.h"
 
-#include "soft_extended.h"
+#include "core/extended/soft_extended.h"
 
 namespace ormakin {
 

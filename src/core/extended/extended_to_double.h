@@ -2,7 +2,7 @@
 // the bits, so that it gives the same result on every processor.
 #pragma once
 
-#include "extended_bits.h"
+#include "core/extended/extended_bits.h"
 
 namespace ormakin {
 

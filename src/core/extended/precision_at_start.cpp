@@ -2,7 +2,7 @@
 // made, before main: 64-bit Windows starts the main thread with 53 bits. This
 // object file is linked into every program of the Windows build, so that no
 // linker can drop it.
-#include "precision_control.h"
+#include "core/extended/precision_control.h"
 
 namespace {
 

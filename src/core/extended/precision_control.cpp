@@ -1,6 +1,6 @@
-#include "precision_control.h"
+#include "core/extended/precision_control.h"
 
-#include "x87.h"
+#include "core/extended/x87.h"
 
 namespace ormakin {
 

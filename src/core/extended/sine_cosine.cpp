@@ -1,10 +1,10 @@
-#include "sine_cosine.h"
+#include "core/extended/sine_cosine.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "fixed_point.h"
-#include "sine_cosine_tables.h"
+#include "core/extended/fixed_point.h"
+#include "core/extended/sine_cosine_tables.h"
 
 namespace ormakin {
 namespace {

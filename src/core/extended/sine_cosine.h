@@ -64,8 +64,8 @@
 //  transcendental, so it is never itself a halfway point.
 #pragma once
 
-#include "extended.h"
-#include "extended_bits.h"
+#include "core/extended/extended.h"
+#include "core/extended/extended_bits.h"
 
 namespace ormakin {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "fixed_point.h"
+#include "core/extended/fixed_point.h"
 
 namespace ormakin::sine_cosine {
 

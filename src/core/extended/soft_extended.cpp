@@ -1,4 +1,4 @@
-#include "soft_extended.h"
+#include "core/extended/soft_extended.h"
 
 #include <bit>
 #include <utility>

@@ -35,8 +35,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "extended_bits.h"
-#include "fixed_point.h"
+#include "core/extended/extended_bits.h"
+#include "core/extended/fixed_point.h"
 
 // The common cases are forced inline: as calls, saving and restoring
 // registers would cost as much as the work.

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <optional>
 
-#include "extended_bits.h"
+#include "core/extended/extended_bits.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ORMAKIN_HAS_X87 1

@@ -1,4 +1,4 @@
-#include "bitmap.h"
+#include "core/picture/bitmap.h"
 
 #include <algorithm>
 #include <bit>

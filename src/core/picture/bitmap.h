@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "color.h"
-#include "pixel_store.h"
+#include "core/picture/color.h"
+#include "core/picture/pixel_store.h"
 
 namespace ormakin {
 

@@ -1,4 +1,4 @@
-#include "bmp_reader.h"
+#include "core/picture/bmp_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "byte_reader.h"
-#include "errors.h"
-#include "pixel_store.h"
+#include "core/base/errors.h"
+#include "core/picture/byte_reader.h"
+#include "core/picture/pixel_store.h"
 
 namespace ormakin {
 

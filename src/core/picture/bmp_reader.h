@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
-#include "byte_source.h"
+#include "core/picture/bitmap.h"
+#include "core/picture/byte_source.h"
 
 namespace ormakin {
 

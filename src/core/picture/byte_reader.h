@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "errors.h"
+#include "core/base/errors.h"
 
 namespace ormakin {
 

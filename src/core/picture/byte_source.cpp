@@ -1,10 +1,10 @@
-#include "byte_source.h"
+#include "core/picture/byte_source.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "errors.h"
+#include "core/base/errors.h"
 
 namespace ormakin {
 

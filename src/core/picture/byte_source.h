@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "read_only_file.h"
+#include "core/os/read_only_file.h"
 
 namespace ormakin {
 

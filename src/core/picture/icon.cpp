@@ -1,12 +1,12 @@
-#include "icon.h"
+#include "core/picture/icon.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "byte_reader.h"
-#include "errors.h"
-#include "pixel_store.h"
+#include "core/base/errors.h"
+#include "core/picture/byte_reader.h"
+#include "core/picture/pixel_store.h"
 
 namespace ormakin {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "byte_source.h"
+#include "core/picture/byte_source.h"
 
 namespace ormakin {
 

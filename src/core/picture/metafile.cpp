@@ -1,11 +1,11 @@
-#include "metafile.h"
+#include "core/picture/metafile.h"
 
 #include <algorithm>
 #include <limits>
 #include <vector>
 
-#include "byte_reader.h"
-#include "errors.h"
+#include "core/base/errors.h"
+#include "core/picture/byte_reader.h"
 
 namespace ormakin {
 

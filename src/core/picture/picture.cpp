@@ -1,12 +1,12 @@
-#include "picture.h"
+#include "core/picture/picture.h"
 
 #include <memory>
 #include <variant>
 
-#include "bmp_reader.h"
-#include "errors.h"
-#include "icon.h"
-#include "metafile.h"
+#include "core/base/errors.h"
+#include "core/picture/bmp_reader.h"
+#include "core/picture/icon.h"
+#include "core/picture/metafile.h"
 
 namespace ormakin {
 

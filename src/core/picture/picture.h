@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "bitmap.h"
+#include "core/picture/bitmap.h"
 
 namespace ormakin {
 

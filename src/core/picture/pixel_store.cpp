@@ -1,4 +1,4 @@
-#include "pixel_store.h"
+#include "core/picture/pixel_store.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <new>
 
-#include "errors.h"
-#include "zeroed_memory.h"
+#include "core/base/errors.h"
+#include "core/os/zeroed_memory.h"
 
 namespace ormakin {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "color.h"
+#include "core/picture/color.h"
 
 namespace ormakin {
 

@@ -1,10 +1,10 @@
-#include "decimal_mark.h"
+#include "core/settings/decimal_mark.h"
 
 #include <atomic>
 #include <cstring>
 #include <string>
 
-#include "numeric_locale.h"
+#include "core/os/numeric_locale.h"
 
 namespace ormakin {
 

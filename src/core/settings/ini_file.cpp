@@ -1,9 +1,9 @@
-#include "ini_file.h"
+#include "core/settings/ini_file.h"
 
-#include "errors.h"
-#include "executable_directory.h"
-#include "parse_number.h"
-#include "settings_entry.h"
+#include "core/base/errors.h"
+#include "core/os/executable_directory.h"
+#include "core/settings/parse_number.h"
+#include "core/settings/settings_entry.h"
 
 namespace ormakin {
 

@@ -1,12 +1,12 @@
-#include "parse_number.h"
+#include "core/settings/parse_number.h"
 
 #include <limits>
 #include <string>
 
-#include "decimal_mark.h"
-#include "decimal_to_extended.h"
-#include "errors.h"
-#include "extended_to_double.h"
+#include "core/base/errors.h"
+#include "core/extended/decimal_to_extended.h"
+#include "core/extended/extended_to_double.h"
+#include "core/settings/decimal_mark.h"
 
 namespace ormakin {
 

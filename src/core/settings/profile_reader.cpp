@@ -1,6 +1,6 @@
-#include "profile_reader.h"
+#include "core/settings/profile_reader.h"
 
-#include "profile_scanner.h"
+#include "core/settings/profile_scanner.h"
 
 namespace ormakin {
 

@@ -1,4 +1,4 @@
-#include "profile_scanner.h"
+#include "core/settings/profile_scanner.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "profile_reader.h"
-#include "read_only_file.h"
+#include "core/os/read_only_file.h"
+#include "core/settings/profile_reader.h"
 
 namespace ormakin {
 

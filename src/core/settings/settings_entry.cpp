@@ -1,9 +1,9 @@
-#include "settings_entry.h"
+#include "core/settings/settings_entry.h"
 
 #include <optional>
 
-#include "profile_reader.h"
-#include "system_profile.h"
+#include "core/os/system_profile.h"
+#include "core/settings/profile_reader.h"
 
 namespace ormakin {
 

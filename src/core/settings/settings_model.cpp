@@ -1,12 +1,12 @@
-#include "settings_model.h"
+#include "core/settings/settings_model.h"
 
-#include "decimal_mark.h"
-#include "errors.h"
-#include "ini_file.h"
-#include "message_box.h"
-#include "parse_number.h"
-#include "shortest_text.h"
-#include "text_encoding.h"
+#include "core/base/errors.h"
+#include "core/base/message_box.h"
+#include "core/base/shortest_text.h"
+#include "core/base/text_encoding.h"
+#include "core/settings/decimal_mark.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/parse_number.h"
 
 namespace ormakin {
 

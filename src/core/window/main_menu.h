@@ -4,7 +4,7 @@
 // widgets.
 #pragma once
 
-#include "trace_map.h"
+#include "core/window/trace_map.h"
 
 namespace ormakin {
 

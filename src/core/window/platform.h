@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "message_box.h"
+#include "core/base/message_box.h"
 
 namespace ormakin {
 

@@ -1,10 +1,10 @@
-#include "trace_map.h"
+#include "core/window/trace_map.h"
 
-#include "canvas.h"
-#include "car_run.h"
-#include "errors.h"
-#include "precision_control.h"
-#include "text_encoding.h"
+#include "core/base/errors.h"
+#include "core/base/text_encoding.h"
+#include "core/car/car_run.h"
+#include "core/draw/canvas.h"
+#include "core/extended/precision_control.h"
 
 namespace ormakin {
 

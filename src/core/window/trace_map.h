@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "car.h"
-#include "car_run.h"
-#include "ini_file.h"
-#include "line_probe.h"
-#include "picture.h"
-#include "platform.h"
+#include "core/car/car.h"
+#include "core/car/car_run.h"
+#include "core/car/line_probe.h"
+#include "core/picture/picture.h"
+#include "core/settings/ini_file.h"
+#include "core/window/platform.h"
 
 namespace ormakin {
 

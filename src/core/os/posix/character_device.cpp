@@ -1,4 +1,4 @@
-#include "character_device.h"
+#include "core/os/character_device.h"
 
 #include <sys/stat.h>
 

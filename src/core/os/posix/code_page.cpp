@@ -1,4 +1,4 @@
-#include "code_page.h"
+#include "core/os/code_page.h"
 
 #include <iconv.h>
 

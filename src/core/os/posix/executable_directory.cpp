@@ -1,4 +1,4 @@
-#include "executable_directory.h"
+#include "core/os/executable_directory.h"
 
 #include <filesystem>
 #include <system_error>

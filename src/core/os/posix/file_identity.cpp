@@ -1,8 +1,8 @@
-#include "file_identity.h"
+#include "core/os/file_identity.h"
 
 #include <sys/stat.h>
 
-#include "link_target.h"
+#include "core/os/posix/link_target.h"
 
 namespace ormakin {
 

@@ -1,4 +1,4 @@
-#include "file_replacement.h"
+#include "core/os/file_replacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <random>
 #include <utility>
 
-#include "link_target.h"
+#include "core/os/posix/link_target.h"
 
 namespace ormakin {
 

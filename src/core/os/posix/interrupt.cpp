@@ -1,4 +1,4 @@
-#include "interrupt.h"
+#include "core/os/interrupt.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "link_target.h"
+#include "core/os/posix/link_target.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

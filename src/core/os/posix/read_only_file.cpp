@@ -1,4 +1,4 @@
-#include "read_only_file.h"
+#include "core/os/read_only_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "terminal.h"
+#include "core/os/terminal.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "zeroed_memory.h"
+#include "core/os/zeroed_memory.h"
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
-#include "character_device.h"
+#include "core/os/character_device.h"
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

@@ -1,8 +1,8 @@
-#include "code_page.h"
+#include "core/os/code_page.h"
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

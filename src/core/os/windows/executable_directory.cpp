@@ -1,10 +1,10 @@
-#include "executable_directory.h"
+#include "core/os/executable_directory.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

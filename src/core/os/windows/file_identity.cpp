@@ -1,8 +1,8 @@
-#include "file_identity.h"
+#include "core/os/file_identity.h"
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

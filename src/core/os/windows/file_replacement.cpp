@@ -1,4 +1,4 @@
-#include "file_replacement.h"
+#include "core/os/file_replacement.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -9,8 +9,8 @@
 #include <cstring>
 #include <utility>
 
-#include "system_replace_file.h"
-#include "wide_text.h"
+#include "core/os/windows/system_replace_file.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

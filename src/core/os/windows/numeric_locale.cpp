@@ -1,4 +1,4 @@
-#include "numeric_locale.h"
+#include "core/os/numeric_locale.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "read_only_file.h"
+#include "core/os/read_only_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 namespace ormakin {
 

@@ -1,4 +1,4 @@
-#include "system_profile.h"
+#include "core/os/system_profile.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "system_replace_file.h"
+#include "core/os/windows/system_replace_file.h"
 
 namespace ormakin::win {
 

@@ -1,4 +1,4 @@
-#include "wide_text.h"
+#include "core/os/windows/wide_text.h"
 
 #include <windows.h>
 
