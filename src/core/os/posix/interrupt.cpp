@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <initializer_list>
 
 namespace ormakin {
 
