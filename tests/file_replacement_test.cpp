@@ -11,6 +11,7 @@
 
 #include "core/base/errors.h"
 #include "core/os/file_identity.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
@@ -20,21 +21,11 @@
 namespace ormakin {
 namespace {
 
+using testing::EntryCount;
+using testing::ReadFile;
+
 using ::testing::HasSubstr;
 using testing::TempDir;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::size_t EntryCount(const std::string& folder) {
-  std::size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-  return count;
-}
 
 bool SameFile(const std::string& a, const std::string& b) {
   const auto first = LocateFile(a);

@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "cli/output_file.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace ormakin::cli {
 namespace {
+
+using testing::ReadFile;
 
 // The hidden temporary files in a folder.
 std::vector<std::string> HiddenFiles(const std::string& folder) {
@@ -27,13 +30,6 @@ std::vector<std::string> HiddenFiles(const std::string& folder) {
     }
   }
   return names;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Ctrl+C, a request to end, and Ctrl+C while a command waits for one to

@@ -18,6 +18,7 @@
 
 #include "sim_runner.h"
 #include "support/course_builder.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace ormakin::testing {
@@ -26,13 +27,6 @@ namespace {
 using ::testing::HasSubstr;
 
 constexpr const char* kSettings = "[car]\ninit_x=20\ninit_y=5\n[state]\n1-4=0,1,1\n1-0=0,0,0\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Every entry of a folder tree with its size and a digest of its bytes (a
 // link by where it points), short enough to print when two differ.

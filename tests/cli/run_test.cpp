@@ -12,6 +12,7 @@
 #include "core/picture/bmp_reader.h"
 #include "sim_runner.h"
 #include "support/course_builder.h"
+#include "support/read_file.h"
 #include "support/sample_runs.h"
 #include "support/temp_dir.h"
 
@@ -42,13 +43,6 @@ std::string SquareCourse() {
 }
 constexpr const char* kSquareSettings =
     "[car]\ninit_x=20\ninit_y=30\nsensor_pos=0\n[state]\n1-4=0,1,1\n1-5=90,1,1\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The fields of the summary line.
 std::string Field(const std::string& summary, const std::string& name) {

@@ -10,19 +10,13 @@
 #include "core/picture/bmp_reader.h"
 #include "sim_runner.h"
 #include "support/course_builder.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace ormakin::testing {
 namespace {
 
 using ::testing::HasSubstr;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // A line 50 pixels wide, x = 50 to 99, down a course 800 pixels tall, and a
 // car whose three sensors sit on its centre line: a start left of x = 50

@@ -15,26 +15,17 @@
 #include "core/os/file_replacement.h"
 #include "core/os/windows/system_replace_file.h"
 #include "core/os/windows/wide_text.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace ormakin {
 namespace {
 
+using testing::EntryCount;
+using testing::ReadFile;
+
 using ::testing::HasSubstr;
 using testing::TempDir;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::size_t EntryCount(const std::string& folder) {
-  std::size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-  return count;
-}
 
 // What the stand-in does before it reports its failure.
 enum class Partial {
