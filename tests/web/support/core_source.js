@@ -93,7 +93,7 @@ export function coreTexts() {
   const errors = readHeader('src/core/base/errors.h');
   return {
     menus: menuTable(readHeader('src/core/window/main_menu.h')),
-    applicationTitle: stringConstant(readHeader('src/core/window/message_box.h'), 'kApplicationTitle'),
+    applicationTitle: stringConstant(readHeader('src/core/base/message_box.h'), 'kApplicationTitle'),
     aboutCaption: stringConstant(traceMap, 'kAboutCaption'),
     aboutText: stringConstant(traceMap, 'kAboutText'),
     noCourse: stringConstant(traceMap, 'kNoCourseMessage'),
