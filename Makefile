@@ -81,11 +81,11 @@ test:
 	ctest --preset default -j $(JOBS)
 
 # The tool and the tests with the car's arithmetic in software even on x86:
-# the same runs, the same hashes.
-test-soft:
+# the same runs, the same hashes, and the host's vectors replayed.
+test-soft: vectors
 	@./scripts/install-deps.sh test
 	$(call preset-build,soft-extended)
-	ctest --preset soft-extended -j $(JOBS)
+	ORMAKIN_VECTORS=$(VECTORS) ctest --preset soft-extended -j $(JOBS)
 
 asan:
 	@./scripts/install-deps.sh test
