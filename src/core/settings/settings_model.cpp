@@ -18,14 +18,6 @@ double CarValueOf(CarKey key, const NumberEntry& entry) {
   return entry.number.value_or(kCarKeys[key].defaultValue);
 }
 
-}  // namespace
-
-double ReadCarValue(const TCustomIniFile& settings, CarKey key) {
-  return CarValueOf(key, settings.ReadNumberEntry(kCarSection, kCarKeys[key].name));
-}
-
-namespace {
-
 double ValueOrDefault(CarKey key, const NumberEntry& entry) {
   return entry.number.value_or(kCarKeys[key].defaultValue);
 }

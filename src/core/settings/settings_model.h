@@ -36,10 +36,6 @@ inline constexpr std::array<CarKeyInfo, kCarKeyCount> kCarKeys{{{"init_x", 5.0},
                                                                 {"sensor_right", 3.0},
                                                                 {"sensor_pos", 10.0}}};
 
-// A car value: its default when the value is empty or no real. Raises
-// EOverflow for a real beyond the range of a double.
-double ReadCarValue(const TCustomIniFile& settings, CarKey key);
-
 // The order of the reads: building a car reads its geometry, then every rule
 // (state by state, mask by mask); opening a course reads the start point.
 inline constexpr std::array<CarKey, 3> kGeometryKeys{kSensorLeft, kSensorRight, kSensorPos};
@@ -98,8 +94,8 @@ struct CarSettings {
   std::array<std::array<bool, kMaskCount>, kStateCount> ruleSet{};
 };
 
-// The sensor geometry alone, with an empty rule table. Raises EOverflow as
-// ReadCarValue does.
+// The sensor geometry alone, with an empty rule table. A value empty or no
+// real gives its default; raises EOverflow for a real beyond a double.
 CarSettings ReadCarGeometry(const TCustomIniFile& settings);
 // The geometry, then every rule in key order (state by state, mask by mask).
 // An empty value leaves its rule unset; a malformed one shows a box through
@@ -115,7 +111,8 @@ struct StartPoint {
   double x = kCarKeys[kInitX].defaultValue;
   double y = kCarKeys[kInitY].defaultValue;
 };
-// Raises EOverflow as ReadCarValue does.
+// A value empty or no real gives its default; raises EOverflow for a real
+// beyond a double.
 StartPoint ReadStartPoint(const TCustomIniFile& settings);
 
 // Told the outcome of each key the program reads, so that a checker sees
