@@ -4,7 +4,7 @@
     scripts/build-page.py BUILD_DIR
 
 reads BUILD_DIR/ormakin.{js,wasm} (and ormakin-assertions.*) as the web
-preset links them, the page's template, style, script and words from src/web/page,
+preset links them, the page's template, style, script files and words from src/web/page,
 the sample courses from examples/courses and examples/ormakin.ini, and
 writes BUILD_DIR/ormakin.html and BUILD_DIR/ormakin-assertions.html.
 
@@ -27,6 +27,21 @@ COURSES = ROOT / "examples" / "courses"
 SETTINGS = ROOT / "examples" / "ormakin.ini"
 # The module and its WebAssembly together stay below this.
 SIZE_LIMIT = 2 * 1024 * 1024
+# The page's script, one file a concept, in the order they run: each file
+# uses only what the files before it define, or what runs later.
+SCRIPT_PARTS = [
+    "bundle.js",
+    "view.js",
+    "box.js",
+    "program.js",
+    "menu.js",
+    "courses.js",
+    "settings.js",
+    "studies.js",
+    "lint.js",
+    "sweep.js",
+    "main.js",
+]
 
 
 def packed(data: bytes) -> str:
@@ -50,10 +65,23 @@ def bundle_json(bundle: dict) -> str:
     return json.dumps(bundle, separators=(",", ":")).replace("<", "\\u003c")
 
 
+def page_script() -> str:
+    """The page's script files as one module script. An inline module has no
+    URL to import others from, and the policy allows no other script."""
+    folder = PAGE / "script"
+    listed = set(SCRIPT_PARTS)
+    found = {p.name for p in folder.glob("*.js")}
+    if found != listed:
+        sys.exit(f"build-page.py: {folder} holds {sorted(found - listed)} not in SCRIPT_PARTS,"
+                 f" and lacks {sorted(listed - found)}")
+    return "\n".join(inline((folder / name).read_text(encoding="utf-8"), name, "script")
+                     for name in SCRIPT_PARTS)
+
+
 def build(build_dir: pathlib.Path, stem: str) -> None:
     module = (build_dir / f"{stem}.js").read_text(encoding="utf-8")
     wasm = (build_dir / f"{stem}.wasm").read_bytes()
-    script = (PAGE / "ormakin-page.js").read_text(encoding="utf-8")
+    script = page_script()
     style = (PAGE / "ormakin.css").read_text(encoding="utf-8")
     template = (PAGE / "ormakin.html").read_text(encoding="utf-8")
 
@@ -71,7 +99,7 @@ def build(build_dir: pathlib.Path, stem: str) -> None:
         sys.exit(f"build-page.py: the module, its WebAssembly and the script take {code_size} bytes")
 
     module = inline(module, f"{stem}.js", "script")
-    script = inline(script, "ormakin-page.js", "script")
+    script = inline(script, "the page's script", "script")
     style = inline(style, "ormakin.css", "style")
     policy = "; ".join([
         "default-src 'none'",
