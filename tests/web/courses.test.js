@@ -8,7 +8,7 @@ import assert from 'node:assert/strict';
 import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
-import { coreTexts } from './support/core_source.js';
+import { coreTexts } from './support/core_texts.js';
 import { runSummary, simFailure, sweep } from './support/native_tool.js';
 import { coursePath, coursesDir } from './support/paths.js';
 import { describePage } from './support/suite.js';

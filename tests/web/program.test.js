@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
-import { coreTexts } from './support/core_source.js';
+import { coreTexts } from './support/core_texts.js';
 import { lintFindings, runSummary, simFailure } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 import { comparePixels, readBmp24 } from './support/bmp.js';
-import { coreTexts, joinedLiterals, menuTable, stringConstant } from './support/core_source.js';
+import { coreTexts } from './support/core_texts.js';
 
 // A 24-bit BMP of `width` x `height` whose pixel (x, y) is colour(x, y),
 // stored bottom-up (the usual way) or top-down.
@@ -88,52 +88,17 @@ describe('pixel comparison', () => {
   });
 });
 
-describe('core texts', () => {
-  it('joins adjacent literals and resolves their escapes into UTF-8 text', () => {
-    const cases = [
-      ['"a" "b"', 'ab'],
-      ['"line\\r\\n" "next"', 'line\r\nnext'],
-      ['"say \\"hi\\"\\\\"', 'say "hi"\\'],
-      ['"\\xe3\\x81\\x82"', 'あ'],
-      ['"\\101\\0"', 'A\0'],
-      ['"開く..."', '開く...'],
-    ];
-    for (const [source, text] of cases) {
-      assert.equal(joinedLiterals(source), text, source);
-    }
-  });
-
-  it('reads a constant written over several lines', () => {
-    const header = 'inline constexpr const char* kA = "x";\ninline constexpr const char* kAB =\n    "one\\r\\n"\n    "two";\n';
-    assert.equal(stringConstant(header, 'kAB'), 'one\r\ntwo');
-    assert.equal(stringConstant(header, 'kA'), 'x');
-    assert.throws(() => stringConstant(header, 'kB'), /no string constant kB/);
-  });
-
-  it('reads the menu table: menus, their items and separators in order', () => {
-    const header = `inline constexpr MenuEntry kMainMenu[] = {
-    {MenuEntry::Kind::Menu, "M1", "Menu one"},
-    {MenuEntry::Kind::Item, "I1", "Item \\"one\\"", &TTraceMap::I1Click},
-    {MenuEntry::Kind::Separator, "S1", "-"},
-    {MenuEntry::Kind::Menu, "M2", "二"},
-    {MenuEntry::Kind::Item, "I2", "Item two", &TTraceMap::I2Click},
-};`;
-    assert.deepEqual(menuTable(header), [
-      {
-        name: 'M1',
-        caption: 'Menu one',
-        entries: [
-          { kind: 'item', name: 'I1', caption: 'Item "one"' },
-          { kind: 'separator', name: 'S1', caption: '-' },
-        ],
-      },
-      { name: 'M2', caption: '二', entries: [{ kind: 'item', name: 'I2', caption: 'Item two' }] },
-    ]);
-  });
-
+describe('core texts (core_texts.json, written by the web build)', () => {
   it('finds every text the page tests need in the core', () => {
     const texts = coreTexts();
+    assert.deepEqual(Object.keys(texts).sort(), [
+      'aboutCaption', 'aboutText', 'applicationTitle', 'invalidBitmap', 'malformedRule', 'menus',
+      'noCourse', 'openFilter',
+    ]);
     assert.ok(texts.menus.length > 0 && texts.menus.every((m) => m.entries.length > 0));
+    for (const entry of texts.menus.flatMap((m) => m.entries)) {
+      assert.ok(['item', 'separator'].includes(entry.kind) && entry.name && entry.caption, entry.name);
+    }
     for (const [name, text] of Object.entries(texts)) {
       assert.ok(name === 'menus' || text.length > 0, name);
     }

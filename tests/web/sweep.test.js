@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { it } from 'node:test';
 import { comparePixels } from './support/bmp.js';
-import { coreTexts } from './support/core_source.js';
+import { coreTexts } from './support/core_texts.js';
 import { sweep } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';

@@ -2,7 +2,7 @@
 // mouse and by keyboard, and the boxes, dismissed by keyboard too.
 import assert from 'node:assert/strict';
 import { it } from 'node:test';
-import { coreTexts, shownText } from './support/core_source.js';
+import { coreTexts, shownText } from './support/core_texts.js';
 import { describePage } from './support/suite.js';
 
 const texts = coreTexts();
