@@ -31,6 +31,7 @@ SIZE_LIMIT = 2 * 1024 * 1024
 # uses only what the files before it define, or what runs later.
 SCRIPT_PARTS = [
     "bundle.js",
+    "save_file.js",
     "view.js",
     "box.js",
     "program.js",

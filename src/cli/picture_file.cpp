@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "cli/output_file.h"
 #include "core/base/errors.h"
+#include "studies/bmp_file.h"
 
 namespace ormakin::cli {
 
@@ -26,12 +28,6 @@ void PutBigEndian32(std::uint8_t* out, std::uint32_t value) {
   out[1] = static_cast<std::uint8_t>(value >> 16);
   out[2] = static_cast<std::uint8_t>(value >> 8);
   out[3] = static_cast<std::uint8_t>(value);
-}
-
-void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
-  }
 }
 
 // One PNG chunk: length, type, data, and the CRC of type and data.
@@ -137,47 +133,14 @@ void WritePng(const TBitmap& picture, const std::string& name) {
 }
 
 void WriteBmp(const TBitmap& picture, const std::string& name) {
-  RequirePixels(picture, name);
-  const int width = picture.Width();
-  const int height = picture.Height();
-  const std::uint64_t rowLength = (static_cast<std::uint64_t>(width) * 3 + 3) / 4 * 4;
-  const std::uint64_t imageSize = rowLength * static_cast<std::uint64_t>(height);
-  if (imageSize > 0xFFFFFFFFULL - 54) {
-    throw Exception("cannot write " + name + ": the picture is too large for a BMP file");
-  }
-  std::string header;
-  header += "BM";
-  PutLittleEndian(header, static_cast<std::uint32_t>(54 + imageSize), 4);
-  PutLittleEndian(header, 0, 4);   // reserved
-  PutLittleEndian(header, 54, 4);  // pixels follow the two headers
-  PutLittleEndian(header, 40, 4);
-  PutLittleEndian(header, static_cast<std::uint32_t>(width), 4);
-  PutLittleEndian(header, static_cast<std::uint32_t>(height), 4);  // bottom row first
-  PutLittleEndian(header, 1, 2);                                   // planes
-  PutLittleEndian(header, 24, 2);
-  PutLittleEndian(header, 0, 4);  // no compression
-  PutLittleEndian(header, static_cast<std::uint32_t>(imageSize), 4);
-  PutLittleEndian(header, 2835, 4);  // 72 dots per inch
-  PutLittleEndian(header, 2835, 4);
-  PutLittleEndian(header, 0, 4);
-  PutLittleEndian(header, 0, 4);
-
-  OutputFile file(name);
-  file.Write(header);
-  std::vector<std::uint8_t> rgb(3 * static_cast<std::size_t>(width));
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(rowLength), 0);
-  std::vector<std::uint32_t> scratch;
-  for (int y = height - 1; y >= 0; --y) {
-    PictureRowRgb(picture, y, scratch, rgb.data());
-    for (std::size_t i = 0; i < rgb.size(); i += 3) {
-      // A BMP file stores blue, green, red.
-      row[i] = rgb[i + 2];
-      row[i + 1] = rgb[i + 1];
-      row[i + 2] = rgb[i];
-    }
-    file.Write(row.data(), row.size());
-  }
-  file.Close();
+  // The header is checked before the file is opened: a picture that cannot
+  // be written leaves no file behind.
+  std::optional<OutputFile> file;
+  studies::WriteBmp(picture, name, [&](const void* data, std::size_t size) {
+    if (!file) file.emplace(name);
+    file->Write(data, size);
+  });
+  file->Close();
 }
 
 void WritePicture(const TBitmap& picture, const std::string& name) {

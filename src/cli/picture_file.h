@@ -16,6 +16,7 @@ namespace ormakin::cli {
 void WritePicture(const TBitmap& picture, const std::string& name);
 
 void WritePng(const TBitmap& picture, const std::string& name);
+// The studies' BMP writer (studies/bmp_file.h) into the file `name`.
 void WriteBmp(const TBitmap& picture, const std::string& name);
 
 // Row y of `picture` (y = 0 the top row) as bytes R, G, B; `rgb` holds

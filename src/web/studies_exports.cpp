@@ -18,6 +18,7 @@
 #include "core/settings/ini_file.h"
 #include "core/window/platform.h"
 #include "core/window/trace_map.h"
+#include "studies/bmp_file.h"
 #include "studies/controller.h"
 #include "studies/lint_report.h"
 #include "studies/settings_lint.h"
@@ -139,8 +140,9 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_next(int count) {
   return static_cast<int>(web::session->sweep->RunNext(static_cast<std::size_t>(count)));
 }
 
-// Writes the summary to /study/output.txt and the map's pixels (0xFFRRGGBB,
-// row after row) to /study/map.rgb; returns the map's width, its height in
+// Writes the summary to /study/output.txt, the map's pixels (0xFFRRGGBB,
+// row after row) to /study/map.rgb and the map as the tool's BMP file to
+// /study/map.bmp; returns the map's width, its height in
 // the high half (both below 65536), or -1 with the error's text.
 EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
   if (!web::session) {
@@ -156,6 +158,14 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
     std::ofstream out("/study/map.rgb", std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(pixels.data()),
               static_cast<std::streamsize>(pixels.size() * sizeof(std::uint32_t)));
+    out.close();
+    std::ofstream bmp("/study/map.bmp", std::ios::binary | std::ios::trunc);
+    studies::WriteBmp(map, "/study/map.bmp", [&](const void* data, std::size_t count) {
+      bmp.write(static_cast<const char*>(data), static_cast<std::streamsize>(count));
+    });
+    if (!out || !bmp.flush()) {
+      throw Exception("cannot write the sweep's map");
+    }
     size = map.Width() | (map.Height() << 16);
     web::WriteText(web::session->sweep->Summary());
   } catch (const std::exception& failure) {

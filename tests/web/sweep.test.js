@@ -36,6 +36,7 @@ describePage('the sweep', (get) => {
     const { session } = get();
     assert.equal(await runSweep(session), texts.noCourse);
     assert.deepEqual(await sweepShown(session), { map: [1, 1], progress: [0, 1] });
+    assert.equal(await session.page.$eval('#sweep-save', (b) => b.disabled), true);
   });
 
   it('prints the tool’s summary and draws its map with the applied settings, the program usable meanwhile', async () => {
@@ -69,6 +70,10 @@ describePage('the sweep', (get) => {
     // Shown no wider than the panel that holds it.
     const fits = await page.$eval('#sweep-map', (m) => m.getBoundingClientRect().width <= m.parentElement.clientWidth);
     assert.equal(fits, true);
+    // 保存... hands out the tool's BMP file, byte for byte.
+    const saved = await session.savedFile('#sweep-save');
+    assert.equal(saved?.name, 'sweep-map.bmp');
+    assert.ok(saved.bytes.equals(want.mapFile), 'the saved map differs from `sweep --map`');
   });
 
   it('after 適用して再起動 has no course: the map and the progress go', async () => {
@@ -79,5 +84,8 @@ describePage('the sweep', (get) => {
     await session.waitForPassage(mark, 'starting', 'idle');
     assert.equal(await runSweep(session), texts.noCourse);
     assert.deepEqual(await sweepShown(session), { map: [1, 1], progress: [0, 1] });
+    // Nothing to save once the map has gone.
+    assert.equal(await session.page.$eval('#sweep-save', (b) => b.disabled), true);
+    assert.equal(await session.savedFile('#sweep-save'), null);
   });
 });

@@ -35,11 +35,12 @@ export function runFrame(course, ticks, dir) {
 }
 
 // `ormakin-sim sweep COURSE` on one job with the default options: what it
-// prints, and its map.
+// prints, and its map (and the map's BMP file as it is).
 export function sweep(course, dir) {
   const map = join(dir, 'sweep-map.bmp');
   const text = simOk(['sweep', course, '--settings', settingsPath, '--jobs', '1', '--map', map]);
-  return { text, map: readBmp24(readFileSync(map)) };
+  const mapFile = readFileSync(map);
+  return { text, map: readBmp24(mapFile), mapFile };
 }
 
 // The findings `ormakin-sim lint` reports for a settings text saved as

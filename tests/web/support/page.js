@@ -344,6 +344,40 @@ export class PageSession {
     return { width, height, rgba: Buffer.from(data, 'base64') };
   }
 
+  // What clicking `selector` hands out as a download: the file's name and
+  // bytes, taken from the link the page makes (nothing reaches the disk), or
+  // null when the click offers no file.
+  async savedFile(selector) {
+    const saved = await this.page.$eval(selector, async (button) => {
+      const blobs = new Map();
+      const createObjectURL = URL.createObjectURL;
+      const click = HTMLAnchorElement.prototype.click;
+      let link = null;
+      URL.createObjectURL = (blob) => {
+        const url = createObjectURL.call(URL, blob);
+        blobs.set(url, blob);
+        return url;
+      };
+      HTMLAnchorElement.prototype.click = function () {
+        link = { name: this.download, blob: blobs.get(this.href) };
+      };
+      try {
+        button.click();
+      } finally {
+        URL.createObjectURL = createObjectURL;
+        HTMLAnchorElement.prototype.click = click;
+      }
+      if (!link?.blob) return null;
+      const bytes = new Uint8Array(await link.blob.arrayBuffer());
+      let binary = '';
+      for (let i = 0; i < bytes.length; i += 0x8000) {
+        binary += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+      }
+      return { name: link.name, data: btoa(binary) };
+    });
+    return saved && { name: saved.name, bytes: Buffer.from(saved.data, 'base64') };
+  }
+
   // What must never happen in a whole test: a console error, a request.
   problems() {
     return { consoleErrors: this.consoleErrors, requests: this.requests };

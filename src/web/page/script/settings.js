@@ -69,12 +69,7 @@ $('#settings-file').addEventListener('change', async () => {
   settings.dispatchEvent(new Event('input'));
 });
 $('#settings-save').addEventListener('click', () => {
-  const url = URL.createObjectURL(new Blob([settings.value], { type: 'text/plain' }));
-  const link = document.createElement('a');
-  link.href = url;
-  link.download = 'ormakin.ini';
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(url), 0);
+  saveFile(new Blob([settings.value], { type: 'text/plain' }), 'ormakin.ini');
 });
 
 $('#restart').addEventListener('click', start);

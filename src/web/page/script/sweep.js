@@ -3,6 +3,8 @@
 // that the page stays responsive.
 const kSweepSlice = 4;
 let sweeping = false;
+// The shown map as the tool's BMP file (`sweep --map`), what 保存... hands out.
+let sweepBmp = null;
 
 // Shows the map, 0xFFRRGGBB values row after row, at its own size; the style
 // scales a map wider than the panel down.
@@ -21,6 +23,8 @@ function clearSweep() {
   const progress = $('#sweep-progress');
   progress.max = 1;
   progress.value = 0;
+  sweepBmp = null;
+  $('#sweep-save').disabled = true;
 }
 
 $('#sweep-run').addEventListener('click', async () => {
@@ -58,8 +62,15 @@ $('#sweep-run').addEventListener('click', async () => {
     }
     showSweepMap(module.FS.readFile('/study/map.rgb'), size & 0xffff, size >>> 16);
     module.FS.unlink('/study/map.rgb');
+    sweepBmp = module.FS.readFile('/study/map.bmp');
+    module.FS.unlink('/study/map.bmp');
+    $('#sweep-save').disabled = false;
   } finally {
     sweeping = false;
     $('#sweep-run').disabled = false;
   }
+});
+
+$('#sweep-save').addEventListener('click', () => {
+  if (sweepBmp) saveFile(new Blob([sweepBmp], { type: 'image/bmp' }), 'sweep-map.bmp');
 });
