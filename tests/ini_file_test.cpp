@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "core/base/errors.h"
+#include "core/base/message_box.h"
 #include "core/settings/decimal_mark.h"
+#include "core/settings/settings_model.h"
 #include "support/temp_dir.h"
 
 namespace ormakin {
@@ -82,6 +85,55 @@ TEST(SettingsFilePath, LiesBesideTheExecutable) {
   std::string expected(buffer, static_cast<std::size_t>(length));
   expected = expected.substr(0, expected.rfind('/') + 1) + "ormakin.ini";
   EXPECT_EQ(SettingsFilePath(), expected);
+}
+
+// Within a pass every read sees the file as the pass's first read found it;
+// outside one, and after Reread, each read sees the file as it is now.
+TEST(ReadPass, AnswersFromOneReadingOfTheFileUntilItEnds) {
+  TempDir dir;
+  const std::string path = dir.WriteFile("ormakin.ini", "[car]\ninit_x=1\ninit_y=1\n");
+  const TIniFile ini(path);
+  {
+    TCustomIniFile::ReadPass pass(ini);
+    EXPECT_EQ(ini.ReadEntry("car", "init_x"), "1");
+    dir.WriteFile("ormakin.ini", "[car]\ninit_x=2\ninit_y=2\n");
+    {
+      const TCustomIniFile::ReadPass inner(ini);
+      EXPECT_EQ(ini.ReadEntry("CAR", "Init_Y"), "1");
+    }
+    // The inner pass ending leaves the outer one's reading.
+    EXPECT_EQ(ini.ReadEntry("car", "init_y"), "1");
+    pass.Reread();
+    EXPECT_EQ(ini.ReadEntry("car", "init_y"), "2");
+    dir.WriteFile("ormakin.ini", "[car]\ninit_x=3\n");
+  }
+  EXPECT_EQ(ini.ReadEntry("car", "init_x"), "3");
+  EXPECT_EQ(ini.ReadEntry("car", "init_y"), "");
+}
+
+// The box for a malformed rule is shown before the next rule is read, and
+// that read sees what the user changed while the box was open.
+TEST(ReadPass, ReadsTheFileAfreshAfterABox) {
+  class EditingBoxes : public MessageBoxService {
+   public:
+    explicit EditingBoxes(const TempDir& dir) : dir_(dir) {}
+    int ShowMessageBox(const std::string& text, const std::string&, MessageBoxFlags) override {
+      shown.push_back(text);
+      dir_.WriteFile("ormakin.ini", "[state]\n1-0=bad\n1-1=2,2,2\n");
+      return 1;
+    }
+    std::vector<std::string> shown;
+
+   private:
+    const TempDir& dir_;
+  };
+  TempDir dir;
+  const TIniFile ini(dir.WriteFile("ormakin.ini", "[state]\n1-0=bad\n1-1=1,1,1\n"));
+  EditingBoxes boxes(dir);
+  const CarSettings car = ReadCarSettings(ini, boxes);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_TRUE(car.ruleSet[0][1]);
+  EXPECT_EQ(car.rules[0][1].Turn, 2.0);
 }
 
 }  // namespace

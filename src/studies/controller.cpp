@@ -15,6 +15,8 @@ void Controller::CopyState(int from, int to) {
 }
 
 Controller Controller::Read(const TCustomIniFile& settings, const TCar& car) {
+  // Some 170 keys from one reading of the file.
+  const TCustomIniFile::ReadPass pass(settings);
   Controller controller;
   controller.settings = car.Settings();
   controller.start = ReadStartPoint(settings);

@@ -31,7 +31,16 @@ double TCustomIniFile::ReadNumber(const std::string& section, const std::string&
 }
 
 std::string TIniFile::ReadEntry(const std::string& section, const std::string& key) const {
-  return ReadSettingsEntry(Path, section, key);
+  if (passes_ == 0) return ReadSettingsEntry(Path, section, key);
+  return ReadSettingsEntry(Path, section, key, index_);
+}
+
+void TIniFile::EndPass() const {
+  if (--passes_ == 0) index_.reset();
+}
+
+void TIniFile::RereadPass() const {
+  index_.reset();
 }
 
 std::string SettingsFilePath() {

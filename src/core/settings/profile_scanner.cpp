@@ -255,6 +255,12 @@ std::string ValueOf(const TrimmedText& value) {
 
 }  // namespace
 
+std::string FoldAsciiCase(std::string_view name) {
+  std::string folded(name);
+  std::transform(folded.begin(), folded.end(), folded.begin(), AsciiLower);
+  return folded;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return AsciiLower(x) == AsciiLower(y);

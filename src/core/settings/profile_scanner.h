@@ -33,6 +33,9 @@ struct ProfileLine {
 
 // Whether two names are equal when ASCII letters are compared without case.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// The name with its ASCII letters in lower case: two names are equal without
+// regard to case exactly when their folded names are equal.
+std::string FoldAsciiCase(std::string_view name);
 
 class ProfileScanner {
  public:

@@ -16,4 +16,14 @@ std::string ReadSettingsEntry(const std::string& path, const std::string& sectio
   return ReadProfileString(path, section, key);
 }
 
+std::string ReadSettingsEntry(const std::string& path, const std::string& section,
+                              const std::string& key, std::optional<ProfileIndex>& index) {
+  if (std::optional<std::string> value =
+          ReadSystemProfileString(path, section, key, kMaxProfileValue)) {
+    return *std::move(value);
+  }
+  if (!index) index.emplace(path);
+  return index->Find(section, key);
+}
+
 }  // namespace ormakin

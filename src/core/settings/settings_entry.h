@@ -1,7 +1,10 @@
 // Reading one value of the settings file the way the system reads such files.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "core/settings/profile_index.h"
 
 namespace ormakin {
 
@@ -12,5 +15,10 @@ namespace ormakin {
 // ReadProfileString follows the same rules.
 std::string ReadSettingsEntry(const std::string& path, const std::string& section,
                               const std::string& key);
+// The same read, where the system has no reader of its own answered from
+// `index`: the file read once, on the first such read, for the reads that
+// follow until the caller drops the index.
+std::string ReadSettingsEntry(const std::string& path, const std::string& section,
+                              const std::string& key, std::optional<ProfileIndex>& index);
 
 }  // namespace ormakin

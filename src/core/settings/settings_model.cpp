@@ -129,6 +129,7 @@ std::string RuleText(const TStateRule& rule) {
 }
 
 CarSettings ReadCarGeometry(const TCustomIniFile& settings) {
+  const TCustomIniFile::ReadPass pass(settings);
   CarSettings car;
   ReadValues(settings, kGeometryKeys, [&](CarKey k, const NumberEntry& entry) {
     SetGeometry(car, k, CarValueOf(k, entry));
@@ -137,6 +138,7 @@ CarSettings ReadCarGeometry(const TCustomIniFile& settings) {
 }
 
 CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& boxes) {
+  TCustomIniFile::ReadPass pass(settings);
   CarSettings car;
   ReadCarKeys(
       settings,
@@ -153,6 +155,7 @@ CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& b
           text += "\r\n";
           text += ToDisplayText(RuleKey(s, m).append("=").append(value));
           boxes.ShowMessageBox(text, kApplicationTitle, MessageBoxFlags::Ok);
+          pass.Reread();
           return;
         }
         car.rules[s - 1][m] = std::get<TStateRule>(parsed);
@@ -162,6 +165,7 @@ CarSettings ReadCarSettings(const TCustomIniFile& settings, MessageBoxService& b
 }
 
 StartPoint ReadStartPoint(const TCustomIniFile& settings) {
+  const TCustomIniFile::ReadPass pass(settings);
   StartPoint start;
   ReadValues(settings, kStartKeys, [&](CarKey k, const NumberEntry& entry) {
     (k == kInitX ? start.x : start.y) = CarValueOf(k, entry);
@@ -170,6 +174,7 @@ StartPoint ReadStartPoint(const TCustomIniFile& settings) {
 }
 
 void ObserveSettings(const TCustomIniFile& settings, SettingsObserver& observer) {
+  const TCustomIniFile::ReadPass pass(settings);
   auto onValue = [&](CarKey k, const NumberEntry& entry) {
     observer.OnCarValue(k, entry, ValueOrDefault(k, entry));
   };
