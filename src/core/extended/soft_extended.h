@@ -115,11 +115,11 @@ class SoftExtended {
   static bool Less(ExtendedBits a, ExtendedBits b);
   static bool LessGeneral(ExtendedBits a, ExtendedBits b);
   // A significand with its exponent, both before rounding, rounded to
-  // nearest even by the bits below it (`rest`, with 2^63 the halfway
-  // point): the result, or nothing when it would not be a normal number.
+  // nearest even by the bits below it (`rest`, with 2^63 the halfway point
+  // and nothing lost below it): the result, or nothing when it would not be
+  // a normal number.
   static std::optional<ExtendedBits> RoundNormal(bool negative, std::int32_t exponent,
-                                                 std::uint64_t kept, std::uint64_t rest,
-                                                 bool sticky);
+                                                 std::uint64_t kept, std::uint64_t rest);
 
   ExtendedBits bits_;
 };
@@ -175,18 +175,19 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(ExtendedBits v) {
   return ToDoubleGeneral(v);
 }
 
-ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(
-    bool negative, std::int32_t exponent, std::uint64_t kept, std::uint64_t rest, bool sticky) {
-  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool negative,
+                                                                          std::int32_t exponent,
+                                                                          std::uint64_t kept,
+                                                                          std::uint64_t rest) {
   // Below the normal range the rounding happens at a coarser place.
   if (static_cast<std::uint32_t>(exponent - 1) >= extended_format::kMaxExponent - 1u) [[unlikely]] {
     return std::nullopt;
   }
-  // Up when above half, or at half exactly and the kept bits are odd;
-  // without a branch on those bits, as good as random.
-  kept += static_cast<std::uint64_t>(rest > kHalf) |
-          (static_cast<std::uint64_t>(rest == kHalf) &
-           (static_cast<std::uint64_t>(sticky) | (kept & 1)));
+  // Up when above half, or at half exactly and the kept bits are odd: then
+  // and only then rest + (half - 1) + (kept & 1) carries out of 64 bits.
+  // One addition, no branch on those bits, which are as good as random.
+  const std::uint64_t threshold = (std::uint64_t{1} << 63) - 1 + (kept & 1);
+  kept += static_cast<std::uint64_t>(rest + threshold < rest);
   if (kept == 0) [[unlikely]] {  // carried into the exponent
     kept = extended_format::kIntegerBit;
     if (++exponent == extended_format::kMaxExponent) {
@@ -226,9 +227,9 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
         // The leading one is at bit 127 after a carry, at bit 126 without,
         // lower after a cancellation.
         const int shift = std::countl_zero(total.hi);
-        const U128 normalised = ShiftLeft(total, shift);
+        const U128 normalised = ShiftLeftBelow64(total, shift);
         const std::optional<ExtendedBits> result =
-            RoundNormal(bigNegative, bigExponent + 1 - shift, normalised.hi, normalised.lo, false);
+            RoundNormal(bigNegative, bigExponent + 1 - shift, normalised.hi, normalised.lo);
         if (result) [[likely]] {
           return *result;
         }
@@ -257,7 +258,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
     const std::optional<ExtendedBits> result = RoundNormal(
         IsNegative(a) != IsNegative(b), BiasedExponent(a) + BiasedExponent(b) - kBias + 1 - shift,
         (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
-        product.lo << shift, false);
+        product.lo << shift);
     if (result) [[likely]] {
       return *result;
     }
@@ -283,9 +284,9 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
     const std::uint64_t other = b.significand - remainder;
     const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
                                static_cast<std::uint64_t>(remainder > other);
-    const std::optional<ExtendedBits> result = RoundNormal(
-        IsNegative(a) != IsNegative(b), BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1,
-        quotient, rest, false);
+    const std::optional<ExtendedBits> result =
+        RoundNormal(IsNegative(a) != IsNegative(b),
+                    BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1, quotient, rest);
     if (result) [[likely]] {
       return *result;
     }
