@@ -105,6 +105,7 @@ class SoftExtended {
   static double ToDouble(ExtendedBits v);
   static double ToDoubleGeneral(ExtendedBits v);
   static ExtendedBits Sum(ExtendedBits a, ExtendedBits b, bool subtract);
+  static bool MagnitudeBelow(int ea, std::uint64_t sa, int eb, std::uint64_t sb);
   static ExtendedBits SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract);
   static ExtendedBits Product(ExtendedBits a, ExtendedBits b);
   static ExtendedBits ProductGeneral(ExtendedBits a, ExtendedBits b);
@@ -197,14 +198,28 @@ ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool n
   return extended_format::WithSign(negative, static_cast<std::uint16_t>(exponent), kept);
 }
 
+// Whether (ea:sa) is below (eb:sb), exponents before significands, as the
+// magnitudes of two normal numbers compare.
+ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, int eb,
+                                                      std::uint64_t sb) {
+#if ORMAKIN_NATIVE_WIDE_PRODUCT
+  // One comparison of 128-bit integers: a subtract-with-borrow pair.
+  using Wide = unsigned __int128;
+  return ((Wide{static_cast<std::uint64_t>(ea)} << 64) | sa) <
+         ((Wide{static_cast<std::uint64_t>(eb)} << 64) | sb);
+#else
+  return (ea < eb) | ((ea == eb) & (sa < sb));
+#endif
+}
+
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits b, bool subtract) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     // The operand of the larger magnitude is `big`. The signs of the car's
     // terms are as good as random, so the sum and the difference take the
     // same road, without a branch on the signs.
     const int ea = BiasedExponent(a), eb = BiasedExponent(b);
-    const bool swap = (ea < eb) | ((ea == eb) & (a.significand < b.significand));
+    const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
     const bool negativeA = IsNegative(a);
     const bool negativeB = IsNegative(b) != subtract;
     // Swapped by masks: the compiler would turn a choice into a branch.
@@ -251,7 +266,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
 
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
     const int shift = static_cast<int>(product.hi >> 63) ^ 1;
@@ -272,7 +287,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
 
 inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     // 64 quotient bits with the leading one at bit 63; the remainder says
     // whether the rest is below, at or above half a unit.
     const int extra = a.significand >= b.significand ? 1 : 0;
@@ -298,7 +313,7 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
 }
 
 inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
-  if (extended_format::IsNormal(a) && extended_format::IsNormal(b)) [[likely]] {
+  if (extended_format::BothNormal(a, b)) [[likely]] {
     return a == b;
   }
   return EqualGeneral(a, b);
@@ -306,7 +321,7 @@ inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
 
 inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     if (IsNegative(a) != IsNegative(b)) {
       return IsNegative(a);
     }
