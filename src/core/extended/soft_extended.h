@@ -24,7 +24,7 @@
 //
 // Speed: the car's operands are normal numbers of modest size, so each
 // operation first tries an inline path for normal operands whose result is
-// normal (an addition's exponents also less than 64 apart), which needs no
+// normal (an addition's exponents also less than 63 apart), which needs no
 // unpacking and rounds without branching on the rounding bits. Everything
 // else (zeros, subnormals, infinities, NaNs, unsupported encodings, overflow
 // and underflow) goes to the general code in soft_extended.cpp, which gives
@@ -215,9 +215,11 @@ ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, 
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits b, bool subtract) {
   using namespace extended_format;
   if (BothNormal(a, b)) [[likely]] {
-    // The operand of the larger magnitude is `big`. The signs of the car's
-    // terms are as good as random, so the sum and the difference take the
-    // same road, without a branch on the signs.
+    // The operand of the larger magnitude is `big`. Like and unlike signs
+    // take roads of their own: at one place in the car's code the signs of
+    // the terms change seldom (with the quadrant of an angle), so the branch
+    // is well predicted, and a sum of like signs needs neither 128 bits nor
+    // a count of leading zeros.
     const int ea = BiasedExponent(a), eb = BiasedExponent(b);
     const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
     const bool negativeA = IsNegative(a);
@@ -232,21 +234,39 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
     const int distance = bigExponent - (eb ^ exponentFlip);
     const bool bigNegative = negativeA != ((negativeA != negativeB) & swap);
     if (distance < 63) [[likely]] {
-      // Both one place down, to leave room for a carry, the smaller one
-      // aligned below the larger: exact in 128 bits.
-      const U128 total =
-          AddOrSubtract({bigSignificand >> 1, bigSignificand << 63},
-                        {smallSignificand >> (distance + 1), smallSignificand << (63 - distance)},
-                        negativeA != negativeB);
-      if (total.hi != 0) [[likely]] {
-        // The leading one is at bit 127 after a carry, at bit 126 without,
-        // lower after a cancellation.
-        const int shift = std::countl_zero(total.hi);
-        const U128 normalised = ShiftLeftBelow64(total, shift);
+      // The smaller significand aligned below the larger one, and the bits
+      // it loses there, exact, as a fraction of the last place kept.
+      const std::uint64_t aligned = smallSignificand >> distance;
+      const std::uint64_t lost = (smallSignificand << 1) << (63 - distance);
+      if (negativeA == negativeB) {
+        // Like signs: one 64-bit sum, and a carry out of it shifts the sum
+        // down one place.
+        const std::uint64_t total = bigSignificand + aligned;
+        const auto carry = static_cast<unsigned>(total < bigSignificand);
+        // `lost` has its lowest bit clear (distance < 63): shifting it
+        // down loses nothing.
         const std::optional<ExtendedBits> result =
-            RoundNormal(bigNegative, bigExponent + 1 - shift, normalised.hi, normalised.lo);
+            RoundNormal(bigNegative, bigExponent + static_cast<int>(carry),
+                        (total >> carry) | (std::uint64_t{carry} << 63),
+                        (lost >> carry) | ((total & carry) << 63));
         if (result) [[likely]] {
           return *result;
+        }
+      } else {
+        // Unlike signs: the difference in 64 bits with a borrow from the
+        // lost bits (which stay exact as their negation below the kept
+        // ones), then shifted up to its leading one: one place at most
+        // unless the exponents were 0 or 1 apart.
+        const std::uint64_t difference =
+            bigSignificand - aligned - static_cast<std::uint64_t>(lost != 0);
+        if (difference != 0) [[likely]] {
+          const int shift = std::countl_zero(difference);
+          const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
+          const std::optional<ExtendedBits> result =
+              RoundNormal(bigNegative, bigExponent - shift, normalised.hi, normalised.lo);
+          if (result) [[likely]] {
+            return *result;
+          }
         }
       }
     }
