@@ -69,8 +69,9 @@ constexpr bool IsNormal(ExtendedBits v) {
 // Both normal numbers, tested together: one branch where the operations
 // take their common path, in place of four.
 constexpr bool BothNormal(ExtendedBits a, ExtendedBits b) {
-  const bool exponents = (static_cast<unsigned>(BiasedExponent(a) - 1) < kMaxExponent - 1u) &
-                         (static_cast<unsigned>(BiasedExponent(b) - 1) < kMaxExponent - 1u);
+  const auto belowA = static_cast<unsigned>(BiasedExponent(a) - 1);
+  const auto belowB = static_cast<unsigned>(BiasedExponent(b) - 1);
+  const bool exponents = (belowA < kMaxExponent - 1u) & (belowB < kMaxExponent - 1u);
   return exponents & ((a.significand & b.significand & kIntegerBit) != 0);
 }
 
