@@ -6,7 +6,10 @@
 // compiler's 128-bit integer where it is a machine instruction, and 32-bit
 // halves otherwise (Mul64Portable, which the tests hold to the same result):
 // WebAssembly has no such instruction, and emscripten turns the 128-bit
-// product into a call of __multi3 that multiplies four halves anyway.
+// product into a call of __multi3 that multiplies four halves anyway. The
+// same 128-bit integer adds and subtracts (an add-with-carry pair) where it
+// multiplies natively, and x86-64's own instruction divides 128 bits by 64
+// (Divide128By64Portable elsewhere, held to the same result by the tests).
 #pragma once
 
 #include <bit>
