@@ -451,28 +451,37 @@ hardware `Step`).** Both sides run in one program each, their repetitions
 interleaved, the tick's constants hidden from the compiler on both sides;
 `step_bench` holds a second copy of the core built with `SoftExtended`.
 Every operation takes an inline path for normal operands with a normal
-result (rounded without branching on the rounding bits; a sum and a
-difference share one branch-free road, since the signs of the car's terms
-are as good as random) and calls the general code only for zeros beside
-non-normal numbers, subnormals, infinities, NaNs, overflow and underflow.
-That halved the tick (from some 18–22× the x87's to 8–9×) but leaves both
-targets missed. Where the time goes, from `perf record` of `step_bench` and
-from instruction counts (`valgrind --tool=cachegrind --branch-sim=yes`) of
-the tick: the x87 does each operation in one instruction, pipelined, and a
-tick's 70 or so operations in about 25 ns; inline, an addition or
-subtraction is some 115 instructions (classify both operands, order them by
-magnitude, align, add or subtract in 128 bits, normalise, round, check the
-range, pack sign and exponent), a multiplication some 58, a division some
-126 with 1.6 mispredicted branches (the correction steps of its two 32-bit
-quotient digits), a load from a double or a narrowing 10–15. The tick's 19
-sums make about 60 % of its instructions, its 14 products 20 %, its 3
-quotients 10 %. In `Step` three quarters of the samples fall in `Sense`
-(the sensors' sums and products) and `Step` itself, a tenth in the sine
-and cosine, which both builds share. What would close the gap: fewer
-instructions per sum, which needs a leaner layout than the 80-bit one (an
-unpacked sign, exponent and significand kept between operations, packed
-only where the bits are read), and a reciprocal-based division without the
-correction branches.
+result and calls the general code only for zeros beside non-normal numbers,
+subnormals, infinities, NaNs, overflow and underflow. On that path: both
+operands are classified by one test; rounding to nearest even is one
+add-with-carry (the bits below the kept ones plus half a unit less one, plus
+the last kept bit, carry out exactly when the result rounds up); a sum of
+like signs is one 64-bit addition whose carry shifts it down a place, and a
+difference one 64-bit subtraction that borrows from the exact lost bits and
+shifts up to its leading one; a quotient comes from the processor's
+128-by-64 division on x86-64 (one `div`, in place of two 32-bit digits with
+their correction loops; other processors keep the portable digits). Like and
+unlike signs take separate branches: at one place in the car's code the
+signs change only with an angle's quadrant, so `Step` predicts them (callgrind
+counts 3,920 instructions a tick, 4,370 with one branch-free road for both,
+against the x87 `Step`'s 800), while the tick benchmark, whose sines are
+random, mispredicts about half of them and gains little. Across this
+round's runs a division went from 9.0 ns to 4.0–5.3 ns (1.1–1.2× the
+x87's), an addition from 8.7 ns to 5.6–7.2 ns, the tick from 9.0× the x87's
+to 6.9–8.1×, `Step` from 0.39× to 0.34–0.54× (the machine was loaded; the
+instruction counts above do not depend on it), and both targets stay
+missed. Where the time goes, from `perf record` of `step_bench`: 39 % in
+`Sense`'s side probes, 16 % in the rest of `Sense`, 16 % in `Step` itself
+(the sensors' and the move's sums, products and truncations), the rest in
+what both builds share (the sine and cosine 11 %, the course's pixels 8 %).
+An addition still takes some 60–70 instructions on its road (classify, order
+the magnitudes, swap by masks, align, add or subtract, normalise, round,
+check the range, pack sign and exponent) and a product some 40, where the
+x87 takes one each. Not tried yet: an unpacked layout (sign, exponent and
+significand kept apart between operations, packed only where the bits are
+read) would save the masks and shifts of the packed sign and exponent, some
+ten instructions an operation, not enough alone for either target; meeting
+the `Step` target needs about half the instructions per sum.
 
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
 run the same `Step`. The run itself got faster (215 ms before the integer

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/extended/fixed_point.h"
 
@@ -154,6 +156,46 @@ TEST(FixedPoint, PortableProductOfWordsIsTheFullProduct) {
     ASSERT_EQ(Mul64Portable(a, b), want) << a << " * " << b;
   }
 #endif
+}
+
+TEST(FixedPoint, DivisionOfTwoWordsByOneIsExact) {
+  // quotient * divisor + remainder == dividend with remainder < divisor, for
+  // the division the processor does and the portable one alike: at the
+  // edges (the largest quotient, remainders of 0 and divisor - 1, divisors
+  // of 2^63 and of all ones, quotient digits that need their corrections)
+  // and at random.
+  const std::uint64_t ones = ~std::uint64_t{0};
+  const std::uint64_t top = std::uint64_t{1} << 63;
+  std::vector<std::pair<U128, std::uint64_t>> cases = {
+      {{top - 1, ones}, top},
+      {{ones - 1, ones}, ones},
+      {{ones - 1, 0}, ones},
+      {{0, 0}, top},
+      {{0, ones}, top},
+      {{top, 0}, top | 1},
+      {{0x7FFFFFFF80000000, 0}, 0x8000000000000001},
+      {{0x7FFFFFFFFFFFFFFF, 0xFFFFFFFF00000000}, 0x8000000000000001},
+      {{0xFFFFFFFE00000000, 0}, 0xFFFFFFFF00000001},
+      {{0x8000000000000000, 0x00000000FFFFFFFF}, 0xFFFFFFFF80000000},
+  };
+  std::mt19937_64 random(11);
+  for (int i = 0; i < 100000; ++i) {
+    const std::uint64_t divisor = random() | top;
+    std::uint64_t high = random();
+    if (high >= divisor) high -= divisor;
+    cases.push_back({{high, random()}, divisor});
+  }
+  for (const auto& [dividend, divisor] : cases) {
+    std::uint64_t remainder = 0;
+    std::uint64_t portableRemainder = 0;
+    const std::uint64_t quotient = Divide128By64(dividend, divisor, remainder);
+    ASSERT_EQ(Divide128By64Portable(dividend, divisor, portableRemainder), quotient)
+        << dividend.hi << ":" << dividend.lo << " / " << divisor;
+    ASSERT_EQ(portableRemainder, remainder);
+    ASSERT_LT(remainder, divisor);
+    ASSERT_EQ(Add(Mul64(quotient, divisor), {0, remainder}), dividend)
+        << dividend.hi << ":" << dividend.lo << " / " << divisor;
+  }
 }
 
 }  // namespace

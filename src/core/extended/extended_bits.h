@@ -66,6 +66,15 @@ constexpr bool IsNormal(ExtendedBits v) {
          (v.significand & kIntegerBit) != 0;
 }
 
+// Both normal numbers, tested together: one branch where the operations
+// take their common path, in place of four.
+constexpr bool BothNormal(ExtendedBits a, ExtendedBits b) {
+  const auto belowA = static_cast<unsigned>(BiasedExponent(a) - 1);
+  const auto belowB = static_cast<unsigned>(BiasedExponent(b) - 1);
+  const bool exponents = (belowA < kMaxExponent - 1u) & (belowB < kMaxExponent - 1u);
+  return exponents & ((a.significand & b.significand & kIntegerBit) != 0);
+}
+
 }  // namespace extended_format
 
 }  // namespace ormakin

@@ -6,11 +6,15 @@
 // compiler's 128-bit integer where it is a machine instruction, and 32-bit
 // halves otherwise (Mul64Portable, which the tests hold to the same result):
 // WebAssembly has no such instruction, and emscripten turns the 128-bit
-// product into a call of __multi3 that multiplies four halves anyway.
+// product into a call of __multi3 that multiplies four halves anyway. The
+// same 128-bit integer adds and subtracts (an add-with-carry pair) where it
+// multiplies natively, and x86-64's own instruction divides 128 bits by 64
+// (Divide128By64Portable elsewhere, held to the same result by the tests).
 #pragma once
 
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 namespace ormakin {
 
@@ -46,12 +50,10 @@ constexpr U128 Mul64(std::uint64_t a, std::uint64_t b) {
 #endif
 }
 
-// (high:low) / divisor and its remainder, for high < divisor and a divisor
-// with its top bit set, so that the quotient fits in 64 bits: long division
-// in two digits of 32 bits, each estimated from the divisor's top half and
-// corrected at most twice.
-constexpr std::uint64_t Divide128By64(U128 dividend, std::uint64_t divisor,
-                                      std::uint64_t& remainder) {
+// Divide128By64 in portable integer code, which the tests hold to the same
+// result.
+constexpr std::uint64_t Divide128By64Portable(U128 dividend, std::uint64_t divisor,
+                                              std::uint64_t& remainder) {
   constexpr std::uint64_t kBase = std::uint64_t{1} << 32;
   const std::uint64_t vn1 = divisor >> 32, vn0 = divisor & 0xFFFFFFFF;
   const std::uint64_t un1 = dividend.lo >> 32, un0 = dividend.lo & 0xFFFFFFFF;
@@ -74,6 +76,26 @@ constexpr std::uint64_t Divide128By64(U128 dividend, std::uint64_t divisor,
   return (q1 << 32) + q0;
 }
 
+// (high:low) / divisor and its remainder, for high < divisor and a divisor
+// with its top bit set, so that the quotient fits in 64 bits. On x86-64 one
+// instruction divides 128 bits by 64 (it cannot fault here, the quotient
+// fits); elsewhere long division in two digits of 32 bits, each estimated
+// from the divisor's top half and corrected at most twice.
+constexpr std::uint64_t Divide128By64(U128 dividend, std::uint64_t divisor,
+                                      std::uint64_t& remainder) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (!std::is_constant_evaluated()) {
+    std::uint64_t quotient = 0;
+    asm("divq %[divisor]"
+        : "=a"(quotient), "=d"(remainder)
+        : [divisor] "rm"(divisor), "a"(dividend.lo), "d"(dividend.hi)
+        : "cc");
+    return quotient;
+  }
+#endif
+  return Divide128By64Portable(dividend, divisor, remainder);
+}
+
 constexpr U128 Add(U128 a, U128 b) {
   const std::uint64_t lo = a.lo + b.lo;
   return {a.hi + b.hi + (lo < a.lo ? 1 : 0), lo};
@@ -88,18 +110,31 @@ constexpr U128 Sub(U128 a, U128 b) {
 // term is as good as random, and a mispredicted branch costs more than the
 // arithmetic): b in two's complement when subtracting.
 constexpr U128 AddOrSubtract(U128 a, U128 b, bool subtract) {
+#if ORMAKIN_NATIVE_WIDE_PRODUCT
+  // The same sum in the compiler's 128-bit integer: an add-with-carry pair.
+  using Wide = unsigned __int128;
+  const Wide mask = Wide{0} - static_cast<Wide>(subtract);
+  const Wide total = ((Wide{a.hi} << 64) | a.lo) + ((((Wide{b.hi} << 64) | b.lo) ^ mask) - mask);
+  return {static_cast<std::uint64_t>(total >> 64), static_cast<std::uint64_t>(total)};
+#else
   const std::uint64_t mask = 0 - static_cast<std::uint64_t>(subtract);
   return Add(Add(a, {b.hi ^ mask, b.lo ^ mask}), {0, mask & 1});
+#endif
 }
 
 // Shifts by any count from 0 to 127 (and 128 or more gives 0 to the right);
 // a count below 64, the usual one, takes no branch (the bits that cross
-// between the halves move in two steps, so a count of 0 needs no test).
+// between the halves move in two steps, so a count of 0 needs no test), and
+// ShiftLeftBelow64 is that case alone, for a count known to be below 64.
+constexpr U128 ShiftLeftBelow64(U128 a, int n) {
+  return {(a.hi << n) | ((a.lo >> 1) >> (63 - n)), a.lo << n};
+}
+
 constexpr U128 ShiftLeft(U128 a, int n) {
   if (n >= 64) {
     return {a.lo << (n - 64), 0};
   }
-  return {(a.hi << n) | ((a.lo >> 1) >> (63 - n)), a.lo << n};
+  return ShiftLeftBelow64(a, n);
 }
 
 constexpr U128 ShiftRight(U128 a, int n) {

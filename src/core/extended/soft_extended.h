@@ -24,7 +24,7 @@
 //
 // Speed: the car's operands are normal numbers of modest size, so each
 // operation first tries an inline path for normal operands whose result is
-// normal (an addition's exponents also less than 64 apart), which needs no
+// normal (an addition's exponents also less than 63 apart), which needs no
 // unpacking and rounds without branching on the rounding bits. Everything
 // else (zeros, subnormals, infinities, NaNs, unsupported encodings, overflow
 // and underflow) goes to the general code in soft_extended.cpp, which gives
@@ -105,6 +105,7 @@ class SoftExtended {
   static double ToDouble(ExtendedBits v);
   static double ToDoubleGeneral(ExtendedBits v);
   static ExtendedBits Sum(ExtendedBits a, ExtendedBits b, bool subtract);
+  static bool MagnitudeBelow(int ea, std::uint64_t sa, int eb, std::uint64_t sb);
   static ExtendedBits SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract);
   static ExtendedBits Product(ExtendedBits a, ExtendedBits b);
   static ExtendedBits ProductGeneral(ExtendedBits a, ExtendedBits b);
@@ -115,11 +116,11 @@ class SoftExtended {
   static bool Less(ExtendedBits a, ExtendedBits b);
   static bool LessGeneral(ExtendedBits a, ExtendedBits b);
   // A significand with its exponent, both before rounding, rounded to
-  // nearest even by the bits below it (`rest`, with 2^63 the halfway
-  // point): the result, or nothing when it would not be a normal number.
+  // nearest even by the bits below it (`rest`, with 2^63 the halfway point
+  // and nothing lost below it): the result, or nothing when it would not be
+  // a normal number.
   static std::optional<ExtendedBits> RoundNormal(bool negative, std::int32_t exponent,
-                                                 std::uint64_t kept, std::uint64_t rest,
-                                                 bool sticky);
+                                                 std::uint64_t kept, std::uint64_t rest);
 
   ExtendedBits bits_;
 };
@@ -175,18 +176,19 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(ExtendedBits v) {
   return ToDoubleGeneral(v);
 }
 
-ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(
-    bool negative, std::int32_t exponent, std::uint64_t kept, std::uint64_t rest, bool sticky) {
-  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool negative,
+                                                                          std::int32_t exponent,
+                                                                          std::uint64_t kept,
+                                                                          std::uint64_t rest) {
   // Below the normal range the rounding happens at a coarser place.
   if (static_cast<std::uint32_t>(exponent - 1) >= extended_format::kMaxExponent - 1u) [[unlikely]] {
     return std::nullopt;
   }
-  // Up when above half, or at half exactly and the kept bits are odd;
-  // without a branch on those bits, as good as random.
-  kept += static_cast<std::uint64_t>(rest > kHalf) |
-          (static_cast<std::uint64_t>(rest == kHalf) &
-           (static_cast<std::uint64_t>(sticky) | (kept & 1)));
+  // Up when above half, or at half exactly and the kept bits are odd: then
+  // and only then rest + (half - 1) + (kept & 1) carries out of 64 bits.
+  // One addition, no branch on those bits, which are as good as random.
+  const std::uint64_t threshold = (std::uint64_t{1} << 63) - 1 + (kept & 1);
+  kept += static_cast<std::uint64_t>(rest + threshold < rest);
   if (kept == 0) [[unlikely]] {  // carried into the exponent
     kept = extended_format::kIntegerBit;
     if (++exponent == extended_format::kMaxExponent) {
@@ -196,14 +198,30 @@ ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(
   return extended_format::WithSign(negative, static_cast<std::uint16_t>(exponent), kept);
 }
 
+// Whether (ea:sa) is below (eb:sb), exponents before significands, as the
+// magnitudes of two normal numbers compare.
+ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, int eb,
+                                                      std::uint64_t sb) {
+#if ORMAKIN_NATIVE_WIDE_PRODUCT
+  // One comparison of 128-bit integers: a subtract-with-borrow pair.
+  using Wide = unsigned __int128;
+  return ((Wide{static_cast<std::uint64_t>(ea)} << 64) | sa) <
+         ((Wide{static_cast<std::uint64_t>(eb)} << 64) | sb);
+#else
+  return (ea < eb) | ((ea == eb) & (sa < sb));
+#endif
+}
+
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits b, bool subtract) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
-    // The operand of the larger magnitude is `big`. The signs of the car's
-    // terms are as good as random, so the sum and the difference take the
-    // same road, without a branch on the signs.
+  if (BothNormal(a, b)) [[likely]] {
+    // The operand of the larger magnitude is `big`. Like and unlike signs
+    // take roads of their own: at one place in the car's code the signs of
+    // the terms change seldom (with the quadrant of an angle), so the branch
+    // is well predicted, and a sum of like signs needs neither 128 bits nor
+    // a count of leading zeros.
     const int ea = BiasedExponent(a), eb = BiasedExponent(b);
-    const bool swap = (ea < eb) | ((ea == eb) & (a.significand < b.significand));
+    const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
     const bool negativeA = IsNegative(a);
     const bool negativeB = IsNegative(b) != subtract;
     // Swapped by masks: the compiler would turn a choice into a branch.
@@ -216,21 +234,39 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
     const int distance = bigExponent - (eb ^ exponentFlip);
     const bool bigNegative = negativeA != ((negativeA != negativeB) & swap);
     if (distance < 63) [[likely]] {
-      // Both one place down, to leave room for a carry, the smaller one
-      // aligned below the larger: exact in 128 bits.
-      const U128 total =
-          AddOrSubtract({bigSignificand >> 1, bigSignificand << 63},
-                        {smallSignificand >> (distance + 1), smallSignificand << (63 - distance)},
-                        negativeA != negativeB);
-      if (total.hi != 0) [[likely]] {
-        // The leading one is at bit 127 after a carry, at bit 126 without,
-        // lower after a cancellation.
-        const int shift = std::countl_zero(total.hi);
-        const U128 normalised = ShiftLeft(total, shift);
+      // The smaller significand aligned below the larger one, and the bits
+      // it loses there, exact, as a fraction of the last place kept.
+      const std::uint64_t aligned = smallSignificand >> distance;
+      const std::uint64_t lost = (smallSignificand << 1) << (63 - distance);
+      if (negativeA == negativeB) {
+        // Like signs: one 64-bit sum, and a carry out of it shifts the sum
+        // down one place.
+        const std::uint64_t total = bigSignificand + aligned;
+        const auto carry = static_cast<unsigned>(total < bigSignificand);
+        // `lost` has its lowest bit clear (distance < 63): shifting it
+        // down loses nothing.
         const std::optional<ExtendedBits> result =
-            RoundNormal(bigNegative, bigExponent + 1 - shift, normalised.hi, normalised.lo, false);
+            RoundNormal(bigNegative, bigExponent + static_cast<int>(carry),
+                        (total >> carry) | (std::uint64_t{carry} << 63),
+                        (lost >> carry) | ((total & carry) << 63));
         if (result) [[likely]] {
           return *result;
+        }
+      } else {
+        // Unlike signs: the difference in 64 bits with a borrow from the
+        // lost bits (which stay exact as their negation below the kept
+        // ones), then shifted up to its leading one: one place at most
+        // unless the exponents were 0 or 1 apart.
+        const std::uint64_t difference =
+            bigSignificand - aligned - static_cast<std::uint64_t>(lost != 0);
+        if (difference != 0) [[likely]] {
+          const int shift = std::countl_zero(difference);
+          const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
+          const std::optional<ExtendedBits> result =
+              RoundNormal(bigNegative, bigExponent - shift, normalised.hi, normalised.lo);
+          if (result) [[likely]] {
+            return *result;
+          }
         }
       }
     }
@@ -250,14 +286,14 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
 
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
     const int shift = static_cast<int>(product.hi >> 63) ^ 1;
     const std::optional<ExtendedBits> result = RoundNormal(
         IsNegative(a) != IsNegative(b), BiasedExponent(a) + BiasedExponent(b) - kBias + 1 - shift,
         (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
-        product.lo << shift, false);
+        product.lo << shift);
     if (result) [[likely]] {
       return *result;
     }
@@ -271,7 +307,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
 
 inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     // 64 quotient bits with the leading one at bit 63; the remainder says
     // whether the rest is below, at or above half a unit.
     const int extra = a.significand >= b.significand ? 1 : 0;
@@ -283,9 +319,9 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
     const std::uint64_t other = b.significand - remainder;
     const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
                                static_cast<std::uint64_t>(remainder > other);
-    const std::optional<ExtendedBits> result = RoundNormal(
-        IsNegative(a) != IsNegative(b), BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1,
-        quotient, rest, false);
+    const std::optional<ExtendedBits> result =
+        RoundNormal(IsNegative(a) != IsNegative(b),
+                    BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1, quotient, rest);
     if (result) [[likely]] {
       return *result;
     }
@@ -297,7 +333,7 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
 }
 
 inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
-  if (extended_format::IsNormal(a) && extended_format::IsNormal(b)) [[likely]] {
+  if (extended_format::BothNormal(a, b)) [[likely]] {
     return a == b;
   }
   return EqualGeneral(a, b);
@@ -305,7 +341,7 @@ inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
 
 inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
   using namespace extended_format;
-  if (IsNormal(a) && IsNormal(b)) [[likely]] {
+  if (BothNormal(a, b)) [[likely]] {
     if (IsNegative(a) != IsNegative(b)) {
       return IsNegative(a);
     }
