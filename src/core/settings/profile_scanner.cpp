@@ -36,19 +36,28 @@ class BufferedFile {
   bool IsOpen() const { return file_.IsOpen(); }
 
   // The next byte (0 to 255), or -1 at the end of the file or on an error.
+  // A byte from the buffer takes no call: in WebAssembly every call that may
+  // throw, made where a scanned line still has to be destroyed, goes out
+  // through the page's script and back, which a call per byte cannot afford.
   int Next() {
-    if (pos_ == end_) {
-      // Emptied first, so that a read after the end reads the file again
-      // and never a stale byte.
-      pos_ = 0;
-      end_ = file_.ReadAt(offset_, buffer_);
-      if (end_ == 0) return -1;
-      offset_ += end_;
-    }
+    if (pos_ != end_) return buffer_[pos_++];
+    return Refill();
+  }
+  // The next byte when the buffer holds it, without taking it, or -1.
+  int Buffered() const { return pos_ != end_ ? buffer_[pos_] : -1; }
+  void Skip() { ++pos_; }
+
+ private:
+  [[gnu::noinline]] int Refill() {
+    // Emptied first, so that a read after the end reads the file again
+    // and never a stale byte.
+    pos_ = 0;
+    end_ = file_.ReadAt(offset_, buffer_);
+    if (end_ == 0) return -1;
+    offset_ += end_;
     return buffer_[pos_++];
   }
 
- private:
   ReadOnlyFile file_;
   std::array<std::uint8_t, 8192> buffer_{};
   std::uint64_t offset_ = 0;
@@ -65,7 +74,23 @@ class ProfileText {
   explicit ProfileText(BufferedFile& file) : file_(file) {}
 
   // The next byte (0 to 255), or -1 at the end of the file.
-  int Next() {
+  [[gnu::always_inline]] int Next() {
+    // A buffered byte of a file without byte-order mark, other than a CR,
+    // goes straight through.
+    if (encoding_ == Encoding::Bytes && pending_.empty()) {
+      const int c = file_.Buffered();
+      if (c >= 0 && c != '\r') {
+        file_.Skip();
+        return c;
+      }
+    }
+    return NextDecoded();
+  }
+
+ private:
+  enum class Encoding { Unknown, Bytes, Utf16Le, Utf16Be };
+
+  [[gnu::noinline]] int NextDecoded() {
     int c = Decoded();
     if (c == '\r') {
       const int after = Decoded();
@@ -74,9 +99,6 @@ class ProfileText {
     }
     return c;
   }
-
- private:
-  enum class Encoding { Unknown, Bytes, Utf16Le, Utf16Be };
 
   int Decoded() {
     if (encoding_ == Encoding::Unknown) DetectEncoding();
@@ -271,7 +293,7 @@ class ProfileScanner::File {
  public:
   explicit File(const std::string& path) : bytes_(path) {}
   bool IsOpen() const { return bytes_.IsOpen(); }
-  int Next() { return text_.Next(); }
+  [[gnu::always_inline]] int Next() { return text_.Next(); }
 
  private:
   BufferedFile bytes_;
