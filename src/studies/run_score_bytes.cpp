@@ -58,7 +58,7 @@ class Reader {
 };
 
 // The smallest score: every field present, no laps, no stop reason.
-constexpr std::size_t kLeastScoreBytes = 9 * 8;
+constexpr std::size_t kLeastScoreBytes = std::size_t{9} * 8;
 constexpr std::size_t kRuleWords = (RuleSet().size() + 63) / 64;
 
 }  // namespace

@@ -129,7 +129,7 @@ async function sweepOnWorkers(module, count, settings, course) {
   }
 
   await Promise.all(workers.map(serve));
-  if (joined < count) throw new Error(failures.join('\n') || words.noWorkers);
+  if (joined < count) throw new Error([words.noWorkers, ...new Set(failures)].join('\n'));
 }
 
 $('#sweep-run').addEventListener('click', async () => {

@@ -40,15 +40,6 @@ function workerMain(...parts) {
   };
 }
 
-let compiledWasm = null;
-function compiledModule() {
-  compiledWasm ??= (async () => {
-    wasmBinary ??= await inflate(bundle.wasm);
-    return WebAssembly.compile(wasmBinary);
-  })();
-  return compiledWasm;
-}
-
 let workerUrl = null; // the one blob every worker starts from
 
 function startWorker() {
