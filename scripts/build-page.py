@@ -39,6 +39,7 @@ SCRIPT_PARTS = [
     "courses.js",
     "settings.js",
     "studies.js",
+    "workers.js",
     "lint.js",
     "sweep.js",
     "main.js",

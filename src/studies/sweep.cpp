@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/base/errors.h"
 #include "studies/number_text.h"
 
 namespace ormakin::studies {
@@ -91,6 +92,27 @@ std::size_t Sweep::RunNext(std::size_t n, const std::function<void(std::size_t)>
       },
       overall);
   done_ = first + count;
+  return done_;
+}
+
+std::vector<RunScore> Sweep::RunRange(std::size_t first, std::size_t count) {
+  first = std::min(first, starts_.size());
+  count = std::min(count, starts_.size() - first);
+  std::vector<RunScore> results(count);
+  forEach_(count,
+           [&](std::size_t i) {
+             results[i] = RunFrom(controller_, course_, starts_[first + i], options_.ticks);
+           },
+           {});
+  return results;
+}
+
+std::size_t Sweep::Take(const std::vector<RunScore>& results) {
+  if (results.size() > starts_.size() - done_) {
+    throw Exception("more sweep results than starts");
+  }
+  std::copy(results.begin(), results.end(), results_.begin() + static_cast<std::ptrdiff_t>(done_));
+  done_ += results.size();
   return done_;
 }
 

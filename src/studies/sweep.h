@@ -1,7 +1,8 @@
 // A sweep: one controller run from many start points around its start (or
 // from the line itself), and how each run ends. It can be run in slices, so
-// that a page stays responsive, or all at once on many threads; the results
-// are the same either way.
+// that a page stays responsive, all at once on many threads, or in ranges
+// run by other instances and joined in start order; the results are the
+// same every way.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,15 @@ class Sweep {
   // are done in all. `progress`, when given, hears the number done in all
   // now and then while the slice runs.
   std::size_t RunNext(std::size_t n, const std::function<void(std::size_t)>& progress = {});
+  // The results of the `count` starts from `first` on (fewer when fewer are
+  // left), not counted as done here: for a Sweep elsewhere of the same
+  // course, controller and options to Take.
+  std::vector<RunScore> RunRange(std::size_t first, std::size_t count);
+  // Takes the results of the next starts, in start order, as if RunNext had
+  // run them; returns how many are done in all. Raises Exception for more
+  // results than starts are left.
+  std::size_t Take(const std::vector<RunScore>& results);
+
   bool Done() const { return done_ == starts_.size(); }
   std::size_t DoneCount() const { return done_; }
 

@@ -1,13 +1,15 @@
-// The studies for the page's second module instance: the settings' lint and
-// the sweep, run in slices that the page schedules between frames. They
-// exchange their inputs and results with the page through files in the
-// instance's own file system under /study; the window's instance never calls
-// them.
+// The studies for the page's other module instances: the settings' lint and
+// the sweep, whose starts the page's workers run in ranges, each worker an
+// instance that opens the course and settings itself, and whose results
+// the page's own studies instance joins in start order. They exchange their
+// inputs and results with the page through files in the instance's own file
+// system under /study; the window's instance never calls them.
 #include <emscripten.h>
 
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +23,7 @@
 #include "studies/bmp_file.h"
 #include "studies/controller.h"
 #include "studies/lint_report.h"
+#include "studies/run_score_bytes.h"
 #include "studies/settings_lint.h"
 #include "studies/sweep.h"
 
@@ -30,6 +33,7 @@ namespace {
 constexpr const char* kStudySettings = "/study/ormakin.ini";
 constexpr const char* kStudyCourse = "/study/course.bmp";
 constexpr const char* kStudyOutput = "/study/output.txt";
+constexpr const char* kStudyResults = "/study/results.bin";
 
 void WriteText(const std::string& text) {
   std::ofstream out(kStudyOutput, std::ios::binary | std::ios::trunc);
@@ -132,12 +136,44 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_begin() {
   return static_cast<int>(s.sweep->Starts().size());
 }
 
-// Runs up to `count` more starts; returns the number done in all.
-EMSCRIPTEN_KEEPALIVE int studies_sweep_next(int count) {
-  if (!web::session) {
-    return 0;
+// Runs the `count` starts from `first` on and writes their results to
+// /study/results.bin; returns how many ran, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_sweep_run(int first, int count) {
+  try {
+    if (!web::session || first < 0 || count < 0) {
+      throw Exception("no sweep is under way");
+    }
+    const std::vector<studies::RunScore> results = web::session->sweep->RunRange(
+        static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    std::ofstream out(web::kStudyResults, std::ios::binary | std::ios::trunc);
+    const std::string bytes = studies::ScoresToBytes(results);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      throw Exception("cannot write the sweep's results");
+    }
+    return static_cast<int>(results.size());
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
   }
-  return static_cast<int>(web::session->sweep->RunNext(static_cast<std::size_t>(count)));
+}
+
+// Takes the results in /study/results.bin as those of the next starts;
+// returns the number done in all, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_sweep_take() {
+  try {
+    if (!web::session) {
+      throw Exception("no sweep is under way");
+    }
+    std::ifstream in(web::kStudyResults, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    std::remove(web::kStudyResults);
+    return static_cast<int>(web::session->sweep->Take(studies::ScoresFromBytes(bytes)));
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
+  }
 }
 
 // Writes the summary to /study/output.txt, the map's pixels (0xFFRRGGBB,

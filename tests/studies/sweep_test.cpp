@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "core/base/errors.h"
 #include "core/picture/bmp_reader.h"
+#include "studies/run_score_bytes.h"
 #include "support/course_builder.h"
 #include "support/memory_ini_file.h"
 #include "support/recording_platform.h"
@@ -123,6 +126,79 @@ TEST(Sweep, ARunnerThatTakesTheStartsInAnotherOrderFindsTheSame) {
   reversed.RunNext(29);
   ExpectSameResults(reversed.Results(), serial.Results());
   EXPECT_EQ(reversed.Summary(), serial.Summary());
+}
+
+// As the page's workers run it: ranges of starts run by sweeps of their own,
+// in any order, carried as bytes and taken in start order by another.
+TEST(Sweep, RangesRunElsewhereAndTakenInOrderGiveTheWholeRun) {
+  const TBitmap& course = WideLine();
+  Sweep whole(course, EdgeController(course), kOptions);
+  whole.RunNext(whole.Starts().size());
+
+  Sweep left(course, EdgeController(course), kOptions);
+  Sweep right(course, EdgeController(course), kOptions);
+  const std::string c = ScoresToBytes(right.RunRange(40, 100));  // cut at the end: 9
+  const std::string b = ScoresToBytes(left.RunRange(13, 27));
+  const std::string a = ScoresToBytes(right.RunRange(0, 13));
+  EXPECT_TRUE(right.RunRange(49, 5).empty());
+  EXPECT_EQ(left.DoneCount(), 0u);  // the ranges are not theirs to count
+
+  Sweep joined(course, EdgeController(course), kOptions);
+  EXPECT_EQ(joined.Take(ScoresFromBytes(a)), 13u);
+  EXPECT_EQ(joined.Take(ScoresFromBytes(b)), 40u);
+  EXPECT_EQ(joined.Take(ScoresFromBytes(c)), 49u);
+  EXPECT_THROW(joined.Take(ScoresFromBytes(a)), Exception);  // more than are left
+  EXPECT_EQ(joined.DoneCount(), 49u);
+  ExpectSameResults(joined.Results(), whole.Results());
+  EXPECT_EQ(joined.Summary(), whole.Summary());
+  ExpectSamePicture(joined.Map(), whole.Map());
+}
+
+// Every field survives the bytes, bit for bit; bytes it did not write are
+// refused whole rather than read as other results.
+TEST(ScoresBytes, CarryEveryFieldAndRefuseDamagedBytes) {
+  RunScore stopped;
+  stopped.outcome = Outcome::kStopped;
+  stopped.ticks = 0xFFFFFFFFFFFFFFFFULL;
+  stopped.laps = {3, 1ULL << 40};
+  stopped.loopPeriod = 7;
+  stopped.coverage = 0.1;
+  stopped.blindTicks = 12;
+  stopped.score = -0.0;
+  stopped.stopReason = "state 0 \xE7\x8A\xB6";
+  stopped.applied.set(0).set(RuleIndex(kStateCount, kMaskCount - 1));
+  RunScore loops;
+  loops.outcome = Outcome::kLoopsOffLine;
+  loops.score = 1234.5678901234567;
+  const std::vector<RunScore> scores{stopped, loops};
+  const std::string bytes = ScoresToBytes(scores);
+  const std::vector<RunScore> back = ScoresFromBytes(bytes);
+  ASSERT_EQ(back.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(back[i].outcome, scores[i].outcome);
+    EXPECT_EQ(back[i].ticks, scores[i].ticks);
+    EXPECT_EQ(back[i].laps, scores[i].laps);
+    EXPECT_EQ(back[i].loopPeriod, scores[i].loopPeriod);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(back[i].coverage),
+              std::bit_cast<std::uint64_t>(scores[i].coverage));
+    EXPECT_EQ(back[i].blindTicks, scores[i].blindTicks);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(back[i].score),
+              std::bit_cast<std::uint64_t>(scores[i].score));
+    EXPECT_EQ(back[i].stopReason, scores[i].stopReason);
+    EXPECT_EQ(back[i].applied, scores[i].applied);
+  }
+  EXPECT_TRUE(ScoresFromBytes(ScoresToBytes({})).empty());
+
+  for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+    EXPECT_THROW(ScoresFromBytes(bytes.substr(0, cut)), Exception) << cut;
+  }
+  EXPECT_THROW(ScoresFromBytes(bytes + '\0'), Exception);
+  std::string badOutcome = bytes;
+  badOutcome[8] = 5;  // the first score's outcome
+  EXPECT_THROW(ScoresFromBytes(badOutcome), Exception);
+  std::string hugeCount = bytes;
+  hugeCount[7] = '\x7F';  // the number of scores, far beyond the bytes
+  EXPECT_THROW(ScoresFromBytes(hugeCount), Exception);
 }
 
 TEST(Sweep, ASummaryOfPartOfTheStartsCountsOnlyThoseDone) {

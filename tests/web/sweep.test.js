@@ -22,6 +22,81 @@ async function runSweep(session) {
   return session.page.$eval('#sweep-summary', (pre) => pre.textContent);
 }
 
+// Waits until a sweep has run every start and printed its summary.
+async function waitForSweep(session) {
+  await session.waitFor(() => {
+    const progress = document.querySelector('#sweep-progress');
+    return !document.querySelector('#sweep-run').disabled && progress.max > 1 && progress.value === progress.max &&
+      document.querySelector('#sweep-summary').textContent.length > 0;
+  });
+}
+
+// The results of the first range of starts reach the page only once the
+// others have all come: the page must join them in start order all the same.
+// They are let through when another worker has answered and been given no
+// new range, which happens once every range is handed out.
+async function holdFirstResults(session) {
+  await session.page.evaluate(() => {
+    const handler = Object.getOwnPropertyDescriptor(Worker.prototype, 'onmessage');
+    const post = Worker.prototype.postMessage;
+    let asked = 0;
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.kind === 'sweep-run') ++asked;
+      return post.call(this, data, ...rest);
+    };
+    let held = null;
+    Object.defineProperty(Worker.prototype, 'onmessage', {
+      configurable: true,
+      get() {
+        return handler.get.call(this);
+      },
+      set(listener) {
+        handler.set.call(this, (event) => {
+          if (!event.data?.bytes) {
+            listener(event);
+          } else if (held === null) {
+            held = () => listener(event);
+          } else {
+            const before = asked;
+            listener(event);
+            setTimeout(() => {
+              if (asked !== before) return;
+              const release = held;
+              held = () => {};
+              release();
+            }, 0);
+          }
+        });
+      },
+    });
+  });
+}
+
+// From now on the `nth` (counting from 1) worker of each sweep is handed,
+// in place of the course, one whose header claims 20000 x 20000 pixels: more
+// than an instance may hold.
+async function failWorkers(session, nth) {
+  await session.page.evaluate((which) => {
+    const post = (window.__realPost ??= Worker.prototype.postMessage);
+    let begun = 0;
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.kind === 'sweep-begin' && which.includes(++begun)) {
+        const huge = new Uint8Array(54);
+        const view = new DataView(huge.buffer);
+        huge.set([0x42, 0x4d]);
+        view.setUint32(10, 54, true);
+        view.setUint32(14, 40, true);
+        view.setInt32(18, 20000, true);
+        view.setInt32(22, 20000, true);
+        view.setUint16(26, 1, true);
+        view.setUint16(28, 24, true);
+        data = { ...data, course: huge };
+      }
+      return post.call(this, data, ...rest);
+    };
+  }, nth);
+}
+
 // The map's size and the progress bar's value and maximum.
 function sweepShown(session) {
   return session.page.evaluate(() => {
@@ -39,41 +114,74 @@ describePage('the sweep', (get) => {
     assert.equal(await session.page.$eval('#sweep-save', (b) => b.disabled), true);
   });
 
-  it('prints the tool’s summary and draws its map with the applied settings, the program usable meanwhile', async () => {
+  // The sweep must come out the same whatever the number of workers.
+  for (const workers of ['1', '2']) {
+    it(`prints the tool’s summary and draws its map with the applied settings on ${workers} worker(s), the program usable meanwhile`, async () => {
+      const { session, dir } = get();
+      const { page } = session;
+      const sample = '4-gap-corner.bmp';
+      const want = sweep(coursePath(sample), dir);
+      await session.setField('#workers', workers);
+      if (workers !== '1') await holdFirstResults(session);
+      await session.clickSample(sample);
+      await session.settle(texts.aboutCaption);
+      // Edited but not applied: the program, and so the sweep, still run with
+      // the bundled text.
+      const rule = /^1-0=.*$/m;
+      assert.match(bundled, rule);
+      await session.setField('#settings', bundled.replace(rule, '1-0=0,3,0'));
+
+      await page.click('#sweep-run');
+      // The program answers while the sweep works.
+      await session.settle(texts.aboutCaption);
+      assert.equal(await session.state(), 'idle');
+      await waitForSweep(session);
+
+      const summary = await page.$eval('#sweep-summary', (pre) => pre.textContent);
+      assert.equal(summary.trimEnd(), want.text.trimEnd());
+      assert.equal(await page.$eval('#sweep-note', (p) => p.textContent), '');
+      const map = await session.canvasPixels('#sweep-map');
+      assert.deepEqual([map.width, map.height], [want.map.width, want.map.height]);
+      assert.equal(comparePixels(want.map, map.rgba, map.width, map.width, map.height), null);
+      // Shown no wider than the panel that holds it.
+      const fits = await page.$eval('#sweep-map', (m) => m.getBoundingClientRect().width <= m.parentElement.clientWidth);
+      assert.equal(fits, true);
+      // 保存... hands out the tool's BMP file, byte for byte.
+      const saved = await session.savedFile('#sweep-save');
+      assert.equal(saved?.name, 'sweep-map.bmp');
+      assert.ok(saved.bytes.equals(want.mapFile), 'the saved map differs from `sweep --map`');
+    });
+  }
+
+  it('drops a worker that cannot hold the course, says so, and ends the sweep on the others', async () => {
     const { session, dir } = get();
     const { page } = session;
-    const sample = '4-gap-corner.bmp';
-    const want = sweep(coursePath(sample), dir);
-    await session.clickSample(sample);
-    await session.settle(texts.aboutCaption);
-    // Edited but not applied: the program, and so the sweep, still run with
-    // the bundled text.
-    const rule = /^1-0=.*$/m;
-    assert.match(bundled, rule);
-    await session.setField('#settings', bundled.replace(rule, '1-0=0,3,0'));
-
+    const want = sweep(coursePath('4-gap-corner.bmp'), dir);
+    await session.setField('#workers', '3');
+    // The second worker is handed a course too large for it: a picture whose
+    // header claims 20000 x 20000 pixels.
+    await failWorkers(session, [2]);
     await page.click('#sweep-run');
-    // The program answers while the sweep works.
-    await session.settle(texts.aboutCaption);
-    assert.equal(await session.state(), 'idle');
-    await session.waitFor(() => {
-      const progress = document.querySelector('#sweep-progress');
-      return progress.max > 1 && progress.value === progress.max &&
-        document.querySelector('#sweep-summary').textContent.length > 0;
-    });
-
-    const summary = await page.$eval('#sweep-summary', (pre) => pre.textContent);
-    assert.equal(summary.trimEnd(), want.text.trimEnd());
-    const map = await session.canvasPixels('#sweep-map');
-    assert.deepEqual([map.width, map.height], [want.map.width, want.map.height]);
-    assert.equal(comparePixels(want.map, map.rgba, map.width, map.width, map.height), null);
-    // Shown no wider than the panel that holds it.
-    const fits = await page.$eval('#sweep-map', (m) => m.getBoundingClientRect().width <= m.parentElement.clientWidth);
-    assert.equal(fits, true);
-    // 保存... hands out the tool's BMP file, byte for byte.
+    await waitForSweep(session);
+    assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
+    assert.match(await page.$eval('#sweep-note', (p) => p.textContent), / 1 /);
     const saved = await session.savedFile('#sweep-save');
-    assert.equal(saved?.name, 'sweep-map.bmp');
     assert.ok(saved.bytes.equals(want.mapFile), 'the saved map differs from `sweep --map`');
+
+    // No worker can: the sweep says why and leaves no map; the page goes on,
+    // and the next sweep, with fresh workers, succeeds.
+    await failWorkers(session, [1, 2, 3]);
+    await page.click('#sweep-run');
+    await session.waitFor(() => !document.querySelector('#sweep-run').disabled && document.querySelector('#sweep-summary').textContent !== '');
+    assert.notEqual((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
+    assert.match(await page.$eval('#sweep-note', (p) => p.textContent), / 3 /);
+    assert.deepEqual((await sweepShown(session)).map, [1, 1]);
+    assert.equal(await page.$eval('#sweep-save', (b) => b.disabled), true);
+    await failWorkers(session, []);
+    await page.click('#sweep-run');
+    await waitForSweep(session);
+    assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
+    assert.equal(await page.$eval('#sweep-note', (p) => p.textContent), '');
   });
 
   it('after 適用して再起動 has no course: the map and the progress go', async () => {

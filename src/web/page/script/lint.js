@@ -1,16 +1,14 @@
-// The lint: a third instance of the module, in a worker.
+// The lint: an instance of the module in a worker of its own.
 // However long the text, linting it never holds up the page.
 
-// The worker's own code, put after the module's in the worker's script: it
-// lints the latest text it was given, one at a time, and answers with the
-// report.
-function lintWorker() {
-  let ready = null;
+// The lint's task in the workers' code (workers.js): it lints the latest
+// text it was given, one at a time, and answers with the report.
+function lintTask(tasks, ready) {
   let latest = null;
   let busy = false;
   async function lintLatest() {
     busy = true;
-    const module = await ready;
+    const module = await ready();
     while (latest) {
       const { id, text } = latest;
       latest = null;
@@ -22,37 +20,20 @@ function lintWorker() {
     }
     busy = false;
   }
-  self.onmessage = ({ data }) => {
-    if (data.wasm) {
-      ready = globalThis
-        .OrmakinModule({
-          wasmBinary: data.wasm,
-          noInitialRun: true,
-          page: {},
-          print: (text) => console.log(text),
-          printErr: (text) => console.warn(text),
-        })
-        .then((module) => {
-          module.FS.mkdirTree('/study');
-          return module;
-        });
-    } else {
-      latest = data;
-      if (!busy) lintLatest();
-    }
+  tasks.lint = (data) => {
+    latest = data;
+    if (!busy) lintLatest();
   };
 }
+workerParts.push(lintTask);
 
 let linter = null; // the worker, once it has been given the module
 let lintAsked = 0; // the id of the last text sent
 let lintAnswered = 0; // the id of the last text the worker answered
 
 async function startLinter() {
-  const source = `${$('#module').textContent}\n(${lintWorker.toString()})();\n`;
-  const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-  const worker = new Worker(url);
+  const worker = startWorker();
   worker.addEventListener('message', ({ data }) => {
-    URL.revokeObjectURL(url);
     lintAnswered = data.id;
     if (data.id !== lintAsked) return;
     showFindings(data.report);
@@ -61,8 +42,6 @@ async function startLinter() {
   worker.addEventListener('error', (event) => {
     console.error(`the lint failed: ${event.message}`);
   });
-  wasmBinary ??= await inflate(bundle.wasm);
-  worker.postMessage({ wasm: wasmBinary });
   return worker;
 }
 
@@ -79,7 +58,7 @@ function lint() {
   $('#lint').setAttribute('aria-busy', 'true');
   const id = ++lintAsked;
   const text = settings.value;
-  linter.then((worker) => worker.postMessage({ id, text }));
+  linter.then((worker) => worker.postMessage({ kind: 'lint', id, text }));
 }
 
 // The findings of a report: its lines "ormakin.ini:LINE: message".

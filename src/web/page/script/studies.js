@@ -1,10 +1,24 @@
-// The studies: a second instance of the same module, without the window.
+// The studies: a second instance of the same module, without the window,
+// which joins what the workers find.
+
+// The module compiled once, for the studies' instance and every worker's.
+let compiledWasm = null;
+function compiledModule() {
+  compiledWasm ??= (async () => {
+    wasmBinary ??= await inflate(bundle.wasm);
+    return WebAssembly.compile(wasmBinary);
+  })();
+  return compiledWasm;
+}
 
 let studiesInstance = null;
 async function studies() {
-  wasmBinary ??= await inflate(bundle.wasm);
+  const wasmModule = await compiledModule();
   studiesInstance ??= globalThis.OrmakinModule({
-    wasmBinary,
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule));
+      return {};
+    },
     noInitialRun: true,
     page: {},
     print: (text) => console.log(text),

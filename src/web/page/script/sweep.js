@@ -1,10 +1,50 @@
 // The sweep over the course the window shows, with the settings the program
-// runs with (the applied ones, not the editor's), a few starts per slice, so
-// that the page stays responsive.
-const kSweepSlice = 4;
+// runs with (the applied ones, not the editor's). The studies' workers run
+// its starts, a range at a time; the page's studies instance joins their
+// results in start order and makes the summary and the map, the same
+// whatever the number of workers. A worker that cannot hold the course is
+// dropped and the others do its share.
+const kSweepRange = 8; // starts a worker runs per task
 let sweeping = false;
 // The shown map as the tool's BMP file (`sweep --map`), what 保存... hands out.
 let sweepBmp = null;
+
+// The sweep's tasks in the workers' code (workers.js): `sweep-begin` opens
+// the course and the settings as the window opens them and answers with the
+// number of starts; `sweep-run` answers with the results of a range of
+// starts as bytes.
+function sweepTask(tasks, ready) {
+  const failure = (error) => postMessage({ failed: String(error?.message ?? error) });
+  const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+  tasks['sweep-begin'] = async ({ settings, course }) => {
+    try {
+      const module = await ready();
+      module.FS.writeFile('/study/ormakin.ini', settings);
+      if (module.FS.analyzePath('/study/course.bmp').exists) module.FS.unlink('/study/course.bmp');
+      if (course) module.FS.writeFile('/study/course.bmp', course);
+      const count = module._studies_sweep_begin();
+      if (count < 0) failure(output(module));
+      else postMessage({ count });
+    } catch (error) {
+      failure(error);
+    }
+  };
+  tasks['sweep-run'] = async ({ first, count }) => {
+    try {
+      const module = await ready();
+      if (module._studies_sweep_run(first, count) < 0) {
+        failure(output(module));
+        return;
+      }
+      const bytes = module.FS.readFile('/study/results.bin');
+      module.FS.unlink('/study/results.bin');
+      postMessage({ bytes }, [bytes.buffer]);
+    } catch (error) {
+      failure(error);
+    }
+  };
+}
+workerParts.push(sweepTask);
 
 // Shows the map, 0xFFRRGGBB values row after row, at its own size; the style
 // scales a map wider than the panel down.
@@ -27,20 +67,88 @@ function clearSweep() {
   $('#sweep-save').disabled = true;
 }
 
+// Runs the `count` starts the studies instance `module` has begun on the
+// workers, joining their results there in start order as they come.
+// Settles once every start is joined; rejects, with the workers' failures,
+// when no worker is left to run them.
+async function sweepOnWorkers(module, count, settings, course) {
+  const workers = takeStudyWorkers();
+  const waiting = []; // firsts of ranges handed back by workers that failed
+  let next = 0; // the first start not yet handed out
+  let running = 0; // ranges under way
+  const arrived = new Map(); // first -> the bytes of its results
+  let joined = 0;
+  const failures = [];
+  let wake = () => {};
+  let changed = new Promise((resolve) => (wake = resolve));
+  const signal = () => {
+    wake();
+    changed = new Promise((resolve) => (wake = resolve));
+  };
+
+  function join() {
+    while (arrived.has(joined)) {
+      module.FS.writeFile('/study/results.bin', arrived.get(joined));
+      arrived.delete(joined);
+      const done = module._studies_sweep_take();
+      if (done < 0) throw new Error(output(module));
+      joined = done;
+      $('#sweep-progress').value = joined;
+    }
+  }
+
+  async function serve(worker) {
+    let first = null;
+    try {
+      await askWorker(worker, { kind: 'sweep-begin', settings, course });
+      while (joined < count) {
+        if (waiting.length) first = waiting.shift();
+        else if (next < count) first = (next += kSweepRange) - kSweepRange;
+        else if (running > 0) {
+          await changed;
+          continue;
+        } else break;
+        ++running;
+        const { bytes } = await askWorker(worker, { kind: 'sweep-run', first, count: kSweepRange });
+        --running;
+        arrived.set(first, bytes);
+        first = null;
+        join();
+        signal();
+      }
+    } catch (failure) {
+      if (first !== null) {
+        --running;
+        waiting.push(first);
+      }
+      dropStudyWorker(worker);
+      failures.push(failure.message);
+      $('#sweep-note').textContent = words.workersDropped.replace('{count}', failures.length);
+      signal();
+    }
+  }
+
+  await Promise.all(workers.map(serve));
+  if (joined < count) throw new Error([words.noWorkers, ...new Set(failures)].join('\n'));
+}
+
 $('#sweep-run').addEventListener('click', async () => {
   if (sweeping) return;
   sweeping = true;
   $('#sweep-run').disabled = true;
   const summary = $('#sweep-summary');
   summary.textContent = '';
+  $('#sweep-note').textContent = '';
   clearSweep();
   try {
     const module = await studies();
     const course = '/study/course.bmp';
-    module.FS.writeFile('/study/ormakin.ini', program && !program.dead ? program.api.settingsText : '');
+    const settings = program && !program.dead ? program.api.settingsText : '';
+    const courseBytes = lastCourse?.bytes ?? null;
+    module.FS.writeFile('/study/ormakin.ini', settings);
     // Without a course the study says so, in the window's words.
     if (module.FS.analyzePath(course).exists) module.FS.unlink(course);
-    if (lastCourse) module.FS.writeFile(course, lastCourse.bytes);
+    if (courseBytes) module.FS.writeFile(course, courseBytes);
     const count = module._studies_sweep_begin();
     if (count < 0) {
       summary.textContent = output(module);
@@ -48,11 +156,14 @@ $('#sweep-run').addEventListener('click', async () => {
     }
     const progress = $('#sweep-progress');
     progress.max = Math.max(1, count);
-    let done = 0;
-    while (done < count) {
-      done = module._studies_sweep_next(kSweepSlice);
-      progress.value = done;
-      await new Promise((resolve) => setTimeout(resolve, 0));
+    try {
+      await sweepOnWorkers(module, count, settings, courseBytes);
+    } catch (failure) {
+      // The sweep is dropped with its session.
+      module._studies_sweep_finish();
+      clearSweep();
+      summary.textContent = failure.message;
+      return;
     }
     const size = module._studies_sweep_finish();
     summary.textContent = output(module);
