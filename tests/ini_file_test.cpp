@@ -8,7 +8,9 @@
 
 #include "core/base/errors.h"
 #include "core/base/message_box.h"
+#include "core/os/system_profile.h"
 #include "core/settings/decimal_mark.h"
+#include "core/settings/profile_reader.h"
 #include "core/settings/settings_model.h"
 #include "support/temp_dir.h"
 
@@ -92,6 +94,9 @@ TEST(SettingsFilePath, LiesBesideTheExecutable) {
 TEST(ReadPass, AnswersFromOneReadingOfTheFileUntilItEnds) {
   TempDir dir;
   const std::string path = dir.WriteFile("ormakin.ini", "[car]\ninit_x=1\ninit_y=1\n");
+  if (ReadSystemProfileString(path, "car", "init_x", kMaxProfileValue)) {
+    GTEST_SKIP() << "the system reads settings files itself, a key at a time";
+  }
   const TIniFile ini(path);
   {
     TCustomIniFile::ReadPass pass(ini);
