@@ -4,7 +4,19 @@
 mergeInto(LibraryManager.library, {
   page_prepare__deps: ['$FS'],
   page_prepare: function (settingsPath, coursesDir) {
-    FS.writeFile(UTF8ToString(settingsPath), Module['page'].settingsText);
+    // The browser's encoder into a buffer: of the ways tried, the quickest
+    // for a text of megabytes. A buffer of the text's length holds a text
+    // of ASCII alone; any other fits in three bytes a UTF-16 unit. The file
+    // system keeps the buffer as the file's contents, without a copy.
+    const text = Module['page'].settingsText;
+    const encoder = new TextEncoder();
+    let bytes = new Uint8Array(text.length);
+    let { read, written } = encoder.encodeInto(text, bytes);
+    if (read < text.length) {
+      bytes = new Uint8Array(text.length * 3);
+      ({ written } = encoder.encodeInto(text, bytes));
+    }
+    FS.writeFile(UTF8ToString(settingsPath), bytes.subarray(0, written), { canOwn: true });
     FS.mkdirTree(UTF8ToString(coursesDir));
   },
   page_menu_entry: function (kind, name, caption) {

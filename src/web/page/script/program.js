@@ -120,10 +120,14 @@ async function start() {
   program = makeProgram();
   lastCourse = null;
   program.api.settingsText = $('#settings').value;
-  wasmBinary ??= await inflate(bundle.wasm);
-  // A fresh instance each time: nothing of the last one is shared.
+  // A fresh instance each time: nothing of the last one is shared but the
+  // compiled module, which every instance of the page makes from once.
+  const wasmModule = await compiledModule();
   globalThis.OrmakinModule({
-    wasmBinary,
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule));
+      return {};
+    },
     page: program.api,
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
