@@ -70,8 +70,9 @@ function showTuneFile() {
   $('#tune-file').checked = false;
   $('#tune-file-name').textContent = file ? words.tuneWindowCourse.replace('{name}', file.name) : '';
 }
-// The window's course changes with its commands, each of which changes the
-// program's state.
+// The window's course changes with each course opened (program.js says so)
+// and is gone when the program starts again or ends, which changes its
+// state.
 new MutationObserver(showTuneFile).observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
 showTuneFile();
 
