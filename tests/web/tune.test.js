@@ -8,6 +8,7 @@ import { coreTexts } from './support/core_texts.js';
 import { tune, withoutComments } from './support/native_tool.js';
 import { coursePath } from './support/paths.js';
 import { describePage } from './support/suite.js';
+import { holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 // Two courses, so that a task's course is not always its controller's.
@@ -72,6 +73,8 @@ describePage('the search for a rule table', (get) => {
       const { session, dir } = get();
       const want = tune(paths, 20, 5, dir);
       await session.setField('#workers', workers);
+      // The first answer of each generation comes last.
+      if (workers !== '1') await holdFirstAnswers(session, 'tune-run');
       await startTune(session, 20, 5);
       assert.equal(await tuneEnded(session), want.line);
       assert.equal(await session.page.$eval('#tune-progress', (p) => [p.value, p.max].join()), '20,20');
