@@ -32,7 +32,7 @@ const kRepetitions = 5;
 const kSettingsRepetitions = 3;
 const kCourse = '1-oval.bmp';
 // The tune's budget on kCourse, in evaluations.
-const kTuneEvaluations = 240;
+const kTuneEvaluations = 2000;
 const kTargets = { readyMs: 1000, stepRatio: 0.8, sweepRatio: 1.5, twoWorkers: 0.9, applyRatio: 2, longTaskMs: 200 };
 const kMiB = 1024 * 1024;
 // The margin a course may add to the tab beyond its file and its store's

@@ -150,7 +150,10 @@ async function tuneOnWorkers(module, count, settings, courses) {
   for (;;) {
     const tasks = module.FS.readFile('/study/tune/tasks.bin');
     const range = (first, n) => ({ kind: 'tune-run', tasks, first, count: n });
-    await shareOnCrew(crew, count, 1, range, take, words.tuneNoWorkers);
+    // A generation's tasks are few and short: one range a worker, since
+    // each range costs a round trip through the page.
+    const share = Math.ceil(count / Math.max(1, crew.members.length));
+    await shareOnCrew(crew, count, share, range, take, words.tuneNoWorkers);
     if (tuneCancelled) return true;
     count = module._studies_tune_next();
     if (count < 0) throw new Error(output(module));
