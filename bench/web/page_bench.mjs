@@ -3,7 +3,8 @@
 // WebAssembly against ormakin-sim built with the software extended type,
 // a whole sweep in the page on one worker (the workers' start and the
 // joining included) against that tool's one-job sweep, the page's sweep on
-// two workers against two one-worker sweeps started at once in two pages, what a large settings text costs (its
+// two workers against two one-worker sweeps started at once in two pages, the
+// same for the page's tune, what a large settings text costs (its
 // lint, its application, the longest task while typing in it) and the tab's
 // memory for courses whose header asks for far more pixels than the file
 // holds. Prints a Markdown section and
@@ -11,6 +12,7 @@
 // `make bench` (which writes the rest of that file) keeps it.
 //
 //   node bench/web/page_bench.mjs [--output FILE]
+//   node bench/web/page_bench.mjs --only tune   (prints the tune's rows alone, writes nothing)
 // Needs build-web/ (make web), build-soft-extended/ormakin-sim (make
 // test-soft) and the page tests' packages (scripts/install-deps.sh web-test).
 import { execFileSync } from 'node:child_process';
@@ -29,6 +31,8 @@ const kRepetitions = 5;
 // A large settings text takes seconds per step: fewer repetitions.
 const kSettingsRepetitions = 3;
 const kCourse = '1-oval.bmp';
+// The tune's budget on kCourse, in evaluations.
+const kTuneEvaluations = 2000;
 const kTargets = { readyMs: 1000, stepRatio: 0.8, sweepRatio: 1.5, twoWorkers: 0.9, applyRatio: 2, longTaskMs: 200 };
 const kMiB = 1024 * 1024;
 // The margin a course may add to the tab beyond its file and its store's
@@ -47,8 +51,6 @@ for (const needed of [join(web, 'ormakin.html'), join(web, 'ormakin.js'), softTo
     process.exit(2);
   }
 }
-
-const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 function nativeSweepMs() {
   const start = process.hrtime.bigint();
@@ -117,6 +119,60 @@ async function pageSweepMs(browser, workers) {
 // gives two independent sweeps.
 async function pairedSweepsMs(browser) {
   return sweepAll([await sweepPage(browser, 1), await sweepPage(browser, 1)]);
+}
+
+// A page set to tune on kCourse alone on `workers` workers.
+async function tunePage(browser, workers) {
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
+  await page.waitForFunction(() => document.body.dataset.state === 'idle', { timeout: 0 });
+  await page.$eval('#workers', (field, n) => { field.value = n; }, String(workers));
+  await page.$eval(`#tune-courses input[data-sample="${kCourse}"]`, (box) => { box.checked = true; });
+  await page.$eval('#tune-evaluations', (field, n) => { field.value = n; }, String(kTuneEvaluations));
+  return page;
+}
+
+// Clicks 調整開始 on every page at once; returns the milliseconds until the
+// last has printed its result.
+async function tuneAll(pages) {
+  const start = process.hrtime.bigint();
+  await Promise.all(pages.map((page) => page.evaluate(() => document.querySelector('#tune-run').click())));
+  await Promise.all(pages.map((page) => page.waitForFunction(
+    () => document.querySelector('#tune-summary').textContent !== '', { polling: 'mutation', timeout: 0 })));
+  const ms = Number(process.hrtime.bigint() - start) / 1e6;
+  for (const page of pages) {
+    const summary = await page.$eval('#tune-summary', (pre) => pre.textContent);
+    if (!summary.startsWith(`evaluations=${kTuneEvaluations} `)) throw new Error(`the page could not tune: ${summary}`);
+  }
+  await Promise.all(pages.map((page) => page.close()));
+  return ms;
+}
+
+const pageTuneMs = async (browser, workers) => tuneAll([await tunePage(browser, workers)]);
+const pairedTunesMs = async (browser) => tuneAll([await tunePage(browser, 1), await tunePage(browser, 1)]);
+
+function nativeTuneMs() {
+  const scratchOut = join(tmpdir(), `ormakin-bench-tuned-${process.pid}.ini`);
+  const start = process.hrtime.bigint();
+  execFileSync(softTool, ['tune', course, '--settings', settings, '--jobs', '1', '--evaluations',
+    String(kTuneEvaluations), '--out', scratchOut], { stdio: ['ignore', 'pipe', 'ignore'] });
+  const ms = Number(process.hrtime.bigint() - start) / 1e6;
+  rmSync(scratchOut, { force: true });
+  return ms;
+}
+
+// The tune's rows: on one worker against the tool's one job, and tunes per
+// second on two workers against two one-worker tunes started at once.
+function tuneRows(m, row) {
+  const twoWorkersTune = m.tunePaired / (2 * m.tune2);
+  return [
+    row(`${kTuneEvaluations}-evaluation tune in the page on one worker / the tool's one-job tune`,
+      `${(m.tune / m.tuneNative).toFixed(2)}× (${m.tune.toFixed(0)} ms against ${m.tuneNative.toFixed(0)} ms)`,
+      '—', true),
+    row('Tunes per second on two workers / two one-worker tunes started at once',
+      `${twoWorkersTune.toFixed(2)}× (${m.tune2.toFixed(0)} ms a tune against ${m.tunePaired.toFixed(0)} ms for two)`,
+      `≥ ${kTargets.twoWorkers}×`, twoWorkersTune >= kTargets.twoWorkers),
+  ];
 }
 
 // The same sweep in one call of the module's study (no slices, no page):
@@ -309,8 +365,33 @@ async function bareTypingLongest(browser, text) {
 
 const profile = mkdtempSync(join(tmpdir(), 'ormakin-bench-'));
 const browser = await launch(profile);
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const row = (what, measured, target, met) =>
+  `| ${what} | ${measured} | ${target} | ${met ? 'met' : '**missed**'} |`;
+
+// The tune's rows alone.
+if (process.argv.includes('--only') && process.argv[process.argv.indexOf('--only') + 1] === 'tune') {
+  const tuneRuns = { tune: [], tune2: [], tunePaired: [], tuneNative: [] };
+  try {
+    for (let i = 0; i < kRepetitions; ++i) {
+      tuneRuns.tune.push(await pageTuneMs(browser, 1));
+      tuneRuns.tune2.push(await pageTuneMs(browser, 2));
+      tuneRuns.tunePaired.push(await pairedTunesMs(browser));
+      tuneRuns.tuneNative.push(nativeTuneMs());
+    }
+  } finally {
+    await browser.close();
+    rmSync(profile, { recursive: true, force: true });
+  }
+  const m = Object.fromEntries(Object.entries(tuneRuns).map(([k, v]) => [k, median(v)]));
+  console.log(tuneRows(m, row).join('\n'));
+  console.log(JSON.stringify(tuneRuns));
+  process.exit(0);
+}
+
 const runs = {
   ready: [], module: [], page: [], page2: [], paired: [], native: [],
+  tune: [], tune2: [], tunePaired: [], tuneNative: [],
   lint: [], toolLint: [], apply: [], toolRun: [], loadLongest: [], typingLongest: [], bareTypingLongest: [],
 };
 const scratch = mkdtempSync(join(tmpdir(), 'ormakin-bench-files-'));
@@ -323,6 +404,10 @@ try {
     runs.page2.push(await pageSweepMs(browser, 2));
     runs.paired.push(await pairedSweepsMs(browser));
     runs.native.push(nativeSweepMs());
+    runs.tune.push(await pageTuneMs(browser, 1));
+    runs.tune2.push(await pageTuneMs(browser, 2));
+    runs.tunePaired.push(await pairedTunesMs(browser));
+    runs.tuneNative.push(nativeTuneMs());
   }
   const text = largeSettings();
   const large = join(scratch, 'ormakin.ini');
@@ -360,8 +445,6 @@ const stepRatio = m.native / m.module;
 const sweepRatio = m.page / m.native;
 // Sweeps per second on two workers against two sweeps at once on one each.
 const twoWorkers = m.paired / (2 * m.page2);
-const row = (what, measured, target, met) =>
-  `| ${what} | ${measured} | ${target} | ${met ? 'met' : '**missed**'} |`;
 const text = [
   kMarker,
   '## The page',
@@ -376,6 +459,8 @@ const text = [
   'started at once (the machine\'s ceiling for two sweeps in this run). The native',
   'time includes starting the tool and reading the course; from one run of this script to the',
   'next it has varied by up to a third on this shared machine, and the ratios with it.',
+  `The tune is \`ormakin-sim tune ${kCourse} --evaluations ${kTuneEvaluations}\` (seed 1, 5000 ticks a run) and`,
+  'the same in the page, on one worker, on two, and on one worker in each of two pages at once.',
   '',
   '| Measure | Measured | Target | |',
   '|---|---|---|---|',
@@ -389,6 +474,7 @@ const text = [
   row('Sweeps per second on two workers / two one-worker sweeps started at once',
     `${twoWorkers.toFixed(2)}× (${m.page2.toFixed(0)} ms a sweep against ${m.paired.toFixed(0)} ms for two)`,
     `≥ ${kTargets.twoWorkers}×`, twoWorkers >= kTargets.twoWorkers),
+  ...tuneRows(m, row),
   row(`Lint of a ${(kLargeSettingsBytes / 1e6).toFixed(0)} MB settings text in the page's worker / \`ormakin-sim lint\``,
     `${(m.lint / m.toolLint).toFixed(2)}× (${m.lint.toFixed(0)} ms against ${m.toolLint.toFixed(0)} ms)`,
     '—', true),

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "studies/rule_search.h"
+
 namespace ormakin::cli {
 
 // Exit statuses of the tool.
@@ -57,9 +59,9 @@ struct TuneOptions {
   std::vector<std::string> courses;
   std::optional<std::string> settings;  // the rule table to start from; default: the one beside
                                         // the executable
-  std::uint64_t ticks = 5000;           // the ticks of one run on one course
-  std::optional<double> seconds;        // time budget
-  std::optional<std::uint64_t> evaluations;  // budget in controllers tried
+  std::uint64_t ticks = studies::kTuneTicks;  // the ticks of one run on one course
+  std::optional<double> seconds;              // time budget
+  std::optional<std::uint64_t> evaluations;   // budget in controllers tried
   std::uint64_t seed = 1;
   int jobs = 0;
   std::string out;

@@ -19,6 +19,7 @@
 #include "studies/line_course.h"
 #include "studies/number_text.h"
 #include "studies/rule_search.h"
+#include "studies/tune_report.h"
 #include "studies/tuned_settings.h"
 
 namespace ormakin::cli {
@@ -29,39 +30,9 @@ using studies::LineCourse;
 using studies::Outcome;
 using studies::RuleSearch;
 using studies::RuleValues;
-using studies::RunScore;
 using studies::Scored;
 
 namespace {
-
-// The course of a bitmap file, loaded as the open command loads it.
-LineCourse LoadCourse(const std::string& name) {
-  TPicture picture;
-  picture.LoadFromFile(name);
-  const TBitmap* bitmap = picture.Bitmap();
-  if (bitmap == nullptr) {
-    // An icon or a metafile: the car's first probe would fail so.
-    throw EInvalidOperation(kBitmapOnlyMessage);
-  }
-  return LineCourse(*bitmap);
-}
-
-// What a run on one course reached, for the comments and the summary.
-std::string RunText(const RunScore& run, std::uint64_t ticks) {
-  std::string text = "score " + FixedText(run.score, 1) + ", ";
-  if (run.laps.empty()) {
-    text += FixedText(100.0 * run.coverage, 1) + "% of the line passed, no lap";
-  } else {
-    text += std::to_string(run.laps.size()) + (run.laps.size() == 1 ? " lap" : " laps") +
-            ", the first in " + std::to_string(run.laps.front()) + " ticks, the slowest in " +
-            std::to_string(run.SlowestLap(ticks));
-  }
-  if (run.outcome != Outcome::kHolds) {
-    text += std::string(", ") + studies::OutcomeName(run.outcome) + " at tick " +
-            std::to_string(run.ticks);
-  }
-  return text;
-}
 
 // An argument as a POSIX shell reads it back: as it is when it holds only
 // characters that the shell leaves alone, else in single quotes.
@@ -128,14 +99,14 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
     std::vector<LineCourse> courses;
     courses.reserve(options.courses.size());
     for (const std::string& name : options.courses) {
-      courses.push_back(LoadCourse(name));
+      courses.push_back(studies::LoadLineCourse(name));
     }
     const studies::ForEachIndex pool = PoolRunner(JobCount(options.jobs));
     Scored start = studies::Evaluate(Controller::Read(*traceMap.IniFile, *traceMap.Car), courses,
                                      options.ticks, pool);
     const double startTotal = start.total;
-    RuleSearch search(std::move(start), courses, options.ticks, options.seed,
-                      RuleValues::For(DecimalMark()), pool);
+    RuleSearch search(std::move(start), courses.size(), options.seed,
+                      RuleValues::For(DecimalMark()));
 
     // Without a budget the search runs for a minute.
     const double seconds = options.seconds.value_or(options.evaluations ? 0.0 : 60.0);
@@ -151,15 +122,14 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
       while (!ctrlC.Requested()) {
         int children = RuleSearch::kChildren;
         if (options.evaluations) {
-          const std::uint64_t left = *options.evaluations - search.Evaluations();
-          if (left == 0) {
+          children = search.ChildrenWithin(*options.evaluations);
+          if (children == 0) {
             break;
           }
-          children = static_cast<int>(std::min<std::uint64_t>(left, RuleSearch::kChildren));
         } else if (elapsed() >= seconds) {
           break;
         }
-        search.Generation(children);
+        search.Generation(children, courses, options.ticks, pool);
         const double done = options.evaluations ? static_cast<double>(search.Evaluations()) /
                                                       static_cast<double>(*options.evaluations)
                                                 : elapsed() / seconds;
@@ -183,38 +153,17 @@ int TuneCommand(const TuneOptions& options, std::FILE* out, std::FILE* err) {
                                                        : "Made by (a time budget finds more on a "
                                                          "faster machine): ") +
                        RepeatCommand(options, settingsPath));
-    comments.push_back("Each course run for at most " + std::to_string(options.ticks) +
-                       " ticks; total score " + FixedText(best.total, 1) + " (the start scored " +
-                       FixedText(startTotal, 1) + ").");
-    for (std::size_t k = 0; k < courses.size(); ++k) {
-      comments.push_back(options.courses[k] + ": " + RunText(best.runs[k], options.ticks));
+    for (std::string& comment :
+         studies::TuneRunComments(best, startTotal, options.courses, options.ticks)) {
+      comments.push_back(std::move(comment));
     }
-    const auto applied = best.Applied();
-    std::string unused;
-    for (int s = 1; s <= kStateCount; ++s) {
-      for (int m = 0; m < kMaskCount; ++m) {
-        if (best.controller.IsSet(s, m) && !applied[studies::RuleIndex(s, m)]) {
-          if (!unused.empty()) {
-            unused += ' ';
-          }
-          unused += RuleKey(s, m);
-        }
-      }
-    }
-    comments.push_back(unused.empty()
-                           ? std::string("Every rule below was applied in these runs.")
-                           : "Never applied in these runs (they can be removed): " + unused);
 
     file.Write(studies::TunedSettingsText(best.controller, comments));
     file.Close();
 
-    std::fprintf(out, "evaluations=%llu score=%s start_score=%s%s\n",
-                 static_cast<unsigned long long>(search.Evaluations()),
-                 FixedText(best.total, 1).c_str(), FixedText(startTotal, 1).c_str(),
-                 interrupted ? " interrupted=yes" : "");
-    for (std::size_t k = 0; k < courses.size(); ++k) {
-      std::fprintf(out, "%s: %s\n", options.courses[k].c_str(),
-                   RunText(best.runs[k], options.ticks).c_str());
+    for (const std::string& line : studies::TuneResultLines(
+             search.Evaluations(), best, startTotal, interrupted, options.courses, options.ticks)) {
+      std::fprintf(out, "%s\n", line.c_str());
     }
     return kExitDone;
   });

@@ -1,6 +1,8 @@
 #include "studies/line_course.h"
 
+#include "core/base/errors.h"
 #include "core/car/line_probe.h"
+#include "core/picture/picture.h"
 
 namespace ormakin::studies {
 
@@ -39,6 +41,17 @@ std::int32_t LineCourse::LineCellAt(std::int64_t x, std::int64_t y) const {
   return cellIndex_[static_cast<std::size_t>(y / kCellSize) *
                         static_cast<std::size_t>(cellColumns_) +
                     static_cast<std::size_t>(x / kCellSize)];
+}
+
+LineCourse LoadLineCourse(const std::string& name) {
+  TPicture picture;
+  picture.LoadFromFile(name);
+  const TBitmap* bitmap = picture.Bitmap();
+  if (bitmap == nullptr) {
+    // An icon or a metafile: the car's first probe would fail so.
+    throw EInvalidOperation(kBitmapOnlyMessage);
+  }
+  return LineCourse(*bitmap);
 }
 
 }  // namespace ormakin::studies

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/car/line_probe.h"
@@ -54,5 +55,10 @@ class LineCourse final : public LineProbe {
   std::int32_t lineCells_ = 0;
   std::uint64_t linePixels_ = 0;
 };
+
+// The course in the picture file `name`, read as the window's open command
+// reads it. Raises the window's exceptions: a file it cannot read, or a
+// picture that is no bitmap.
+LineCourse LoadLineCourse(const std::string& name);
 
 }  // namespace ormakin::studies

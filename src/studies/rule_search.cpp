@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/base/errors.h"
+
 namespace ormakin::studies {
 
 namespace {
@@ -63,26 +65,45 @@ RuleSet Scored::Applied() const {
   return applied;
 }
 
-Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
-                const ForEachIndex& forEach) {
-  Scored scored{controller, std::vector<RunScore>(courses.size()), 0.0};
-  forEach(courses.size(),
-          [&](std::size_t k) { scored.runs[k] = ScoreOn(scored.controller, courses[k], ticks); },
-          {});
-  for (const RunScore& run : scored.runs) {
-    scored.total += run.score;
+RunScore TuneTasks::Run(std::size_t task, std::vector<LineCourse>& courses,
+                        std::uint64_t ticks) const {
+  if (task >= Count() || courses.size() != courseCount) {
+    throw Exception("no such task of the search");
   }
-  return scored;
+  return ScoreOn(controllers[task / courseCount], courses[task % courseCount], ticks);
 }
 
-RuleSearch::RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
-                       std::uint64_t seed, RuleValues values, ForEachIndex forEach)
-    : best_(std::move(start)),
-      courses_(courses),
-      ticks_(ticks),
-      seed_(seed),
-      values_(std::move(values)),
-      forEach_(std::move(forEach)) {}
+std::vector<RunScore> TuneTasks::RunAll(std::vector<LineCourse>& courses, std::uint64_t ticks,
+                                        const ForEachIndex& forEach) const {
+  std::vector<RunScore> scores(Count());
+  forEach(scores.size(), [&](std::size_t task) { scores[task] = Run(task, courses, ticks); }, {});
+  return scores;
+}
+
+std::vector<Scored> TuneTasks::Join(std::vector<RunScore> scores) const {
+  if (scores.size() != Count()) {
+    throw Exception("the search's scores do not match its tasks");
+  }
+  std::vector<Scored> joined;
+  joined.reserve(controllers.size());
+  for (std::size_t c = 0; c < controllers.size(); ++c) {
+    Scored& scored = joined.emplace_back(Scored{controllers[c], {}, 0.0});
+    for (std::size_t k = 0; k < courseCount; ++k) {
+      scored.runs.push_back(std::move(scores[c * courseCount + k]));
+      scored.total += scored.runs.back().score;
+    }
+  }
+  return joined;
+}
+
+Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                const ForEachIndex& forEach) {
+  const TuneTasks tasks{{controller}, courses.size()};
+  return std::move(tasks.Join(tasks.RunAll(courses, ticks, forEach)).front());
+}
+
+RuleSearch::RuleSearch(Scored start, std::size_t courseCount, std::uint64_t seed, RuleValues values)
+    : best_(std::move(start)), courseCount_(courseCount), seed_(seed), values_(std::move(values)) {}
 
 void RuleSearch::Mutate(Controller& controller, Random& random) const {
   const int reach = Reach(controller);
@@ -167,27 +188,28 @@ Controller RuleSearch::Child(int generation, int child) const {
   return controller;
 }
 
-int RuleSearch::Generation(int children) {
+int RuleSearch::ChildrenWithin(std::uint64_t evaluations) const {
+  const std::uint64_t left = evaluations - std::min(evaluations, evaluations_);
+  return static_cast<int>(std::min<std::uint64_t>(left, kChildren));
+}
+
+const TuneTasks& RuleSearch::BeginGeneration(int children) {
   children = std::clamp(children, 1, kChildren);
-  std::vector<Scored> tried;
-  tried.reserve(static_cast<std::size_t>(children));
+  tasks_ = TuneTasks{{}, courseCount_};
   for (int c = 0; c < children; ++c) {
-    tried.push_back(Scored{Child(generation_, c), std::vector<RunScore>(courses_.size()), 0.0});
+    tasks_.controllers.push_back(Child(generation_, c));
   }
-  // One task per child and course.
-  const std::size_t courseCount = courses_.size();
-  forEach_(static_cast<std::size_t>(children) * courseCount,
-           [&](std::size_t task) {
-             Scored& scored = tried[task / courseCount];
-             const std::size_t k = task % courseCount;
-             scored.runs[k] = ScoreOn(scored.controller, courses_[k], ticks_);
-           },
-           {});
+  return tasks_;
+}
+
+int RuleSearch::EndGeneration(std::vector<RunScore> scores) {
+  if (tasks_.controllers.empty()) {
+    throw Exception("no generation of the search is under way");
+  }
+  std::vector<Scored> tried = tasks_.Join(std::move(scores));
+  tasks_.controllers.clear();
   std::size_t bestChild = 0;
-  for (std::size_t c = 0; c < tried.size(); ++c) {
-    for (const RunScore& run : tried[c].runs) {
-      tried[c].total += run.score;
-    }
+  for (std::size_t c = 1; c < tried.size(); ++c) {
     if (tried[c].total > tried[bestChild].total) {
       bestChild = c;
     }
@@ -196,8 +218,14 @@ int RuleSearch::Generation(int children) {
     best_ = std::move(tried[bestChild]);
   }
   ++generation_;
+  const int children = static_cast<int>(tried.size());
   evaluations_ += static_cast<std::uint64_t>(children);
   return children;
+}
+
+int RuleSearch::Generation(int children, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                           const ForEachIndex& forEach) {
+  return EndGeneration(BeginGeneration(children).RunAll(courses, ticks, forEach));
 }
 
 }  // namespace ormakin::studies

@@ -8,7 +8,8 @@
 // Every random choice of a child comes from the seed, the generation and the
 // child's number alone, and the courses are scored independently, so the
 // search gives the same controllers for a seed whatever runs its tasks (one
-// thread or many).
+// thread or many, or other instances of the program that send the scores
+// back).
 #pragma once
 
 #include <bitset>
@@ -60,6 +61,28 @@ struct Scored {
   RuleSet Applied() const;
 };
 
+// The ticks of one run on one course when the caller names none.
+inline constexpr std::uint64_t kTuneTicks = 5000;
+
+// Controllers to try, each on every course: task `t` is controller
+// t / courseCount on course t % courseCount. Whoever holds the courses may
+// run any task; the scores, taken back in task order, are the same wherever
+// they ran.
+struct TuneTasks {
+  std::vector<Controller> controllers;
+  std::size_t courseCount = 0;
+
+  std::size_t Count() const { return controllers.size() * courseCount; }
+  // Runs task `task` for at most `ticks` ticks.
+  RunScore Run(std::size_t task, std::vector<LineCourse>& courses, std::uint64_t ticks) const;
+  // Every task through `forEach`, the scores in task order.
+  std::vector<RunScore> RunAll(std::vector<LineCourse>& courses, std::uint64_t ticks,
+                               const ForEachIndex& forEach) const;
+  // The controllers with their scores, from the scores of every task in task
+  // order. Raises Exception when their number is not Count().
+  std::vector<Scored> Join(std::vector<RunScore> scores) const;
+};
+
 // Scores `controller` on every course, each run at most `ticks` ticks, one
 // task per course through `forEach`.
 Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, std::uint64_t ticks,
@@ -69,13 +92,27 @@ class RuleSearch {
  public:
   static constexpr int kChildren = 8;  // λ
 
-  // The children are tried through `forEach`, one task per child and course.
-  RuleSearch(Scored start, std::vector<LineCourse>& courses, std::uint64_t ticks,
-             std::uint64_t seed, RuleValues values, ForEachIndex forEach = SerialRunner());
+  // The search from `start` (scored on `courseCount` courses) with `seed`.
+  RuleSearch(Scored start, std::size_t courseCount, std::uint64_t seed, RuleValues values);
 
-  // One generation of at most `children` (1 to kChildren) children. Returns
-  // the number of controllers tried.
-  int Generation(int children);
+  // How many children the next generation may have within a budget of
+  // `evaluations` controllers tried: kChildren, fewer for the last one, 0
+  // once the budget is spent.
+  int ChildrenWithin(std::uint64_t evaluations) const;
+
+  // A generation in two halves, so that its tasks may run elsewhere: Begin
+  // makes the children (1 to kChildren) of the next generation and returns
+  // their tasks; End takes the scores of those tasks in task order, keeps
+  // the best child when it scores at least as well as the best so far, and
+  // returns the number of controllers tried. Raises Exception for an End
+  // without a Begin, or with another number of scores.
+  const TuneTasks& BeginGeneration(int children);
+  int EndGeneration(std::vector<RunScore> scores);
+
+  // One whole generation, its tasks run on `courses` for at most `ticks`
+  // ticks through `forEach`.
+  int Generation(int children, std::vector<LineCourse>& courses, std::uint64_t ticks,
+                 const ForEachIndex& forEach = SerialRunner());
 
   const Scored& Best() const { return best_; }
   std::uint64_t Evaluations() const { return evaluations_; }
@@ -85,11 +122,10 @@ class RuleSearch {
   void Mutate(Controller& controller, Random& random) const;
 
   Scored best_;
-  std::vector<LineCourse>& courses_;
-  std::uint64_t ticks_;
+  std::size_t courseCount_;
   std::uint64_t seed_;
   RuleValues values_;
-  ForEachIndex forEach_;
+  TuneTasks tasks_;  // the children of the generation under way, if any
   int generation_ = 0;
   std::uint64_t evaluations_ = 0;
 };

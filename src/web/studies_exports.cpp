@@ -1,31 +1,45 @@
-// The studies for the page's other module instances: the settings' lint and
+// The studies for the page's other module instances: the settings' lint;
 // the sweep, whose starts the page's workers run in ranges, each worker an
 // instance that opens the course and settings itself, and whose results
-// the page's own studies instance joins in start order. They exchange their
-// inputs and results with the page through files in the instance's own file
-// system under /study; the window's instance never calls them.
+// the page's own studies instance joins in start order; and the search for
+// a rule table, whose decisions the page's studies instance makes, one
+// generation at a time, while the workers score its (controller, course)
+// tasks. They exchange their inputs and results with the page through files
+// in the instance's own file system under /study; the window's instance
+// never calls them.
 #include <emscripten.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/base/errors.h"
 #include "core/base/text_encoding.h"
+#include "core/settings/decimal_mark.h"
 #include "core/settings/ini_file.h"
 #include "core/window/platform.h"
 #include "core/window/trace_map.h"
 #include "studies/bmp_file.h"
 #include "studies/controller.h"
+#include "studies/line_course.h"
 #include "studies/lint_report.h"
+#include "studies/number_text.h"
+#include "studies/rule_search.h"
+#include "studies/rule_table_bytes.h"
 #include "studies/run_score_bytes.h"
 #include "studies/settings_lint.h"
 #include "studies/sweep.h"
+#include "studies/tune_report.h"
+#include "studies/tuned_settings.h"
 
 namespace ormakin::web {
 namespace {
@@ -34,10 +48,33 @@ constexpr const char* kStudySettings = "/study/ormakin.ini";
 constexpr const char* kStudyCourse = "/study/course.bmp";
 constexpr const char* kStudyOutput = "/study/output.txt";
 constexpr const char* kStudyResults = "/study/results.bin";
+// The search's: its options, its courses (0.bmp, 1.bmp, ...) and their
+// names, the tasks of the generation under way, and what it found.
+constexpr const char* kTuneOptions = "/study/tune/options.txt";
+constexpr const char* kTuneNames = "/study/tune/names.txt";
+constexpr const char* kTuneTasks = "/study/tune/tasks.bin";
+constexpr const char* kTuneSettings = "/study/tune/tuned.ini";
+constexpr const char* kTuneChanges = "/study/tune/changes.txt";
 
-void WriteText(const std::string& text) {
-  std::ofstream out(kStudyOutput, std::ios::binary | std::ios::trunc);
+void WriteText(const std::string& text, const char* file = kStudyOutput) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << text;
+  if (!out.flush()) {
+    throw Exception(std::string("cannot write ") + file);
+  }
+}
+
+std::string ReadBytes(const char* file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    throw Exception(std::string("cannot read ") + file);
+  }
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The text of a failure, as the page shows it.
+void WriteFailure(const std::exception& failure) {
+  WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
 }
 
 // A window that never waits: the course is the one the page put down (none
@@ -73,6 +110,70 @@ struct SweepSession {
 };
 
 std::unique_ptr<SweepSession> session;
+
+// The course files of a search, 0.bmp to (count - 1).bmp under /study/tune.
+std::vector<studies::LineCourse> TuneCourses(int count) {
+  std::vector<studies::LineCourse> courses;
+  for (int k = 0; k < count; ++k) {
+    courses.push_back(studies::LoadLineCourse("/study/tune/" + std::to_string(k) + ".bmp"));
+  }
+  return courses;
+}
+
+// The controller that the settings in /study/ormakin.ini give, read as the
+// window reads them; raises the text of the window's error box.
+studies::Controller SettingsController(SweepSession& s) {
+  s.window.Create();
+  if (!s.platform.error && !s.window.Car) {
+    s.platform.error = "the car could not be built from the settings";
+  }
+  if (s.platform.error) {
+    throw Exception(*s.platform.error);
+  }
+  return studies::Controller::Read(*s.window.IniFile, *s.window.Car);
+}
+
+// The page's search: the controller it started from, the courses' names, its
+// budget and seed, the tasks of the generation under way (the start's own
+// before the first) and the scores of them taken so far.
+struct TuneSession {
+  studies::Controller start;
+  std::vector<std::string> names;
+  std::uint64_t ticks = studies::kTuneTicks;
+  std::uint64_t evaluations = 0;
+  std::uint64_t seed = 0;
+  double startTotal = 0.0;
+  std::optional<studies::RuleSearch> search;
+  studies::TuneTasks tasks;
+  std::vector<studies::RunScore> scores;
+};
+
+std::unique_ptr<TuneSession> tune;
+
+// A worker's part of a search: the controller the settings give and the
+// courses, on which it scores the tasks the page hands it.
+struct TuneWorker {
+  studies::Controller base;
+  std::vector<studies::LineCourse> courses;
+};
+
+std::unique_ptr<TuneWorker> tuneWorker;
+
+void WriteTasks(const studies::TuneTasks& tasks) {
+  WriteText(studies::RuleTablesToBytes(tasks.controllers), kTuneTasks);
+}
+
+// Where the search stands, for the page's progress bar:
+// "EVALUATIONS SCORE LAPS..." with the best's laps on each course.
+void WriteProgress(const TuneSession& t) {
+  const studies::Scored& best = t.search->Best();
+  std::string text =
+      std::to_string(t.search->Evaluations()) + " " + studies::FixedText(best.total, 1);
+  for (const studies::RunScore& run : best.runs) {
+    text += " " + std::to_string(run.laps.size());
+  }
+  WriteText(text);
+}
 
 }  // namespace
 }  // namespace ormakin::web
@@ -209,5 +310,194 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
   }
   web::session.reset();
   return size;
+}
+
+// Begins a search from the settings in /study/ormakin.ini on the courses
+// under /study/tune, with the options in /study/tune/options.txt
+// ("EVALUATIONS SEED") and the courses' names, one a line, in
+// /study/tune/names.txt. Writes the tasks that score the start to
+// /study/tune/tasks.bin and returns their number, or -1 with the error's
+// text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_begin() {
+  web::tune.reset();
+  try {
+    std::istringstream options(web::ReadBytes(web::kTuneOptions));
+    auto t = std::make_unique<web::TuneSession>();
+    if (!(options >> t->evaluations >> t->seed) || t->evaluations == 0) {
+      throw Exception("the search's options are damaged");
+    }
+    std::istringstream names(web::ReadBytes(web::kTuneNames));
+    for (std::string name; std::getline(names, name);) {
+      t->names.push_back(name);
+    }
+    if (t->names.empty()) {
+      throw Exception("no course to tune on");
+    }
+    {
+      web::SweepSession window;
+      t->start = web::SettingsController(window);
+    }
+    // Every course is read here too, so that one no instance can read is
+    // reported before any worker starts.
+    const std::vector<studies::LineCourse> courses =
+        web::TuneCourses(static_cast<int>(t->names.size()));
+    t->tasks = studies::TuneTasks{{t->start}, courses.size()};
+    web::WriteTasks(t->tasks);
+    web::tune = std::move(t);
+    return static_cast<int>(web::tune->tasks.Count());
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Takes the scores in /study/results.bin as those of the next tasks of the
+// generation under way. Once it has them all, the generation is decided.
+// Returns the number of its tasks still to come, or -1 with the error's
+// text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_take() {
+  try {
+    if (!web::tune) {
+      throw Exception("no search is under way");
+    }
+    web::TuneSession& t = *web::tune;
+    std::vector<studies::RunScore> scores =
+        studies::ScoresFromBytes(web::ReadBytes(web::kStudyResults));
+    std::remove(web::kStudyResults);
+    if (scores.size() > t.tasks.Count() - t.scores.size()) {
+      throw Exception("more scores than the search has tasks");
+    }
+    std::move(scores.begin(), scores.end(), std::back_inserter(t.scores));
+    const std::size_t left = t.tasks.Count() - t.scores.size();
+    if (left == 0) {
+      if (t.search) {
+        t.search->EndGeneration(std::move(t.scores));
+      } else {
+        studies::Scored start = std::move(t.tasks.Join(std::move(t.scores)).front());
+        t.startTotal = start.total;
+        t.search.emplace(std::move(start), t.tasks.courseCount, t.seed,
+                         studies::RuleValues::For(DecimalMark()));
+      }
+      t.scores.clear();
+      t.tasks.controllers.clear();
+      web::WriteProgress(t);
+    }
+    return static_cast<int>(left);
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Begins the next generation: writes its tasks to /study/tune/tasks.bin and
+// returns their number; 0 once the budget is spent; -1 with the error's
+// text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_next() {
+  try {
+    if (!web::tune || !web::tune->search || !web::tune->tasks.controllers.empty()) {
+      throw Exception("no search is waiting for its next generation");
+    }
+    web::TuneSession& t = *web::tune;
+    const int children = t.search->ChildrenWithin(t.evaluations);
+    if (children == 0) {
+      return 0;
+    }
+    t.tasks = t.search->BeginGeneration(children);
+    web::WriteTasks(t.tasks);
+    return static_cast<int>(t.tasks.Count());
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Ends the search, `interrupted` when it was cancelled before its budget was
+// spent: writes the tool's result lines to /study/output.txt, the tuned
+// settings to /study/tune/tuned.ini and the rules that changed, "KEY\tBEFORE\t
+// AFTER" a line (a rule not set is empty), to /study/tune/changes.txt.
+// Returns 0, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_finish(int interrupted) {
+  int result = 0;
+  try {
+    if (!web::tune || !web::tune->search) {
+      throw Exception("the search ended before its start was scored");
+    }
+    const web::TuneSession& t = *web::tune;
+    const studies::Scored& best = t.search->Best();
+    std::vector<std::string> comments{
+        "Found in the page: seed " + std::to_string(t.seed) + ", budget " +
+            std::to_string(t.evaluations) + " evaluations, " +
+            std::to_string(t.search->Evaluations()) + " controllers tried" +
+            (interrupted != 0 ? ", stopped by cancel" : "") + ".",
+        "Made again by ormakin-sim tune on the same courses and settings with --ticks " +
+            std::to_string(t.ticks) + " --evaluations " + std::to_string(t.evaluations) +
+            " --seed " + std::to_string(t.seed) + "."};
+    for (std::string& comment : studies::TuneRunComments(best, t.startTotal, t.names, t.ticks)) {
+      comments.push_back(std::move(comment));
+    }
+    web::WriteText(studies::TunedSettingsText(best.controller, comments), web::kTuneSettings);
+    std::string changes;
+    for (const studies::ChangedRule& rule : studies::ChangedRules(t.start, best.controller)) {
+      changes += rule.key + "\t" + rule.before + "\t" + rule.after + "\n";
+    }
+    web::WriteText(changes, web::kTuneChanges);
+    std::string lines;
+    for (const std::string& line : studies::TuneResultLines(
+             t.search->Evaluations(), best, t.startTotal, interrupted != 0, t.names, t.ticks)) {
+      lines += line + "\n";
+    }
+    web::WriteText(lines);
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    result = -1;
+  }
+  web::tune.reset();
+  return result;
+}
+
+// A worker's part of a search: opens /study/ormakin.ini as the window does
+// and the `courseCount` courses under /study/tune. Returns 0, or -1 with the
+// error's text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_work_begin(int courseCount) {
+  web::tuneWorker.reset();
+  try {
+    auto w = std::make_unique<web::TuneWorker>();
+    {
+      web::SweepSession window;
+      w->base = web::SettingsController(window);
+    }
+    w->courses = web::TuneCourses(courseCount);
+    web::tuneWorker = std::move(w);
+    return 0;
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Scores the `count` tasks from `first` on of the rule tables in
+// /study/tune/tasks.bin and writes them to /study/results.bin; returns how
+// many ran, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_tune_work(int first, int count) {
+  try {
+    if (!web::tuneWorker || first < 0 || count < 0) {
+      throw Exception("no search is under way");
+    }
+    web::TuneWorker& w = *web::tuneWorker;
+    const studies::TuneTasks tasks{
+        studies::RuleTablesFromBytes(web::ReadBytes(web::kTuneTasks), w.base), w.courses.size()};
+    const std::size_t from = std::min(tasks.Count(), static_cast<std::size_t>(first));
+    std::vector<studies::RunScore> scores(
+        std::min(tasks.Count() - from, static_cast<std::size_t>(count)));
+    studies::RunSerially(
+        scores.size(),
+        [&](std::size_t i) { scores[i] = tasks.Run(from + i, w.courses, studies::kTuneTicks); },
+        {});
+    web::WriteText(studies::ScoresToBytes(scores), web::kStudyResults);
+    return static_cast<int>(scores.size());
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
 }
 }

@@ -9,7 +9,7 @@ import { copyFileSync, mkdirSync, readdirSync, readFileSync, writeFileSync } fro
 import { join } from 'node:path';
 import { it } from 'node:test';
 import { coreTexts } from './support/core_texts.js';
-import { runSummary, simFailure, sweep } from './support/native_tool.js';
+import { runSummary, simFailure, sweep, tune } from './support/native_tool.js';
 import { coursePath, coursesDir } from './support/paths.js';
 import { describePage } from './support/suite.js';
 import { assertViewIsFrame } from './support/view.js';
@@ -66,6 +66,30 @@ describePage('courses and runs', (get) => {
     assert.equal((await session.boxesSeen()).length, before.length + 1, 'no box but About');
     assert.equal(await session.status(), runSummary(course, 120));
     await assertRunTo(session, course, 240, dir);
+  });
+
+  it('offers the window’s course from a file to the tune, after the samples, while the window shows it', async () => {
+    const { session, dir } = get();
+    const { page } = session;
+    const course = join(dir, 'my eight.bmp');
+    copyFileSync(coursePath('3-eight.bmp'), course);
+    await session.chooseCourse(course);
+    await session.settle(texts.aboutCaption);
+    assert.equal(await page.$eval('#tune-file-label', (l) => !l.hidden && l.textContent.includes('my eight.bmp')), true);
+    await page.$eval('#tune-courses input[data-sample="4-gap-corner.bmp"]', (box) => (box.checked = true));
+    await page.$eval('#tune-file', (box) => (box.checked = true));
+    await session.setField('#tune-evaluations', '12');
+    await session.setField('#tune-seed', '4');
+    await page.click('#tune-run');
+    await session.waitFor(
+      () => !document.querySelector('#tune-run').disabled && document.querySelector('#tune-summary').textContent !== '',
+    );
+    const line = (await page.$eval('#tune-summary', (pre) => pre.textContent)).split('\n')[0];
+    assert.equal(line, tune([coursePath('4-gap-corner.bmp'), course], 12, 4, dir).line);
+
+    await session.clickSample('1-oval.bmp');
+    await session.settle(texts.aboutCaption);
+    assert.equal(await page.$eval('#tune-file-label', (l) => l.hidden), true);
   });
 
   it('shows the desktop’s box for a bad file and goes on working', async () => {

@@ -18,13 +18,15 @@
 //   the linter, its findings and report);
 // - the sweep (studies_sweep_*, Controller::Read, MakeCar, Sweep, ScoreRun,
 //   the run's score, LineCourse, the path picture, the sweep map and its
-//   lettering).
+//   lettering);
+// - the search for a rule table (studies_tune_*, RuleSearch, its tasks and
+//   random numbers, the rule tables' bytes, its report and tuned text).
 import assert from 'node:assert/strict';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
 import { coreTexts } from './support/core_texts.js';
-import { lintFindings, runSummary, sweep } from './support/native_tool.js';
+import { lintFindings, runSummary, sweep, tune } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
 
@@ -124,6 +126,21 @@ describePage(
       });
       const summary = await page.$eval('#sweep-summary', (pre) => pre.textContent);
       assert.equal(summary.trimEnd(), want.text.trimEnd());
+    });
+
+    it('tunes as the tool tunes', async () => {
+      const { session, dir } = get();
+      const { page } = session;
+      const want = tune([coursePath('4-gap-corner.bmp')], 10, 2, dir);
+      await page.$eval('#tune-courses input[data-sample="4-gap-corner.bmp"]', (box) => (box.checked = true));
+      await session.setField('#tune-evaluations', '10');
+      await session.setField('#tune-seed', '2');
+      await page.click('#tune-run');
+      await session.waitFor(
+        () => !document.querySelector('#tune-run').disabled && document.querySelector('#tune-summary').textContent !== '',
+      );
+      const summary = await page.$eval('#tune-summary', (pre) => pre.textContent);
+      assert.equal(summary.split('\n')[0], want.line);
     });
   },
   'ormakin-assertions.html',

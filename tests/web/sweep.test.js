@@ -9,6 +9,7 @@ import { coreTexts } from './support/core_texts.js';
 import { sweep } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
+import { holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 const bundled = readFileSync(settingsPath, 'utf8');
@@ -28,47 +29,6 @@ async function waitForSweep(session) {
     const progress = document.querySelector('#sweep-progress');
     return !document.querySelector('#sweep-run').disabled && progress.max > 1 && progress.value === progress.max &&
       document.querySelector('#sweep-summary').textContent.length > 0;
-  });
-}
-
-// The results of the first range of starts reach the page only once the
-// others have all come: the page must join them in start order all the same.
-// They are let through when another worker has answered and been given no
-// new range, which happens once every range is handed out.
-async function holdFirstResults(session) {
-  await session.page.evaluate(() => {
-    const handler = Object.getOwnPropertyDescriptor(Worker.prototype, 'onmessage');
-    const post = Worker.prototype.postMessage;
-    let asked = 0;
-    Worker.prototype.postMessage = function (data, ...rest) {
-      if (data?.kind === 'sweep-run') ++asked;
-      return post.call(this, data, ...rest);
-    };
-    let held = null;
-    Object.defineProperty(Worker.prototype, 'onmessage', {
-      configurable: true,
-      get() {
-        return handler.get.call(this);
-      },
-      set(listener) {
-        handler.set.call(this, (event) => {
-          if (!event.data?.bytes) {
-            listener(event);
-          } else if (held === null) {
-            held = () => listener(event);
-          } else {
-            const before = asked;
-            listener(event);
-            setTimeout(() => {
-              if (asked !== before) return;
-              const release = held;
-              held = () => {};
-              release();
-            }, 0);
-          }
-        });
-      },
-    });
   });
 }
 
@@ -122,7 +82,7 @@ describePage('the sweep', (get) => {
       const sample = '4-gap-corner.bmp';
       const want = sweep(coursePath(sample), dir);
       await session.setField('#workers', workers);
-      if (workers !== '1') await holdFirstResults(session);
+      if (workers !== '1') await holdFirstAnswers(session, 'sweep-run');
       await session.clickSample(sample);
       await session.settle(texts.aboutCaption);
       // Edited but not applied: the program, and so the sweep, still run with

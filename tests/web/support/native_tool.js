@@ -61,3 +61,21 @@ export function simFailure(course, settings = settingsPath) {
   }
   return result.stderr.trimEnd();
 }
+
+// `ormakin-sim tune COURSE... --evaluations N --seed S` with the bundled
+// settings, on one job: its first line ("evaluations=... score=..."), and
+// the tuned settings file without its comments.
+export function tune(courses, evaluations, seed, dir) {
+  const out = join(dir, 'tuned.ini');
+  const args = ['tune', ...courses, '--settings', settingsPath, '--evaluations', String(evaluations)];
+  const text = simOk([...args, '--seed', String(seed), '--jobs', '1', '--out', out]);
+  return { line: text.split('\n')[0], rules: withoutComments(readFileSync(out, 'utf8')) };
+}
+
+// A settings text without its comment lines.
+export function withoutComments(text) {
+  return text
+    .split('\n')
+    .filter((line) => !line.startsWith(';'))
+    .join('\n');
+}

@@ -75,6 +75,7 @@ function makeProgram() {
       courseOpened(path) {
         if (!self.dead && chosen.has(path)) lastCourse = chosen.get(path);
         chosen.clear();
+        showTuneFile();
       },
       paint(pixels) {
         if (!self.dead) paint(pixels);

@@ -72,68 +72,21 @@ function clearSweep() {
 // Settles once every start is joined; rejects, with the workers' failures,
 // when no worker is left to run them.
 async function sweepOnWorkers(module, count, settings, course) {
-  const workers = takeStudyWorkers();
-  const waiting = []; // firsts of ranges handed back by workers that failed
-  let next = 0; // the first start not yet handed out
-  let running = 0; // ranges under way
-  const arrived = new Map(); // first -> the bytes of its results
-  let joined = 0;
-  const failures = [];
-  let wake = () => {};
-  let changed = new Promise((resolve) => (wake = resolve));
-  const signal = () => {
-    wake();
-    changed = new Promise((resolve) => (wake = resolve));
+  const crew = studyCrew({ kind: 'sweep-begin', settings, course }, (dropped) => {
+    $('#sweep-note').textContent = words.workersDropped.replace('{count}', dropped);
+  });
+  const take = ({ bytes }) => {
+    module.FS.writeFile('/study/results.bin', bytes);
+    const done = module._studies_sweep_take();
+    if (done < 0) throw new Error(output(module));
+    $('#sweep-progress').value = done;
   };
-
-  function join() {
-    while (arrived.has(joined)) {
-      module.FS.writeFile('/study/results.bin', arrived.get(joined));
-      arrived.delete(joined);
-      const done = module._studies_sweep_take();
-      if (done < 0) throw new Error(output(module));
-      joined = done;
-      $('#sweep-progress').value = joined;
-    }
-  }
-
-  async function serve(worker) {
-    let first = null;
-    try {
-      await askWorker(worker, { kind: 'sweep-begin', settings, course });
-      while (joined < count) {
-        if (waiting.length) first = waiting.shift();
-        else if (next < count) first = (next += kSweepRange) - kSweepRange;
-        else if (running > 0) {
-          await changed;
-          continue;
-        } else break;
-        ++running;
-        const { bytes } = await askWorker(worker, { kind: 'sweep-run', first, count: kSweepRange });
-        --running;
-        arrived.set(first, bytes);
-        first = null;
-        join();
-        signal();
-      }
-    } catch (failure) {
-      if (first !== null) {
-        --running;
-        waiting.push(first);
-      }
-      dropStudyWorker(worker);
-      failures.push(failure.message);
-      $('#sweep-note').textContent = words.workersDropped.replace('{count}', failures.length);
-      signal();
-    }
-  }
-
-  await Promise.all(workers.map(serve));
-  if (joined < count) throw new Error([words.noWorkers, ...new Set(failures)].join('\n'));
+  const range = (first, n) => ({ kind: 'sweep-run', first, count: n });
+  await shareOnCrew(crew, count, kSweepRange, range, take, words.noWorkers);
 }
 
 $('#sweep-run').addEventListener('click', async () => {
-  if (sweeping) return;
+  if (sweeping || tuning) return;
   sweeping = true;
   $('#sweep-run').disabled = true;
   const summary = $('#sweep-summary');

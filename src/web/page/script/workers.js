@@ -95,3 +95,90 @@ function dropStudyWorker(worker) {
   if (index >= 0) studyWorkers.splice(index, 1);
   worker.terminate();
 }
+
+// The workers of one study, each sent `begin` (the study's inputs) once; a
+// worker that fails is dropped for good, its reason kept in `failures`, and
+// `dropped(count)` hears how many have been.
+function studyCrew(begin, dropped) {
+  const crew = { failures: [], members: [] };
+  crew.drop = (member, failure) => {
+    crew.members = crew.members.filter((m) => m !== member);
+    dropStudyWorker(member.worker);
+    crew.failures.push(failure.message);
+    dropped(crew.failures.length);
+  };
+  crew.members = takeStudyWorkers().map((worker) => {
+    const begun = askWorker(worker, begin);
+    // Its failure is met when the worker is first given a task.
+    begun.catch(() => {});
+    return { worker, begun };
+  });
+  return crew;
+}
+
+// Runs tasks 0 to count - 1 on the crew, `range` a task, handing a worker
+// `message(first, count)` for the range from `first`; `take(answer)` hears
+// each range's answer in task order, whatever order they come in. The
+// range of a worker that fails goes to another. Settles once every answer
+// is taken; rejects with what `take` raises, or, when no worker is left,
+// with `noWorkers` and the workers' reasons.
+async function shareOnCrew(crew, count, range, message, take, noWorkers) {
+  const waiting = []; // firsts of ranges handed back by workers that failed
+  let next = 0; // the first task not yet handed out
+  let running = 0; // ranges under way
+  const arrived = new Map(); // first -> its answer
+  let taken = 0; // the first task whose answer is not taken yet
+  let fault = null; // what `take` raised: the study ends
+  let wake = () => {};
+  let changed = new Promise((resolve) => (wake = resolve));
+  const signal = () => {
+    wake();
+    changed = new Promise((resolve) => (wake = resolve));
+  };
+
+  function join() {
+    while (fault === null && arrived.has(taken)) {
+      const answer = arrived.get(taken);
+      arrived.delete(taken);
+      taken = Math.min(count, taken + range);
+      try {
+        take(answer);
+      } catch (failure) {
+        fault = failure;
+      }
+    }
+  }
+
+  async function serve(member) {
+    let first = null;
+    try {
+      await member.begun;
+      while (fault === null && taken < count) {
+        if (waiting.length) first = waiting.shift();
+        else if (next < count) first = (next += range) - range;
+        else if (running > 0) {
+          await changed;
+          continue;
+        } else break;
+        ++running;
+        const answer = await askWorker(member.worker, message(first, Math.min(range, count - first)));
+        --running;
+        arrived.set(first, answer);
+        first = null;
+        join();
+        signal();
+      }
+    } catch (failure) {
+      if (first !== null) {
+        --running;
+        waiting.push(first);
+      }
+      crew.drop(member, failure);
+      signal();
+    }
+  }
+
+  await Promise.all(crew.members.map(serve));
+  if (fault !== null) throw fault;
+  if (taken < count) throw new Error([noWorkers, ...new Set(crew.failures)].join('\n'));
+}

@@ -1,0 +1,228 @@
+// The search for a better rule table on the courses ticked here, from the
+// settings the program runs with. The page's studies instance makes every
+// decision of the search, a generation at a time; the studies' workers
+// score its (controller, course) tasks, and their scores are taken back in
+// task order, so what is found is the tool's for the same courses,
+// settings, budget and seed, whatever the number of workers. Cancel ends
+// the search after the generation under way and keeps the best so far.
+let tuning = false;
+let tuneCancelled = false;
+let tunedText = null; // the tuned settings, what "use these settings" puts into the editor
+
+// The search's tasks in the workers' code (workers.js): `tune-begin` opens
+// the settings as the window opens them and reads the courses; `tune-run`
+// answers with the scores of a range of a generation's tasks as bytes.
+function tuneTask(tasks, ready) {
+  const failure = (error) => postMessage({ failed: String(error?.message ?? error) });
+  const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+  tasks['tune-begin'] = async ({ settings, courses }) => {
+    try {
+      const module = await ready();
+      module.FS.mkdirTree('/study/tune');
+      module.FS.writeFile('/study/ormakin.ini', settings);
+      courses.forEach((bytes, k) => module.FS.writeFile(`/study/tune/${k}.bmp`, bytes));
+      if (module._studies_tune_work_begin(courses.length) < 0) failure(output(module));
+      else postMessage({});
+    } catch (error) {
+      failure(error);
+    }
+  };
+  tasks['tune-run'] = async ({ tasks: rules, first, count }) => {
+    try {
+      const module = await ready();
+      module.FS.writeFile('/study/tune/tasks.bin', rules);
+      if (module._studies_tune_work(first, count) < 0) {
+        failure(output(module));
+        return;
+      }
+      const bytes = module.FS.readFile('/study/results.bin');
+      module.FS.unlink('/study/results.bin');
+      postMessage({ bytes }, [bytes.buffer]);
+    } catch (error) {
+      failure(error);
+    }
+  };
+}
+workerParts.push(tuneTask);
+
+// A checkbox for each sample, and one for the course the window shows when
+// it came from a file.
+for (const name of Object.keys(bundle.courses).sort()) {
+  const label = document.createElement('label');
+  const box = document.createElement('input');
+  box.type = 'checkbox';
+  box.dataset.sample = name;
+  label.append(box, ` ${name}`);
+  $('#tune-courses').append(label);
+}
+
+function windowFile() {
+  return lastCourse && lastCourse.bytes !== samples[lastCourse.name] ? lastCourse : null;
+}
+
+let shownFile = null; // the course from a file that the file's checkbox stands for
+function showTuneFile() {
+  const file = windowFile();
+  if (file === shownFile) return;
+  shownFile = file;
+  const label = $('#tune-file-label');
+  label.hidden = !file;
+  $('#tune-file').checked = false;
+  $('#tune-file-name').textContent = file ? words.tuneWindowCourse.replace('{name}', file.name) : '';
+}
+// The window's course changes with each course opened (program.js says so)
+// and is gone when the program starts again or ends, which changes its
+// state.
+new MutationObserver(showTuneFile).observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
+showTuneFile();
+
+// The ticked courses, samples in name order and then the window's file:
+// [{ name, bytes }].
+async function tuneCourses() {
+  const chosen = [];
+  for (const box of document.querySelectorAll('#tune-courses input[data-sample]:checked')) {
+    const name = box.dataset.sample;
+    samples[name] ??= await inflate(bundle.courses[name]);
+    chosen.push({ name, bytes: samples[name] });
+  }
+  if ($('#tune-file').checked && shownFile) chosen.push(shownFile);
+  return chosen;
+}
+
+// The budget and the seed as the tool takes them, or null.
+function tuneOptions() {
+  const evaluations = $('#tune-evaluations').value.trim();
+  const seed = $('#tune-seed').value.trim();
+  const whole = (text, most) => /^\d+$/.test(text) && BigInt(text) <= most;
+  if (!whole(evaluations, 0xffffffffn) || BigInt(evaluations) === 0n || !whole(seed, 0xffffffffffffffffn)) {
+    return null;
+  }
+  return { evaluations: BigInt(evaluations).toString(), seed: BigInt(seed).toString() };
+}
+
+function showTuneProgress(module) {
+  const [evaluations, best, ...laps] = output(module).trim().split(' ');
+  $('#tune-progress').value = Number(evaluations);
+  $('#tune-best').textContent = words.tuneBest.replace('{score}', best).replace('{laps}', laps.join(', '));
+}
+
+// The rules that changed, each "KEY: BEFORE → AFTER".
+function showTuneChanges(text) {
+  const list = $('#tune-changes');
+  list.replaceChildren();
+  for (const line of text.split('\n').filter(Boolean)) {
+    const [key, before, after] = line.split('\t');
+    const item = document.createElement('li');
+    item.textContent = `${key}: ${before || words.tuneRuleUnset} → ${after || words.tuneRuleUnset}`;
+    list.append(item);
+  }
+  if (!list.children.length) {
+    const item = document.createElement('li');
+    item.textContent = words.tuneNoChange;
+    list.append(item);
+  }
+}
+
+function clearTune() {
+  $('#tune-progress').max = 1;
+  $('#tune-progress').value = 0;
+  $('#tune-best').textContent = '';
+  $('#tune-summary').textContent = '';
+  $('#tune-note').textContent = '';
+  $('#tune-changes').replaceChildren();
+  tunedText = null;
+  $('#tune-use').disabled = true;
+}
+
+// Runs the search the studies instance `module` has begun, whose start has
+// `count` tasks, on the workers until its budget is spent or it is
+// cancelled. Returns whether it was cancelled.
+async function tuneOnWorkers(module, count, settings, courses) {
+  const crew = studyCrew({ kind: 'tune-begin', settings, courses: courses.map((c) => c.bytes) }, (dropped) => {
+    $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
+  });
+  const take = ({ bytes }) => {
+    module.FS.writeFile('/study/results.bin', bytes);
+    const left = module._studies_tune_take();
+    if (left < 0) throw new Error(output(module));
+    if (left === 0) showTuneProgress(module);
+  };
+  for (;;) {
+    const tasks = module.FS.readFile('/study/tune/tasks.bin');
+    const range = (first, n) => ({ kind: 'tune-run', tasks, first, count: n });
+    // A generation's tasks are few and short: one range a worker, since
+    // each range costs a round trip through the page.
+    const share = Math.ceil(count / Math.max(1, crew.members.length));
+    await shareOnCrew(crew, count, share, range, take, words.tuneNoWorkers);
+    if (tuneCancelled) return true;
+    count = module._studies_tune_next();
+    if (count < 0) throw new Error(output(module));
+    if (count === 0) return false;
+  }
+}
+
+$('#tune-run').addEventListener('click', async () => {
+  if (tuning || sweeping) return;
+  tuning = true;
+  tuneCancelled = false;
+  $('#tune-run').disabled = true;
+  $('#sweep-run').disabled = true;
+  clearTune();
+  const summary = $('#tune-summary');
+  try {
+    const options = tuneOptions();
+    const courses = options ? await tuneCourses() : [];
+    if (!options || !courses.length) {
+      $('#tune-note').textContent = options ? words.tuneNoCourse : words.tuneBadOptions;
+      return;
+    }
+    $('#tune-cancel').disabled = false;
+    const module = await studies();
+    const settings = program && !program.dead ? program.api.settingsText : '';
+    module.FS.mkdirTree('/study/tune');
+    module.FS.writeFile('/study/ormakin.ini', settings);
+    module.FS.writeFile('/study/tune/options.txt', `${options.evaluations} ${options.seed}\n`);
+    module.FS.writeFile('/study/tune/names.txt', courses.map((c) => `${c.name}\n`).join(''));
+    courses.forEach((course, k) => module.FS.writeFile(`/study/tune/${k}.bmp`, course.bytes));
+    const count = module._studies_tune_begin();
+    for (let k = 0; k < courses.length; ++k) module.FS.unlink(`/study/tune/${k}.bmp`);
+    if (count < 0) {
+      summary.textContent = output(module);
+      return;
+    }
+    $('#tune-progress').max = Number(options.evaluations);
+    let cancelled = false;
+    try {
+      cancelled = await tuneOnWorkers(module, count, settings, courses);
+    } catch (failure) {
+      // The search is dropped with its session.
+      module._studies_tune_finish(1);
+      summary.textContent = failure.message;
+      return;
+    }
+    const finished = module._studies_tune_finish(cancelled ? 1 : 0);
+    summary.textContent = output(module);
+    if (finished < 0) return;
+    tunedText = module.FS.readFile('/study/tune/tuned.ini', { encoding: 'utf8' });
+    showTuneChanges(module.FS.readFile('/study/tune/changes.txt', { encoding: 'utf8' }));
+    $('#tune-use').disabled = false;
+  } finally {
+    tuning = false;
+    $('#tune-run').disabled = false;
+    $('#sweep-run').disabled = false;
+    $('#tune-cancel').disabled = true;
+  }
+});
+
+$('#tune-cancel').addEventListener('click', () => {
+  tuneCancelled = true;
+  $('#tune-cancel').disabled = true;
+});
+
+// The tuned settings go into the editor, kept and linted as typed text is;
+// 適用して再起動 applies them.
+$('#tune-use').addEventListener('click', () => {
+  if (tunedText === null) return;
+  settings.value = tunedText;
+  settings.dispatchEvent(new Event('input'));
+});

@@ -1,0 +1,123 @@
+// The search for a rule table in the page: the tool's `tune --evaluations N
+// --seed S` on the same courses and settings, whatever the number of
+// workers; cancel keeps the best so far; a worker that cannot hold the
+// courses is dropped and the others end the search.
+import assert from 'node:assert/strict';
+import { it } from 'node:test';
+import { coreTexts } from './support/core_texts.js';
+import { tune, withoutComments } from './support/native_tool.js';
+import { coursePath } from './support/paths.js';
+import { describePage } from './support/suite.js';
+import { holdFirstAnswers } from './support/workers.js';
+
+const texts = coreTexts();
+// Two courses, so that a task's course is not always its controller's.
+const samples = ['3-eight.bmp', '4-gap-corner.bmp'];
+const paths = samples.map(coursePath);
+
+// Ticks the samples, sets the budget and seed and starts the search.
+async function startTune(session, evaluations, seed) {
+  const { page } = session;
+  await page.$$eval('#tune-courses input[data-sample]', (boxes, names) => {
+    for (const box of boxes) box.checked = names.includes(box.dataset.sample);
+  }, samples);
+  await session.setField('#tune-evaluations', String(evaluations));
+  await session.setField('#tune-seed', String(seed));
+  await page.click('#tune-run');
+}
+
+// Waits until the search has ended; its summary's first line.
+async function tuneEnded(session) {
+  await session.waitFor(
+    () => !document.querySelector('#tune-run').disabled && document.querySelector('#tune-summary').textContent !== '',
+  );
+  return (await session.page.$eval('#tune-summary', (pre) => pre.textContent)).split('\n')[0];
+}
+
+// What "use these settings" puts into the editor, without its comments;
+// the program is not started again with it.
+async function usedRules(session) {
+  const { page } = session;
+  await page.click('#tune-use');
+  assert.equal(await session.state(), 'idle');
+  return withoutComments(await page.$eval('#settings', (t) => t.value));
+}
+
+// From now on the `nth` (counting from 1) worker of each search is handed,
+// in place of each course, one whose header claims 20000 x 20000 pixels.
+async function failWorkers(session, nth) {
+  await session.page.evaluate((which) => {
+    const post = (window.__realPost ??= Worker.prototype.postMessage);
+    let begun = 0;
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.kind === 'tune-begin' && which.includes(++begun)) {
+        const huge = new Uint8Array(54);
+        const view = new DataView(huge.buffer);
+        huge.set([0x42, 0x4d]);
+        view.setUint32(10, 54, true);
+        view.setUint32(14, 40, true);
+        view.setInt32(18, 20000, true);
+        view.setInt32(22, 20000, true);
+        view.setUint16(26, 1, true);
+        view.setUint16(28, 24, true);
+        data = { ...data, courses: data.courses.map(() => huge) };
+      }
+      return post.call(this, data, ...rest);
+    };
+  }, nth);
+}
+
+describePage('the search for a rule table', (get) => {
+  for (const workers of ['1', '2']) {
+    it(`finds the tool’s rules and result on ${workers} worker(s)`, async () => {
+      const { session, dir } = get();
+      const want = tune(paths, 20, 5, dir);
+      await session.setField('#workers', workers);
+      // The first answer of each generation comes last.
+      if (workers !== '1') await holdFirstAnswers(session, 'tune-run');
+      await startTune(session, 20, 5);
+      assert.equal(await tuneEnded(session), want.line);
+      assert.equal(await session.page.$eval('#tune-progress', (p) => [p.value, p.max].join()), '20,20');
+      assert.equal(await session.page.$eval('#tune-note', (p) => p.textContent), '');
+      assert.equal(await usedRules(session), want.rules);
+      // Each change listed is a rule of the tuned text.
+      const changes = await session.page.$$eval('#tune-changes li', (lis) => lis.map((li) => li.textContent));
+      assert.ok(changes.length > 0);
+      for (const change of changes) {
+        const [, key, after] = /^(\d+-\d+): .* → (.*)$/.exec(change);
+        assert.ok(want.rules.includes(`\n${key}=${after}\n`), change);
+      }
+    });
+  }
+
+  it('cancel ends the search after its generation, keeping the best, and the page goes on', async () => {
+    const { session, dir } = get();
+    const { page } = session;
+    await session.setField('#workers', '2');
+    await startTune(session, 1000000, 9);
+    await session.waitFor(() => document.querySelector('#tune-progress').value >= 16);
+    await page.click('#tune-cancel');
+    const line = await tuneEnded(session);
+    const tried = Number(/^evaluations=(\d+) .* interrupted=yes$/.exec(line)?.[1]);
+    assert.ok(tried >= 16 && tried % 8 === 0, line);
+    const want = tune(paths, tried, 9, dir);
+    assert.equal(line, `${want.line} interrupted=yes`);
+    assert.equal(await usedRules(session), want.rules);
+    // The program answers, and the next search runs to its end.
+    await session.settle(texts.aboutCaption);
+    await startTune(session, 8, 9);
+    assert.equal(await tuneEnded(session), tune(paths, 8, 9, dir).line);
+  });
+
+  it('drops a worker that cannot hold the courses, says so, and ends the search on the others', async () => {
+    const { session, dir } = get();
+    const want = tune(paths, 20, 3, dir);
+    await session.setField('#workers', '3');
+    await failWorkers(session, [2]);
+    await startTune(session, 20, 3);
+    assert.equal(await tuneEnded(session), want.line);
+    assert.match(await session.page.$eval('#tune-note', (p) => p.textContent), / 1 /);
+    assert.equal(await usedRules(session), want.rules);
+    await failWorkers(session, []);
+  });
+});
