@@ -1,11 +1,12 @@
-// The studies for the page's other module instances: the settings' lint and
-// the sweep, whose starts the page's workers run in ranges, each worker an
-// instance that opens the course and settings itself, and whose results
-// the page's own studies instance joins in start order. They exchange their
-// inputs and results with the page through files in the instance's own file
-// system under /study; the window's instance never calls them.
+// The studies for the page's other module instances: the settings' lint, a
+// rule's line and its edit, and the sweep, whose starts the page's workers run in ranges, each
+// worker an instance that opens the course and settings itself, and whose results the page's own
+// studies instance joins in start order. They exchange their inputs and results with the page
+// through files in the instance's own file system under /study; the window's instance never calls
+// them.
 #include <emscripten.h>
 
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -13,16 +14,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/base/errors.h"
 #include "core/base/text_encoding.h"
 #include "core/settings/ini_file.h"
+#include "core/settings/settings_model.h"
 #include "core/window/platform.h"
 #include "core/window/trace_map.h"
 #include "studies/bmp_file.h"
 #include "studies/controller.h"
 #include "studies/lint_report.h"
+#include "studies/rule_line.h"
 #include "studies/run_score_bytes.h"
 #include "studies/settings_lint.h"
 #include "studies/sweep.h"
@@ -34,6 +38,16 @@ constexpr const char* kStudySettings = "/study/ormakin.ini";
 constexpr const char* kStudyCourse = "/study/course.bmp";
 constexpr const char* kStudyOutput = "/study/output.txt";
 constexpr const char* kStudyResults = "/study/results.bin";
+// The text whose rules the page shows and edits, and an edit's parts.
+constexpr const char* kStudyEdit = "/study/edit.ini";
+constexpr const char* kStudyRule = "/study/rule.txt";
+
+void CheckRulePlace(int state, int mask) {
+  if (!HasRow(state) || mask < 0 || mask >= kMaskCount) {
+    throw Exception("no rule has state " + std::to_string(state) + " and mask " +
+                    std::to_string(mask));
+  }
+}
 
 void WriteText(const std::string& text) {
   std::ofstream out(kStudyOutput, std::ios::binary | std::ios::trunc);
@@ -95,6 +109,58 @@ EMSCRIPTEN_KEEPALIVE void studies_lint() {
     text = WithFinalPeriod(ToDisplayText(failure.what())) + "\n";
   }
   web::WriteText(text);
+}
+
+// The rule of `state` and `mask` in /study/edit.ini: writes its line's text
+// to /study/output.txt, then, when the program reads a rule there, the
+// rule's three parts (turn, advance, next state), a line each. Returns the
+// line's number, 0 when no line gives the rule, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_rule_line(int state, int mask) {
+  try {
+    web::CheckRulePlace(state, mask);
+    const studies::RuleLine line = studies::FindRuleLine(web::kStudyEdit, state, mask);
+    std::string text = line.text + "\n";
+    const TIniFile settings(web::kStudyEdit);
+    const auto rule = ParseRule(settings.ReadEntry(kStateSection, RuleKey(state, mask)));
+    if (const auto* parsed = std::get_if<TStateRule>(&rule)) {
+      for (const std::string& part : RuleParts(*parsed)) text += part + "\n";
+    }
+    web::WriteText(text);
+    return static_cast<int>(line.number);
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
+  }
+}
+
+// /study/edit.ini with the rule of `state` and `mask` set to the parts in
+// /study/rule.txt (turn, advance, next state, a line each), or cleared when
+// there is no such file: writes the new text to /study/output.txt and
+// returns 0. A part that does not convert (or holds a comma) returns
+// -2 (the turn), -3 (the advance) or -4 (the next state); any other failure
+// -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_rule_edit(int state, int mask) {
+  try {
+    web::CheckRulePlace(state, mask);
+    std::optional<TStateRule> rule;
+    if (std::ifstream in{web::kStudyRule, std::ios::binary}) {
+      std::array<std::string, 3> parts;
+      for (int i = 0; i < 3; ++i) {
+        std::getline(in, parts[i]);
+        if (parts[i].find(',') != std::string::npos) return -2 - i;
+      }
+      const auto parsed = ParseRule(JoinRuleParts(parts));
+      if (const auto* error = std::get_if<RuleError>(&parsed)) {
+        return -2 - static_cast<int>(error->kind) + static_cast<int>(RuleError::Kind::Turn);
+      }
+      rule = std::get<TStateRule>(parsed);
+    }
+    web::WriteText(studies::RewriteRule(web::kStudyEdit, state, mask, rule));
+    return 0;
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
+  }
 }
 
 // Starts a sweep of /study/course.bmp with /study/ormakin.ini, opened as the

@@ -61,14 +61,21 @@ function lint() {
   linter.then((worker) => worker.postMessage({ kind: 'lint', id, text }));
 }
 
+// The findings shown: { line, text } in line order.
+let lintShown = [];
+
 // The findings of a report: its lines "ormakin.ini:LINE: message".
 function showFindings(report) {
-  const findings = report.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
+  lintShown = report
+    .split('\n')
+    .filter((line) => /^ormakin\.ini:\d+: /.test(line))
+    .map((text) => ({ line: Number(text.split(':')[1]), text }));
   $('#lint').replaceChildren(
-    ...findings.map((line) => {
+    ...lintShown.map(({ text }) => {
       const item = document.createElement('li');
-      item.textContent = line;
+      item.textContent = text;
       return item;
     }),
   );
+  refreshRuleDetail();
 }
