@@ -98,7 +98,7 @@ RuleLine FindRuleLine(const std::string& path, int state, int mask) {
 
 std::string RewriteRule(const std::string& path, int state, int mask,
                         const std::optional<TStateRule>& rule) {
-  const std::string bytes = FileBytes(path);
+  std::string bytes = FileBytes(path);
   if (IsUtf16(bytes)) {
     throw Exception("a settings file in UTF-16 cannot be edited rule by rule");
   }

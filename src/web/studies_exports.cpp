@@ -42,6 +42,26 @@ constexpr const char* kStudyResults = "/study/results.bin";
 constexpr const char* kStudyEdit = "/study/edit.ini";
 constexpr const char* kStudyRule = "/study/rule.txt";
 
+// UTF-8 text as a JSON string.
+std::string JsonText(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (byte < 0x20) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      json += "\\u00";
+      json += kHex[byte >> 4];
+      json += kHex[byte & 0xF];
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
 void CheckRulePlace(int state, int mask) {
   if (!HasRow(state) || mask < 0 || mask >= kMaskCount) {
     throw Exception("no rule has state " + std::to_string(state) + " and mask " +
@@ -95,18 +115,33 @@ using namespace ormakin;
 
 extern "C" {
 
-// Lints /study/ormakin.ini; writes the report, one line each, to
-// /study/output.txt.
+// Lints /study/ormakin.ini; writes its findings on lines to
+// /study/output.txt as JSON, for the page to word each from its code:
+// {"findings":[{"line":N,"code":"name","values":{"name":"value",...}},...]},
+// or {"failure":"text"}.
 EMSCRIPTEN_KEEPALIVE void studies_lint() {
   std::string text;
   try {
     const TIniFile settings(web::kStudySettings);
     const studies::SettingsLint lint = studies::LintSettings(settings);
-    for (const std::string& line : studies::LintReport("ormakin.ini", lint)) {
-      text += line + "\n";
+    text = "{\"findings\":[";
+    const char* separator = "";
+    for (const studies::LintFinding& finding : lint.findings) {
+      if (finding.line == 0) continue;
+      text += separator;
+      separator = ",";
+      text += "{\"line\":" + std::to_string(finding.line) +
+              ",\"code\":" + web::JsonText(studies::LintCodeName(finding.code)) + ",\"values\":{";
+      const char* comma = "";
+      for (const auto& [name, value] : finding.values) {
+        text += comma + web::JsonText(name) + ":" + web::JsonText(value);
+        comma = ",";
+      }
+      text += "}}";
     }
+    text += "]}";
   } catch (const std::exception& failure) {
-    text = WithFinalPeriod(ToDisplayText(failure.what())) + "\n";
+    text = "{\"failure\":" + web::JsonText(WithFinalPeriod(ToDisplayText(failure.what()))) + "}";
   }
   web::WriteText(text);
 }

@@ -6,6 +6,7 @@ import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { it } from 'node:test';
 import { coreTexts } from './support/core_texts.js';
+import { lintFindings } from './support/native_tool.js';
 import { repoRoot } from './support/paths.js';
 import { describePage } from './support/suite.js';
 
@@ -44,7 +45,7 @@ describePage(
   'the page’s language',
   (get) => {
     it('follows the browser’s, and the switch is remembered; the program’s words stay', async () => {
-      const { session } = get();
+      const { session, dir } = get();
       const { page } = session;
       // The browser's languages, given before the page's script runs.
       let speaking = null;
@@ -87,6 +88,16 @@ describePage(
       assert.equal(await page.$eval('#rule-key', (h) => h.textContent), ja.ruleTitle.replace('{key}', '3-5'));
       await page.select('#language', 'en');
       assert.equal(await page.$eval('#rule-key', (h) => h.textContent), en.ruleTitle.replace('{key}', '3-5'));
+
+      // The lint's findings are worded by the page from their codes: in
+      // English as the tool words them, in Japanese from the catalogue.
+      const text = 'stray=1\n[car]\n';
+      await session.setField('#settings', text);
+      await session.waitForLint();
+      const lint = () => page.$$eval('#lint li', (lis) => lis.map((li) => li.textContent));
+      assert.deepEqual(await lint(), lintFindings(text, dir));
+      await page.select('#language', 'ja');
+      assert.deepEqual(await lint(), [`ormakin.ini:1: ${ja.lintBeforeAnySection.replace('{key}', 'stray')}`]);
     });
   },
   'ormakin.html',

@@ -41,10 +41,11 @@ function watchPage() {
 }
 
 export class PageSession {
-  // The page's own words are in `lang` ("lang" query parameter), Japanese
-  // unless asked otherwise, whatever the browser's language; null leaves
-  // the choice to the page.
-  static async open(file = 'ormakin.html', { lang = 'ja' } = {}) {
+  // The page's own words are in `lang` ("lang" query parameter), English
+  // (the tool's words, which the page's lint must equal) unless asked
+  // otherwise, whatever the browser's language; null leaves the choice to
+  // the page.
+  static async open(file = 'ormakin.html', { lang = 'en' } = {}) {
     const session = new PageSession();
     await session.#launch(join(webDir, file), lang);
     return session;
