@@ -102,6 +102,17 @@ describePage('a rule in detail, and its edit', (get) => {
     assert.deepEqual(second.findings, [malformed]);
     const unset = await showRule(session, text, 20, 7);
     assert.deepEqual([unset.line, unset.text], [0, null]);
+
+    // Escape in the edit form puts the rule's parts back and leaves the
+    // text as it was.
+    await showRule(session, text, 1, 0);
+    await session.page.focus('#rule-turn');
+    await session.page.keyboard.type('99');
+    await session.page.keyboard.press('Escape');
+    const fields = await session.page.$$eval('#rule-edit input', (inputs) => inputs.map((i) => i.value));
+    assert.deepEqual(fields, ['0', '2', '6']);
+    assert.equal(await session.page.evaluate(() => document.activeElement.id), 'rule-show');
+    assert.equal(await session.page.$eval('#settings', (t) => t.value), text);
   });
 
   it('applying reopens the course the window showed, unless no car is built', async () => {
