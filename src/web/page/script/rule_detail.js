@@ -135,8 +135,8 @@ async function refreshRuleDetail() {
 async function editRuleAt(state, mask) {
   ruleReturnFocus = document.activeElement;
   await showRuleDetail(state, mask);
-  $('#rule-turn').focus();
-  $('#rule-turn').select();
+  $('#rule-turn')?.focus();
+  $('#rule-turn')?.select();
 }
 
 // Writes the shown rule (its three parts, or null to clear it) into the
