@@ -15,7 +15,7 @@
 // - the settings read (ProfileScanner, ReadProfileString, ReadOnlyFile,
 //   EqualsIgnoringAsciiCase), with the malformed rules' boxes waiting
 //   between its keys; the lint of the same text (studies_lint, LintSettings,
-//   the linter, its findings and report); a rule's line and its edit
+//   the linter, its findings and their codes); a rule's line and its edit
 //   (studies_rule_line, studies_rule_edit, FindRuleLine, RewriteRule);
 // - the sweep (studies_sweep_*, Controller::Read, MakeCar, Sweep, ScoreRun,
 //   the run's score, LineCourse, the path picture, the sweep map and its
