@@ -31,6 +31,7 @@ SIZE_LIMIT = 2 * 1024 * 1024
 # uses only what the files before it define, or what runs later.
 SCRIPT_PARTS = [
     "bundle.js",
+    "language.js",
     "save_file.js",
     "view.js",
     "box.js",
@@ -41,6 +42,7 @@ SCRIPT_PARTS = [
     "studies.js",
     "workers.js",
     "lint.js",
+    "rule_detail.js",
     "sweep.js",
     "tune.js",
     "main.js",
@@ -81,6 +83,24 @@ def page_script() -> str:
                      for name in SCRIPT_PARTS)
 
 
+def page_words(script: str, template: str) -> dict:
+    """The page's own words, one catalogue per language (words.LANG.json).
+    Every catalogue has every key, and every key the page's html
+    (data-word, data-word-label) or script (words.key) names is there."""
+    catalogues = {p.name.split(".")[1]: json.loads(p.read_text(encoding="utf-8"))
+                  for p in sorted(PAGE.glob("words.*.json"))}
+    keys = set().union(*(c.keys() for c in catalogues.values()))
+    problems = [f"words.{language}.json lacks {sorted(keys - set(c))}"
+                for language, c in catalogues.items() if keys - set(c)]
+    used = set(re.findall(r"data-word(?:-label)?=\"(\w+)\"", template))
+    used |= set(re.findall(r"\bwords\.(\w+)", script))
+    if used - keys:
+        problems.append(f"no catalogue has {sorted(used - keys)}")
+    if len(catalogues) < 2 or problems:
+        sys.exit("build-page.py: the page's words: " + ("; ".join(problems) or "fewer than two languages"))
+    return catalogues
+
+
 def build(build_dir: pathlib.Path, stem: str) -> None:
     module = (build_dir / f"{stem}.js").read_text(encoding="utf-8")
     wasm = (build_dir / f"{stem}.wasm").read_bytes()
@@ -92,8 +112,8 @@ def build(build_dir: pathlib.Path, stem: str) -> None:
         "wasm": packed(wasm),
         "courses": {p.name: packed(p.read_bytes()) for p in sorted(COURSES.glob("*.bmp"))},
         "settings": packed(SETTINGS.read_bytes()),
-        # The page's own words, in its one language.
-        "words": json.loads((PAGE / "words.ja.json").read_text(encoding="utf-8")),
+        # The page's own words, by language.
+        "words": page_words(script, template),
     }
     if len(bundle["courses"]) == 0:
         sys.exit(f"build-page.py: no sample courses in {COURSES}")

@@ -28,9 +28,11 @@ void CheckStartOnCourse(const TCustomIniFile& settings, const TBitmap& course,
   if (car->SensorBits() == 0) {
     const std::uint64_t line =
         lint.carLine[kInitX] != 0 ? lint.carLine[kInitX] : lint.carLine[kInitY];
-    lint.Add(line, "at the start point (" + ExactText(car->X()) + ", " + ExactText(car->Y()) +
-                       ") no sensor sees the line on " + ToDisplayText(courseName) +
-                       ": the car begins with rule 1-0");
+    lint.Add({line,
+              LintCode::StartOffLine,
+              {{"x", ExactText(car->X())},
+               {"y", ExactText(car->Y())},
+               {"course", ToDisplayText(courseName)}}});
   }
   std::stable_sort(lint.findings.begin(), lint.findings.end(),
                    [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
@@ -44,9 +46,9 @@ std::vector<std::string> LintReport(const std::string& name, const SettingsLint&
   }
   for (const LintFinding& finding : lint.findings) {
     if (finding.line != 0) {
-      lines.push_back(shown + ":" + std::to_string(finding.line) + ": " + finding.message);
+      lines.push_back(shown + ":" + std::to_string(finding.line) + ": " + LintMessage(finding));
     } else {
-      lines.push_back(shown + ": " + finding.message);
+      lines.push_back(shown + ": " + LintMessage(finding));
     }
   }
   if (lint.dropped > 0) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 #include "core/base/errors.h"
 #include "core/base/text_encoding.h"
@@ -14,17 +15,102 @@
 
 namespace ormakin::studies {
 
-void SettingsLint::Add(std::uint64_t line, std::string message) {
+namespace {
+
+struct LintText {
+  LintCode code;
+  const char* name;
+  const char* text;  // the tool's words, "{value}" where a value goes
+};
+
+// The tool's words for every code, in the order of LintCode.
+constexpr LintText kLintTexts[] = {
+    {LintCode::IgnoredLine, "ignoredLine",
+     "this line is ignored: it is neither [section], key=value nor a comment"},
+    {LintCode::NoEquals, "noEquals", "key '{key}' has no '=': it reads as empty"},
+    {LintCode::BeforeAnySection, "beforeAnySection",
+     "key '{key}' lies before any section: never read"},
+    {LintCode::OtherSection, "otherSection",
+     "key '{key}' in section [{section}] is never read: only [car] and [state] are read"},
+    {LintCode::RepeatedSection, "repeatedSection",
+     "key '{key}' is never read: only the first [{section}] section is read (line {line})"},
+    {LintCode::UnknownCarKey, "unknownCarKey",
+     "key '{key}' in [car] is never read: did you mean {nearest}?"},
+    {LintCode::UnknownCarKeyList, "unknownCarKeyList",
+     "key '{key}' in [car] is never read: the keys are {keys} and {last}"},
+    {LintCode::UnknownRuleKey, "unknownRuleKey",
+     "key '{key}' in [state] is never read: rule keys run from {first} to {last} (state 1 to "
+     "{states}, sensor mask 0 to {masks}), without leading zeros"},
+    {LintCode::RepeatedKey, "repeatedKey",
+     "key '{key}' repeats the one on line {line}, which is the one read"},
+    {LintCode::CarOverflow, "carOverflow", "{key}={value}: {error}"},
+    {LintCode::StartOverflow, "startOverflow",
+     "{key}={value}: {error} Every opening of a course fails with this error."},
+    {LintCode::CarEmpty, "carEmpty", "{key} is empty: the default {default} is used"},
+    {LintCode::CarNoNumber, "carNoNumber",
+     "{key}={value} is no number: the default {default} is used"},
+    {LintCode::MalformedRule, "malformedRule",
+     "{box}: {rule} (a rule needs turn,advance,next state)"},
+    {LintCode::RulePartFails, "rulePartFails", "{key}: {error}"},
+    {LintCode::NextStateNoRow, "nextStateNoRow",
+     "{key}: next state {next} has no rules (states run from 1 to {states}): the car stops "
+     "there"},
+    {LintCode::BuildStops, "buildStops",
+     "building the car stops at {key}: the window shows the error and no course can be run"},
+    {LintCode::StartOffLine, "startOffLine",
+     "at the start point ({x}, {y}) no sensor sees the line on {course}: the car begins with "
+     "rule 1-0"},
+};
+
+const LintText& TextOf(LintCode code) {
+  const LintText& text = kLintTexts[static_cast<std::size_t>(code)];
+  if (text.code != code) throw Exception("the lint's texts are out of order");
+  return text;
+}
+
+}  // namespace
+
+const char* LintCodeName(LintCode code) {
+  return TextOf(code).name;
+}
+
+const char* LintTemplate(LintCode code) {
+  return TextOf(code).text;
+}
+
+std::string LintMessage(const LintFinding& finding) {
+  // One pass over the text, so that a value holding "{...}" stays as it is.
+  const std::string_view text = TextOf(finding.code).text;
+  std::string message;
+  std::size_t done = 0;
+  for (std::size_t open = text.find('{'); open != std::string_view::npos;
+       open = text.find('{', done)) {
+    const std::size_t close = text.find('}', open);
+    const std::string_view name = text.substr(open + 1, close - open - 1);
+    const auto value = std::find_if(finding.values.begin(), finding.values.end(),
+                                    [&](const auto& named) { return named.first == name; });
+    if (value == finding.values.end()) {
+      throw Exception("the lint's finding lacks its " + std::string(name));
+    }
+    message += text.substr(done, open - done);
+    message += value->second;
+    done = close + 1;
+  }
+  message += text.substr(done);
+  return message;
+}
+
+void SettingsLint::Add(LintFinding finding) {
   if (findings.size() < kMaxFindings) {
-    findings.push_back({line, std::move(message)});
+    findings.push_back(std::move(finding));
   } else {
     ++dropped;
   }
 }
 
-void SettingsLint::AddBlocking(std::uint64_t line, std::string message) {
+void SettingsLint::AddBlocking(LintFinding finding) {
   ++blocking;
-  findings.push_back({line, std::move(message)});
+  findings.push_back(std::move(finding));
 }
 
 namespace {
@@ -54,10 +140,6 @@ std::size_t Distance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-std::string Quoted(const std::string& text) {
-  return "'" + ToDisplayText(text) + "'";
-}
-
 // Where a section's keys go.
 enum class Region { BeforeAnySection, Car, State, RepeatedCar, RepeatedState, Other };
 
@@ -79,16 +161,14 @@ class Linter {
           break;
         case ProfileLine::Kind::NameOnly:
           if (!IsReadKey(*line)) {
-            lint_.Add(number,
-                      "this line is ignored: it is neither [section], key=value nor a comment");
+            lint_.Add({number, LintCode::IgnoredLine, {}});
             break;
           }
-          lint_.Add(number, "key " + Quoted(line->name) + " has no '=': it reads as empty");
+          lint_.Add({number, LintCode::NoEquals, {{"key", ToDisplayText(line->name)}}});
           Key(*line, number);
           break;
         case ProfileLine::Kind::Ignored:
-          lint_.Add(number,
-                    "this line is ignored: it is neither [section], key=value nor a comment");
+          lint_.Add({number, LintCode::IgnoredLine, {}});
           break;
       }
     }
@@ -101,8 +181,7 @@ class Linter {
     Reading reading(*this);
     ObserveSettings(settings_, reading);
     if (reading.stop) {
-      lint_.AddBlocking(*reading.stop, "building the car stops at " + reading.stopText +
-                                           ": the window shows the error and no course can be run");
+      lint_.AddBlocking({*reading.stop, LintCode::BuildStops, {{"key", reading.stopText}}});
     }
     std::stable_sort(lint_.findings.begin(), lint_.findings.end(),
                      [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
@@ -144,22 +223,23 @@ class Linter {
     const std::string key = ToDisplayText(line.name);
     switch (region_) {
       case Region::BeforeAnySection:
-        lint_.Add(number, "key " + Quoted(line.name) + " lies before any section: never read");
+        lint_.Add({number, LintCode::BeforeAnySection, {{"key", key}}});
         return;
       case Region::Other:
-        lint_.Add(number, "key " + Quoted(line.name) + " in section [" +
-                              ToDisplayText(sectionName_) +
-                              "] is never read: only [car] and [state] are read");
+        lint_.Add({number,
+                   LintCode::OtherSection,
+                   {{"key", key}, {"section", ToDisplayText(sectionName_)}}});
         return;
       case Region::RepeatedCar:
-      case Region::RepeatedState:
-        lint_.Add(number,
-                  "key " + Quoted(line.name) + " is never read: only the first [" +
-                      (region_ == Region::RepeatedCar ? kCarSection : kStateSection) +
-                      "] section is read (line " +
-                      std::to_string(region_ == Region::RepeatedCar ? carSection_ : stateSection_) +
-                      ")");
+      case Region::RepeatedState: {
+        const bool car = region_ == Region::RepeatedCar;
+        lint_.Add({number,
+                   LintCode::RepeatedSection,
+                   {{"key", key},
+                    {"section", car ? kCarSection : kStateSection},
+                    {"line", std::to_string(car ? carSection_ : stateSection_)}}});
         return;
+      }
       case Region::Car:
         CarKeyLine(line, number);
         return;
@@ -177,7 +257,6 @@ class Linter {
         return;
       }
     }
-    std::string message = "key " + Quoted(line.name) + " in [" + kCarSection + "] is never read";
     const char* nearest = nullptr;
     std::size_t best = 3;  // suggest only a near miss
     for (const CarKeyInfo& known : kCarKeys) {
@@ -187,28 +266,30 @@ class Linter {
         nearest = known.name;
       }
     }
+    const std::string key = ToDisplayText(line.name);
     if (nearest != nullptr) {
-      message += std::string(": did you mean ") + nearest + "?";
-    } else {
-      message += ": the keys are";
-      for (int k = 0; k < kCarKeyCount; ++k) {
-        message += std::string(k == 0                  ? " "
-                               : k + 1 == kCarKeyCount ? " and "
-                                                       : ", ") +
-                   kCarKeys[k].name;
-      }
+      lint_.Add({number, LintCode::UnknownCarKey, {{"key", key}, {"nearest", nearest}}});
+      return;
     }
-    lint_.Add(number, message);
+    std::string keys;
+    for (int k = 0; k + 1 < kCarKeyCount; ++k) {
+      keys += std::string(k == 0 ? "" : ", ") + kCarKeys[k].name;
+    }
+    lint_.Add({number,
+               LintCode::UnknownCarKeyList,
+               {{"key", key}, {"keys", keys}, {"last", kCarKeys[kCarKeyCount - 1].name}}});
   }
 
   void RuleKeyLine(const ProfileLine& line, std::uint64_t number) {
     const auto rule = line.nameComplete ? ParseRuleKey(line.name) : std::nullopt;
     if (!rule) {
-      lint_.Add(number, "key " + Quoted(line.name) +
-                            " in [state] is never read: rule keys run from " + RuleKey(1, 0) +
-                            " to " + RuleKey(kStateCount, kMaskCount - 1) + " (state 1 to " +
-                            std::to_string(kStateCount) + ", sensor mask 0 to " +
-                            std::to_string(kMaskCount - 1) + "), without leading zeros");
+      lint_.Add({number,
+                 LintCode::UnknownRuleKey,
+                 {{"key", ToDisplayText(line.name)},
+                  {"first", RuleKey(1, 0)},
+                  {"last", RuleKey(kStateCount, kMaskCount - 1)},
+                  {"states", std::to_string(kStateCount)},
+                  {"masks", std::to_string(kMaskCount - 1)}}});
       return;
     }
     Keep(rules_[rule->first - 1][rule->second], line, number);
@@ -217,8 +298,9 @@ class Linter {
   // The first line of a key that the program reads is the one it reads.
   void Keep(std::uint64_t& slot, const ProfileLine& line, std::uint64_t number) {
     if (slot != 0) {
-      lint_.Add(number, "key " + Quoted(line.name) + " repeats the one on line " +
-                            std::to_string(slot) + ", which is the one read");
+      lint_.Add({number,
+                 LintCode::RepeatedKey,
+                 {{"key", ToDisplayText(line.name)}, {"line", std::to_string(slot)}}});
       return;
     }
     slot = number;
@@ -235,22 +317,27 @@ class Linter {
       const std::string name = kCarKeys[k].name;
       lint_.car[k] = value;
       lint_.carLine[k] = line;
-      const std::string fallback =
-          ": the default " + ExactText(kCarKeys[k].defaultValue) + " is used";
+      const std::string fallback = ExactText(kCarKeys[k].defaultValue);
       if (entry.overflow) {
         const bool start = std::find(kStartKeys.begin(), kStartKeys.end(), k) != kStartKeys.end();
         try {
           std::rethrow_exception(entry.overflow);
         } catch (const Exception& e) {
-          lint_.AddBlocking(
-              line, name + "=" + ToDisplayText(entry.text) + ": " + WithFinalPeriod(e.what()) +
-                        (start ? " Every opening of a course fails with this error." : ""));
+          lint_.AddBlocking({line,
+                             start ? LintCode::StartOverflow : LintCode::CarOverflow,
+                             {{"key", name},
+                              {"value", ToDisplayText(entry.text)},
+                              {"error", WithFinalPeriod(e.what())}}});
         }
         if (!start) Failure(line, name);
       } else if (entry.text.empty()) {
-        if (line != 0) lint_.Add(line, name + " is empty" + fallback);
+        if (line != 0) {
+          lint_.Add({line, LintCode::CarEmpty, {{"key", name}, {"default", fallback}}});
+        }
       } else if (!entry.number) {
-        lint_.Add(line, name + "=" + ToDisplayText(entry.text) + " is no number" + fallback);
+        lint_.Add({line,
+                   LintCode::CarNoNumber,
+                   {{"key", name}, {"value", ToDisplayText(entry.text)}, {"default", fallback}}});
       }
     }
 
@@ -260,15 +347,18 @@ class Linter {
       const std::string key = RuleKey(state, mask);
       if (const auto* error = std::get_if<RuleError>(&parsed)) {
         if (!error->error) {
-          lint_.AddBlocking(line, std::string(kMalformedRuleMessage) + ": " +
-                                      ToDisplayText(key + "=" + value) +
-                                      " (a rule needs turn,advance,next state)");
+          lint_.AddBlocking(
+              {line,
+               LintCode::MalformedRule,
+               {{"box", kMalformedRuleMessage}, {"rule", ToDisplayText(key + "=" + value)}}});
           return;
         }
         try {
           std::rethrow_exception(error->error);
         } catch (const Exception& e) {
-          lint_.AddBlocking(line, key + ": " + WithFinalPeriod(ToDisplayText(e.what())));
+          lint_.AddBlocking({line,
+                             LintCode::RulePartFails,
+                             {{"key", key}, {"error", WithFinalPeriod(ToDisplayText(e.what()))}}});
         }
         Failure(line, key);
         return;
@@ -276,9 +366,11 @@ class Linter {
       ++lint_.rulesPerState[state - 1];
       const std::int32_t next = std::get<TStateRule>(parsed).NextState;
       if (next != 0 && !HasRow(next)) {
-        lint_.Add(line, key + ": next state " + std::to_string(next) +
-                            " has no rules (states run from 1 to " + std::to_string(kStateCount) +
-                            "): the car stops there");
+        lint_.Add({line,
+                   LintCode::NextStateNoRow,
+                   {{"key", key},
+                    {"next", std::to_string(next)},
+                    {"states", std::to_string(kStateCount)}}});
       }
     }
 

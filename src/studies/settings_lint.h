@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/settings/ini_file.h"
@@ -12,10 +13,42 @@
 
 namespace ormakin::studies {
 
+// What a finding says. Its values, by name, fill the code's text; the
+// tool's words for each code are LintMessage's, the page's its catalogue's.
+enum class LintCode {
+  IgnoredLine,        // a line neither [section], key=value nor a comment
+  NoEquals,           // key: a name without "="
+  BeforeAnySection,   // key
+  OtherSection,       // key, section
+  RepeatedSection,    // key, section, line: the section that is read
+  UnknownCarKey,      // key, nearest: the car key meant
+  UnknownCarKeyList,  // key, keys, last: the car keys
+  UnknownRuleKey,     // key, first, last: the rule keys; states, masks: the highest
+  RepeatedKey,        // key, line: the one read
+  CarOverflow,        // key, value, error
+  StartOverflow,      // key, value, error
+  CarEmpty,           // key, default
+  CarNoNumber,        // key, value, default
+  MalformedRule,      // box: the box's text, rule: key=value
+  RulePartFails,      // key, error
+  NextStateNoRow,     // key, next, states: the highest
+  BuildStops,         // key
+  StartOffLine,       // x, y, course
+};
+
 struct LintFinding {
   std::uint64_t line = 0;  // 1-based; 0 when the finding belongs to no line
-  std::string message;     // UTF-8, one line
+  LintCode code = LintCode::IgnoredLine;
+  // The values the code's text names, UTF-8, without line breaks.
+  std::vector<std::pair<std::string, std::string>> values;
 };
+
+// The code's name, the same in every language: "ignoredLine", "noEquals"...
+const char* LintCodeName(LintCode code);
+// The code's text in the tool's words, "{name}" where a value goes.
+const char* LintTemplate(LintCode code);
+// The finding in the tool's words: UTF-8, one line.
+std::string LintMessage(const LintFinding& finding);
 
 struct SettingsLint {
   // False when there is no readable file: every value then takes its default.
@@ -37,10 +70,10 @@ struct SettingsLint {
   int blocking = 0;
 
   static constexpr std::size_t kMaxFindings = 10000;
-  void Add(std::uint64_t line, std::string message);
+  void Add(LintFinding finding);
   // A finding that stops the car being built or a course being opened, or
   // shows a message box: counted in `blocking`, and always kept.
-  void AddBlocking(std::uint64_t line, std::string message);
+  void AddBlocking(LintFinding finding);
 };
 
 // Reads the file of `settings` (a missing or unreadable one is no error).

@@ -26,6 +26,7 @@ int main() {
     traceMap.ObserveRuns(stop);
     platform.Attach(traceMap, tally, stop);
     traceMap.Create();
+    page_car_built(traceMap.Car ? 1 : 0);
     platform.RunUntilTerminated();
     TraceMap = nullptr;
   }

@@ -46,6 +46,9 @@ void page_set_state(int state);
 int page_speed();
 // The tick after which a run stops; 0 for none.
 double page_stop_tick();
+// The window has been made: with a car (1) or without one (0), when the
+// settings could not build it.
+void page_car_built(int built);
 // The program has ended.
 void page_ended();
 }

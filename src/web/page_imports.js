@@ -101,6 +101,9 @@ mergeInto(LibraryManager.library, {
   page_stop_tick: function () {
     return Module['page'].stopTick();
   },
+  page_car_built: function (built) {
+    Module['page'].carBuilt(built !== 0);
+  },
   page_ended: function () {
     Module['page'].ended();
   },

@@ -1,15 +1,16 @@
-// The studies for the page's other module instances: the settings' lint;
-// the sweep, whose starts the page's workers run in ranges, each worker an
-// instance that opens the course and settings itself, and whose results
-// the page's own studies instance joins in start order; and the search for
-// a rule table, whose decisions the page's studies instance makes, one
-// generation at a time, while the workers score its (controller, course)
-// tasks. They exchange their inputs and results with the page through files
-// in the instance's own file system under /study; the window's instance
-// never calls them.
+// The studies for the page's other module instances: the settings' lint; a
+// rule's line and its edit; the sweep, whose starts the page's workers run
+// in ranges, each worker an instance that opens the course and settings
+// itself, and whose results the page's own studies instance joins in start
+// order; and the search for a rule table, whose decisions the page's studies
+// instance makes, one generation at a time, while the workers score its
+// (controller, course) tasks. They exchange their inputs and results with
+// the page through files in the instance's own file system under /study;
+// the window's instance never calls them.
 #include <emscripten.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +21,14 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/base/errors.h"
 #include "core/base/text_encoding.h"
 #include "core/settings/decimal_mark.h"
 #include "core/settings/ini_file.h"
+#include "core/settings/settings_model.h"
 #include "core/window/platform.h"
 #include "core/window/trace_map.h"
 #include "studies/bmp_file.h"
@@ -33,6 +36,7 @@
 #include "studies/line_course.h"
 #include "studies/lint_report.h"
 #include "studies/number_text.h"
+#include "studies/rule_line.h"
 #include "studies/rule_search.h"
 #include "studies/rule_table_bytes.h"
 #include "studies/run_score_bytes.h"
@@ -55,6 +59,36 @@ constexpr const char* kTuneNames = "/study/tune/names.txt";
 constexpr const char* kTuneTasks = "/study/tune/tasks.bin";
 constexpr const char* kTuneSettings = "/study/tune/tuned.ini";
 constexpr const char* kTuneChanges = "/study/tune/changes.txt";
+// The text whose rules the page shows and edits, and an edit's parts.
+constexpr const char* kStudyEdit = "/study/edit.ini";
+constexpr const char* kStudyRule = "/study/rule.txt";
+
+// UTF-8 text as a JSON string.
+std::string JsonText(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (byte < 0x20) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      json += "\\u00";
+      json += kHex[byte >> 4];
+      json += kHex[byte & 0xF];
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+void CheckRulePlace(int state, int mask) {
+  if (!HasRow(state) || mask < 0 || mask >= kMaskCount) {
+    throw Exception("no rule has state " + std::to_string(state) + " and mask " +
+                    std::to_string(mask));
+  }
+}
 
 void WriteText(const std::string& text, const char* file = kStudyOutput) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -182,20 +216,87 @@ using namespace ormakin;
 
 extern "C" {
 
-// Lints /study/ormakin.ini; writes the report, one line each, to
-// /study/output.txt.
+// Lints /study/ormakin.ini; writes its findings on lines to
+// /study/output.txt as JSON, for the page to word each from its code:
+// {"findings":[{"line":N,"code":"name","values":{"name":"value",...}},...]},
+// or {"failure":"text"}.
 EMSCRIPTEN_KEEPALIVE void studies_lint() {
   std::string text;
   try {
     const TIniFile settings(web::kStudySettings);
     const studies::SettingsLint lint = studies::LintSettings(settings);
-    for (const std::string& line : studies::LintReport("ormakin.ini", lint)) {
-      text += line + "\n";
+    text = "{\"findings\":[";
+    const char* separator = "";
+    for (const studies::LintFinding& finding : lint.findings) {
+      if (finding.line == 0) continue;
+      text += separator;
+      separator = ",";
+      text += "{\"line\":" + std::to_string(finding.line) +
+              ",\"code\":" + web::JsonText(studies::LintCodeName(finding.code)) + ",\"values\":{";
+      const char* comma = "";
+      for (const auto& [name, value] : finding.values) {
+        text += comma + web::JsonText(name) + ":" + web::JsonText(value);
+        comma = ",";
+      }
+      text += "}}";
     }
+    text += "]}";
   } catch (const std::exception& failure) {
-    text = WithFinalPeriod(ToDisplayText(failure.what())) + "\n";
+    text = "{\"failure\":" + web::JsonText(WithFinalPeriod(ToDisplayText(failure.what()))) + "}";
   }
   web::WriteText(text);
+}
+
+// The rule of `state` and `mask` in /study/edit.ini: writes its line's text
+// to /study/output.txt, then, when the program reads a rule there, the
+// rule's three parts (turn, advance, next state), a line each. Returns the
+// line's number, 0 when no line gives the rule, or -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_rule_line(int state, int mask) {
+  try {
+    web::CheckRulePlace(state, mask);
+    const studies::RuleLine line = studies::FindRuleLine(web::kStudyEdit, state, mask);
+    std::string text = line.text + "\n";
+    const TIniFile settings(web::kStudyEdit);
+    const auto rule = ParseRule(settings.ReadEntry(kStateSection, RuleKey(state, mask)));
+    if (const auto* parsed = std::get_if<TStateRule>(&rule)) {
+      for (const std::string& part : RuleParts(*parsed)) text += part + "\n";
+    }
+    web::WriteText(text);
+    return static_cast<int>(line.number);
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
+  }
+}
+
+// /study/edit.ini with the rule of `state` and `mask` set to the parts in
+// /study/rule.txt (turn, advance, next state, a line each), or cleared when
+// there is no such file: writes the new text to /study/output.txt and
+// returns 0. A part that does not convert (or holds a comma) returns
+// -2 (the turn), -3 (the advance) or -4 (the next state); any other failure
+// -1 with the error's text.
+EMSCRIPTEN_KEEPALIVE int studies_rule_edit(int state, int mask) {
+  try {
+    web::CheckRulePlace(state, mask);
+    std::optional<TStateRule> rule;
+    if (std::ifstream in{web::kStudyRule, std::ios::binary}) {
+      std::array<std::string, 3> parts;
+      for (int i = 0; i < 3; ++i) {
+        std::getline(in, parts[i]);
+        if (parts[i].find(',') != std::string::npos) return -2 - i;
+      }
+      const auto parsed = ParseRule(JoinRuleParts(parts));
+      if (const auto* error = std::get_if<RuleError>(&parsed)) {
+        return -2 - static_cast<int>(error->kind) + static_cast<int>(RuleError::Kind::Turn);
+      }
+      rule = std::get<TStateRule>(parsed);
+    }
+    web::WriteText(studies::RewriteRule(web::kStudyEdit, state, mask, rule));
+    return 0;
+  } catch (const std::exception& failure) {
+    web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
+    return -1;
+  }
 }
 
 // Starts a sweep of /study/course.bmp with /study/ormakin.ini, opened as the

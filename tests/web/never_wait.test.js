@@ -15,7 +15,8 @@
 // - the settings read (ProfileScanner, ReadProfileString, ReadOnlyFile,
 //   EqualsIgnoringAsciiCase), with the malformed rules' boxes waiting
 //   between its keys; the lint of the same text (studies_lint, LintSettings,
-//   the linter, its findings and report);
+//   the linter, its findings and their codes); a rule's line and its edit
+//   (studies_rule_line, studies_rule_edit, FindRuleLine, RewriteRule);
 // - the sweep (studies_sweep_*, Controller::Read, MakeCar, Sweep, ScoreRun,
 //   the run's score, LineCourse, the path picture, the sweep map and its
 //   lettering);
@@ -108,6 +109,18 @@ describePage(
         boxes,
         malformed.map((rule) => ({ caption: texts.applicationTitle, text: `${texts.malformedRule}\n${rule}` })),
       );
+
+      // A rule's line found and rewritten (studies_rule_line, FindRuleLine,
+      // studies_rule_edit, RewriteRule).
+      await session.setField('#rule-state', '2');
+      await session.setField('#rule-mask', '0');
+      await page.click('#rule-show');
+      await session.waitFor(() => document.querySelector('#rule-line-text')?.textContent === '2-0=xyz');
+      await session.setField('#rule-turn', '1');
+      await session.setField('#rule-advance', '2');
+      await session.setField('#rule-next', '3');
+      await page.click('#rule-write');
+      await session.waitFor(() => /^2-0=1,2,3$/m.test(document.querySelector('#settings').value));
     });
 
     it('sweeps the window’s course as the tool sweeps it', async () => {

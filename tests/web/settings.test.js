@@ -11,7 +11,7 @@ import { repoRoot, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
 
 const bundled = readFileSync(settingsPath, 'utf8');
-const words = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.ja.json'), 'utf8'));
+const words = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.en.json'), 'utf8'));
 
 // The bundled text with a malformed rule (a finding) and comment lines before
 // the rules up to about `bytes`, so that every rule read passes them.

@@ -144,12 +144,17 @@ describePage('the sweep', (get) => {
     assert.equal(await page.$eval('#sweep-note', (p) => p.textContent), '');
   });
 
-  it('after 適用して再起動 has no course: the map and the progress go', async () => {
-    const { session } = get();
+  it('after 適用して再起動 sweeps the course opened again; after a restart without a course the map and the progress go', async () => {
+    const { session, dir } = get();
     await session.page.click('#settings-reset');
     const mark = await session.mark();
     await session.page.click('#settings-apply');
     await session.waitForPassage(mark, 'starting', 'idle');
+    // The window opens the course again among its first commands.
+    await session.settle(texts.aboutCaption);
+    assert.equal((await runSweep(session)).trimEnd(), sweep(coursePath('4-gap-corner.bmp'), dir).text.trimEnd());
+
+    await session.restart();
     assert.equal(await runSweep(session), texts.noCourse);
     assert.deepEqual(await sweepShown(session), { map: [1, 1], progress: [0, 1] });
     // Nothing to save once the map has gone.

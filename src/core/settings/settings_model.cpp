@@ -112,7 +112,7 @@ std::variant<TStateRule, RuleError> ParseRule(std::string_view value) {
   return rule;
 }
 
-std::string RuleText(const TStateRule& rule) {
+std::array<std::string, 3> RuleParts(const TStateRule& rule) {
   auto real = [](double value) {
     std::string text = ShortestText(value);
     const auto point = text.find('.');
@@ -125,7 +125,15 @@ std::string RuleText(const TStateRule& rule) {
     }
     return text;
   };
-  return real(rule.Turn) + "," + real(rule.Advance) + "," + std::to_string(rule.NextState);
+  return {real(rule.Turn), real(rule.Advance), std::to_string(rule.NextState)};
+}
+
+std::string JoinRuleParts(const std::array<std::string, 3>& parts) {
+  return parts[0] + "," + parts[1] + "," + parts[2];
+}
+
+std::string RuleText(const TStateRule& rule) {
+  return JoinRuleParts(RuleParts(rule));
 }
 
 CarSettings ReadCarGeometry(const TCustomIniFile& settings) {

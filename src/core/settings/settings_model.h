@@ -75,10 +75,14 @@ struct RuleError {
 // Malformed when there are fewer than two commas.
 std::variant<TStateRule, RuleError> ParseRule(std::string_view value);
 
-// A rule as the settings file holds it: "turn,advance,next state", the
-// reals in their shortest decimal form with the decimal mark. Raises
-// Exception for a real with a fraction when the decimal mark is the comma
-// that separates the parts.
+// A rule's three parts as the settings file writes them: the turn and the
+// advance in their shortest decimal form with the decimal mark, the next
+// state as an integer. Raises Exception for a real with a fraction when the
+// decimal mark is the comma that separates the parts.
+std::array<std::string, 3> RuleParts(const TStateRule& rule);
+// The parts joined as a rule value is written: "turn,advance,next state".
+std::string JoinRuleParts(const std::array<std::string, 3>& parts);
+// A rule as the settings file holds it: its parts joined.
 std::string RuleText(const TStateRule& rule);
 
 // The text of the box shown for a rule value without two commas.

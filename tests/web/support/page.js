@@ -41,16 +41,20 @@ function watchPage() {
 }
 
 export class PageSession {
-  static async open(file = 'ormakin.html') {
+  // The page's own words are in `lang` ("lang" query parameter), English
+  // (the tool's words, which the page's lint must equal) unless asked
+  // otherwise, whatever the browser's language; null leaves the choice to
+  // the page.
+  static async open(file = 'ormakin.html', { lang = 'en' } = {}) {
     const session = new PageSession();
-    await session.#launch(join(webDir, file));
+    await session.#launch(join(webDir, file), lang);
     return session;
   }
 
   consoleErrors = [];
   requests = [];
 
-  async #launch(path) {
+  async #launch(path, lang) {
     this.profile = mkdtempSync(join(tmpdir(), 'ormakin-web-'));
     const args = [
       '--disable-gpu',
@@ -73,7 +77,9 @@ export class PageSession {
     });
     const page = (this.page = await this.browser.newPage());
     page.setDefaultTimeout(0);
-    this.url = pathToFileURL(path).href;
+    const url = pathToFileURL(path);
+    if (lang) url.searchParams.set('lang', lang);
+    this.url = url.href;
     page.on('console', (msg) => {
       if (msg.type() === 'error' || msg.type() === 'assert') {
         this.consoleErrors.push(msg.text());

@@ -9,13 +9,13 @@ import { after, before, describe, it } from 'node:test';
 import { PageSession } from './page.js';
 
 // body(get) declares the tests; get() returns { session, dir } (dir: a
-// scratch folder of the group's own).
-export function describePage(name, body, file = 'ormakin.html') {
+// scratch folder of the group's own). `options` go to PageSession.open.
+export function describePage(name, body, file = 'ormakin.html', options = {}) {
   describe(name, () => {
     const ctx = {};
     before(async () => {
       ctx.dir = mkdtempSync(join(tmpdir(), 'ormakin-web-files-'));
-      ctx.session = await PageSession.open(file);
+      ctx.session = await PageSession.open(file, options);
     });
     after(async () => {
       await ctx.session?.close();

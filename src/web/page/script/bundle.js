@@ -4,8 +4,9 @@
 
 const $ = (selector) => document.querySelector(selector);
 const bundle = JSON.parse($('#bundle').textContent);
-// The page's own words (the program's come from the program).
-const words = bundle.words;
+// The page's own words in the page's language (language.js fills it; the
+// program's words come from the program).
+const words = {};
 const kStates = ['starting', 'idle', 'running'];
 
 function base64Bytes(text) {

@@ -61,14 +61,40 @@ function lint() {
   linter.then((worker) => worker.postMessage({ kind: 'lint', id, text }));
 }
 
-// The findings of a report: its lines "ormakin.ini:LINE: message".
-function showFindings(report) {
-  const findings = report.split('\n').filter((line) => /^ormakin\.ini:\d+: /.test(line));
+// The findings shown: { line, text, finding } in line order.
+let lintShown = [];
+let lintFindingsNow = []; // the last answer's findings: { line, code, values }
+
+// A finding in the page's words: its code's text with its values.
+function lintWords({ line, code, values }) {
+  const text = words[`lint${code[0].toUpperCase()}${code.slice(1)}`] ?? code;
+  return `ormakin.ini:${line}: ${text.replace(/\{(\w+)\}/g, (mark, name) => values[name] ?? mark)}`;
+}
+
+function showLintFindings() {
+  lintShown = lintFindingsNow.map((finding) => ({ line: finding.line, text: lintWords(finding) }));
   $('#lint').replaceChildren(
-    ...findings.map((line) => {
+    ...lintShown.map(({ text }) => {
       const item = document.createElement('li');
-      item.textContent = line;
+      item.textContent = text;
       return item;
     }),
   );
 }
+
+// The findings of the lint's answer (studies_lint's JSON).
+function showFindings(report) {
+  const answer = JSON.parse(report);
+  lintFindingsNow = answer.findings ?? [];
+  showLintFindings();
+  if (answer.failure) {
+    const item = document.createElement('li');
+    item.textContent = answer.failure;
+    $('#lint').append(item);
+  }
+  refreshRuleDetail();
+}
+document.addEventListener('words-changed', () => {
+  showLintFindings();
+  showRuleFindings();
+});

@@ -2,7 +2,9 @@
 
 let program = null; // the running instance's side of the page
 
-function makeProgram() {
+// `reopen`: a course ({ name, bytes }) that the window opens as soon as it
+// has built its car, as the menu's open command opens a chosen file.
+function makeProgram(reopen) {
   const queue = [];
   let wake = null; // the program waits for an event
   let fileRequest = null; // the program waits for the file chooser
@@ -94,6 +96,12 @@ function makeProgram() {
         const value = $('#stop-tick').valueAsNumber;
         return Number.isFinite(value) && value >= 1 ? Math.floor(value) : 0;
       },
+      carBuilt(built) {
+        if (built && reopen && !self.dead) {
+          self.answerFile(reopen);
+          self.post({ kind: 'command', name: 'Open1' });
+        }
+      },
       ended() {
         if (self.dead) return;
         self.dead = true;
@@ -111,14 +119,16 @@ function makeProgram() {
 let wasmBinary = null;
 let lastCourse = null; // the course the window shows, { name, bytes }: the sweep's
 
-async function start() {
+// Starts the program afresh; with `course`, the window reopens it once its
+// car is built (a settings text that builds no car opens none).
+async function start(course = null) {
   if (program && !program.dead) program.abandon();
   $('#ended').hidden = true;
   $('#menubar').replaceChildren();
   $('#status').textContent = '';
   viewContext.clearRect(0, 0, view.width, view.height);
   document.body.dataset.state = 'starting';
-  program = makeProgram();
+  program = makeProgram(course);
   lastCourse = null;
   program.api.settingsText = $('#settings').value;
   // A fresh instance each time: nothing of the last one is shared but the

@@ -52,7 +52,8 @@ settings.addEventListener('input', settingsChanged);
 $('#settings-apply').addEventListener('click', () => {
   // What is applied is kept and linted now, without waiting for the pause.
   if (typingTimer !== null) textSettled();
-  start();
+  // The course the window shows is shown again, with the new settings.
+  start(lastCourse);
 });
 $('#settings-reset').addEventListener('click', () => {
   settings.value = bundledSettings;
@@ -72,4 +73,4 @@ $('#settings-save').addEventListener('click', () => {
   saveFile(new Blob([settings.value], { type: 'text/plain' }), 'ormakin.ini');
 });
 
-$('#restart').addEventListener('click', start);
+$('#restart').addEventListener('click', () => start());
