@@ -37,10 +37,13 @@ bool Clip(double x0, double y0, double dx, double dy, double loX, double hiX, do
 
 }  // namespace
 
+bool PathPicture::Fits(int width, int height) {
+  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 <=
+         PixelStore::kMaxBytes;
+}
+
 PathPicture::PathPicture(const TBitmap& course) {
-  const std::uint64_t bytes =
-      static_cast<std::uint64_t>(course.Width()) * static_cast<std::uint64_t>(course.Height()) * 4;
-  if (bytes > PixelStore::kMaxBytes) {
+  if (!Fits(course.Width(), course.Height())) {
     throw Exception("the course is too large for a picture of its path (" +
                     std::to_string(course.Width()) + " x " + std::to_string(course.Height()) +
                     " pixels)");

@@ -19,6 +19,9 @@ class PathPicture : public RunObserver {
   // for a course too large to copy in full colour.
   explicit PathPicture(const TBitmap& course);
 
+  // Whether a course of this size can have a picture of its path.
+  static bool Fits(int width, int height);
+
   // The path's first point: the placement.
   void Placed(const TCar& car) override { MoveTo(car.X(), car.Y()); }
   // A straight piece of path from the last point to the car, one pixel wide,
