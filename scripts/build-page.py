@@ -42,6 +42,7 @@ SCRIPT_PARTS = [
     "workers.js",
     "lint.js",
     "sweep.js",
+    "panel.js",
     "main.js",
 ]
 

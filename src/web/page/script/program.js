@@ -73,6 +73,7 @@ function makeProgram() {
       // The command that chose files has ended; the window shows the course
       // at `path` if it opened one: the sweep's from now.
       courseOpened(path) {
+        if (!self.dead && path) showPanelCourse(path);
         if (!self.dead && chosen.has(path)) lastCourse = chosen.get(path);
         chosen.clear();
       },
@@ -93,6 +94,7 @@ function makeProgram() {
         const value = $('#stop-tick').valueAsNumber;
         return Number.isFinite(value) && value >= 1 ? Math.floor(value) : 0;
       },
+      ...panelImports(() => self.dead),
       ended() {
         if (self.dead) return;
         self.dead = true;
