@@ -321,6 +321,7 @@ function drawOverlay() {
   if (!overlaysShown()) return;
   if (panel.path) overlayContext.putImageData(panel.path, 0, 0);
   const snap = panel.snapshot;
+  overlay.dataset.probes = snap.opened ? JSON.stringify(snap.probes) : '[]';
   if (!snap.opened) return;
   // Each probe point: its pixel in a ring of two, filled where it is on the
   // line.
