@@ -226,4 +226,53 @@ describePage('the run panel', (get) => {
     assert.ok(compared > ticks / 2, `${compared} path pixels`);
     await session.page.click('#panel-overlays');
   });
+
+  it('moves through the grid by keyboard, and on a phone stacks the panel below a window scaled to the width', async () => {
+    const { session } = get();
+    const { page } = session;
+    await page.focus('#rule-1-0');
+    const keys = [
+      ['ArrowDown', 'rule-2-0'],
+      ['ArrowRight', 'rule-2-1'],
+      ['End', 'rule-2-7'],
+      ['ArrowRight', 'rule-2-7'],
+      ['ArrowUp', 'rule-1-7'],
+      ['ArrowUp', 'rule-1-7'],
+    ];
+    for (const [key, id] of keys) {
+      await page.keyboard.press(key);
+      const at = await page.evaluate(() => [document.activeElement.id, document.querySelector('[aria-selected=true]')?.id]);
+      assert.deepEqual(at, [id, id], key);
+    }
+    assert.match(await page.$eval('#rule-usage', (p) => p.textContent), /1-7/);
+    await page.keyboard.press('Escape');
+    assert.equal(await page.$$eval('[aria-selected=true]', (s) => s.length), 0);
+
+    const viewport = page.viewport();
+    try {
+      await page.setViewport({ width: 390, height: 800 });
+      const boxes = () =>
+        page.evaluate(() => {
+          const box = (id) => {
+            const { top, right, bottom, width, height } = document.querySelector(id).getBoundingClientRect();
+            return { top, right, bottom, width, height };
+          };
+          return { view: box('#view'), overlay: box('#overlay'), window: box('#window'), panel: box('#panel') };
+        });
+      await page.click('#panel-overlays');
+      let b = await boxes();
+      assert.ok(b.view.right <= 390, `the view ends at ${b.view.right}`);
+      assert.ok(b.panel.top >= b.window.bottom, 'the panel is below the window');
+      assert.deepEqual([b.overlay.width, b.overlay.height], [b.view.width, b.view.height]);
+      assert.ok(Math.abs(b.view.width / b.view.height - 500 / 400) < 0.01, 'scaled, not stretched');
+      await page.click('#one-to-one');
+      b = await boxes();
+      assert.equal(b.view.width, 500, 'one to one');
+      assert.deepEqual([b.overlay.width, b.overlay.height], [b.view.width, b.view.height]);
+      await page.click('#one-to-one');
+      await page.click('#panel-overlays');
+    } finally {
+      await page.setViewport(viewport);
+    }
+  });
 });
