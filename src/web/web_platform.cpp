@@ -15,6 +15,10 @@ namespace {
 
 // At full speed the program lets the browser run once per frame.
 constexpr double kFrameMilliseconds = 16;
+// During a run the panel is brought up to date at most this often: a reader
+// follows no more, and at full speed every update costs ticks. At rest it
+// always shows the last tick.
+constexpr double kPanelMilliseconds = 100;
 
 enum PageState { kStarting = 0, kIdle = 1, kRunning = 2 };
 
@@ -172,6 +176,11 @@ void WebPlatform::ReportPanel() {
   if (!started_ || page_panel_shown() == 0) {
     return;
   }
+  const double now = emscripten_get_now();
+  if (window_->Running && now - lastPanel_ < kPanelMilliseconds) {
+    return;
+  }
+  lastPanel_ = now;
   std::string snapshot = panel_->SnapshotJson();
   const bool changed = snapshot != snapshot_;
   if (changed) {

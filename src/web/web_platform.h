@@ -84,7 +84,8 @@ class WebPlatform : public Platform {
   void RunCommand(void (TTraceMap::*handler)());
   void Paint();
   // Hands the panel's snapshot to the page when it shows the panel and it
-  // changed, and the path when the page shows the overlays.
+  // changed, and the path when the page shows the overlays; during a run at
+  // most every kPanelMilliseconds.
   void ReportPanel();
   std::string Status() const;
   void Suspended();
@@ -96,6 +97,7 @@ class WebPlatform : public Platform {
   int breakpointsVersion_ = 0;
   std::array<std::uint8_t, kBreakpointFlags> breakpoints_{};
   std::string snapshot_;
+  double lastPanel_ = 0;  // when the panel was last brought up to date (ms)
   bool pathShown_ = false;
   bool dirty_ = false;
   bool terminated_ = false;

@@ -109,37 +109,50 @@ function refreshPanelRules() {
   showCounts();
 }
 
-// The counts' colour: a share of the most used rule's count, on a log scale,
-// so that a rule used once still shows.
-function heat(count, most) {
-  if (count === 0 || most === 0) return '';
-  const share = Math.log1p(count) / Math.log1p(most);
-  return `hsl(35, 100%, ${Math.round(92 - share * 42)}%)`;
+// The counts' colour: darker with each doubling of the count, so that a
+// rule used once still shows and a cell's colour changes only when its count
+// crosses a power of two.
+function heat(count) {
+  if (count === 0) return '';
+  const level = Math.min(9, Math.floor(Math.log2(count)));
+  return `hsl(35, 100%, ${88 - level * 5}%)`;
 }
+
+// What each cell shows now: at full speed the panel is shown once a frame,
+// and only the cells that changed are touched.
+const shownCells = [];
 
 function showCounts() {
   const snap = panel.snapshot;
   const counts = snap.opened ? snap.counts : null;
-  const most = counts ? Math.max(...counts) : 0;
   const framed = snap.opened && snap.applied ? cellIndex(...snap.applied) : -1;
   for (let i = 0; i < cells.length; ++i) {
     const cell = cells[i];
-    const count = counts ? counts[i] : 0;
-    const mark = counts ? snap.marks[i] : panel.rules?.set[i] ? 'N' : '.';
+    const shown = {
+      count: counts ? counts[i] : 0,
+      mark: counts ? snap.marks[i] : panel.rules?.set[i] ? 'N' : '.',
+      framed: i === framed,
+      brk: panel.ruleBreaks.has(i),
+      text: cell.textContent,
+    };
+    const was = shownCells[i];
+    if (was && Object.keys(shown).every((k) => was[k] === shown[k])) continue;
+    shownCells[i] = shown;
+    const { count, mark } = shown;
     cell.dataset.count = count;
     cell.dataset.mark = mark;
-    cell.style.backgroundColor = heat(count, most);
-    cell.classList.toggle('applied', i === framed);
-    cell.classList.toggle('break', panel.ruleBreaks.has(i));
+    cell.style.backgroundColor = heat(count);
+    cell.classList.toggle('applied', shown.framed);
+    cell.classList.toggle('break', shown.brk);
     const s = Math.floor(i / kRuleMasks) + 1;
     const m = i % kRuleMasks;
     const parts = [
-      fill(words.panelCellName, { state: s, mask: m, rule: cell.textContent || words.panelCellEmpty }),
+      fill(words.panelCellName, { state: s, mask: m, rule: shown.text || words.panelCellEmpty }),
       fill(words.panelCellCount, { count }),
     ];
     if (mark === 'E') parts.push(words.panelMarkE);
     if (mark === 'N') parts.push(words.panelMarkN);
-    if (panel.ruleBreaks.has(i)) parts.push(words.panelBreakpoints);
+    if (shown.brk) parts.push(words.panelBreakpoints);
     cell.setAttribute('aria-label', parts.join('、'));
   }
 }
@@ -288,9 +301,11 @@ function showReadouts() {
   setReadout('#panel-tick', String(snap.tick));
   setReadout('#panel-state', String(snap.state));
   const mask = $('#panel-mask');
-  mask.replaceChildren(lamps(snap.mask));
-  mask.dataset.value = snap.mask;
-  mask.title = maskName(snap.mask);
+  if (mask.dataset.value !== String(snap.mask)) {
+    mask.replaceChildren(lamps(snap.mask));
+    mask.dataset.value = snap.mask;
+    mask.title = maskName(snap.mask);
+  }
   setReadout('#panel-rule', snap.applied ? `${ruleKey(...snap.applied)}=${snap.rule}` : '');
   setReadout('#panel-x', snap.x);
   setReadout('#panel-y', snap.y);
