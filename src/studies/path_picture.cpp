@@ -37,13 +37,14 @@ bool Clip(double x0, double y0, double dx, double dy, double loX, double hiX, do
 
 }  // namespace
 
-bool PathPicture::Fits(int width, int height) {
-  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 <=
-         PixelStore::kMaxBytes;
-}
+PathPicture::PathPicture(const TBitmap& course)
+    : PathPicture(course, course.Width(), course.Height()) {}
 
-PathPicture::PathPicture(const TBitmap& course) {
-  if (!Fits(course.Width(), course.Height())) {
+PathPicture::PathPicture(const TBitmap& course, int courseWidth, int courseHeight)
+    : courseWidth_(courseWidth), courseHeight_(courseHeight) {
+  const std::uint64_t bytes =
+      static_cast<std::uint64_t>(course.Width()) * static_cast<std::uint64_t>(course.Height()) * 4;
+  if (bytes > PixelStore::kMaxBytes) {
     throw Exception("the course is too large for a picture of its path (" +
                     std::to_string(course.Width()) + " x " + std::to_string(course.Height()) +
                     " pixels)");
@@ -76,7 +77,7 @@ void PathPicture::LineTo(double x, double y) {
   // pixel Trunc(v + 0.5)), so only that box can light a pixel.
   double t0 = 0.0;
   double t1 = 0.0;
-  if (!Clip(x0, y0, dx, dy, -0.5, store_->Width() - 0.5, -0.5, store_->Height() - 0.5, t0, t1)) {
+  if (!Clip(x0, y0, dx, dy, -0.5, courseWidth_ - 0.5, -0.5, courseHeight_ - 0.5, t0, t1)) {
     return;
   }
   const double ax = x0 + t0 * dx;

@@ -1,5 +1,7 @@
 #include "web/run_panel.h"
 
+#include <algorithm>
+
 #include "core/base/shortest_text.h"
 #include "core/car/stop_reason.h"
 #include "core/settings/settings_model.h"
@@ -76,8 +78,12 @@ void RunPanel::BeginPath() {
     return;
   }
   const TBitmap* course = window_.CourseImage ? window_.CourseImage->Picture.Bitmap() : nullptr;
-  if (course != nullptr && studies::PathPicture::Fits(course->Width(), course->Height())) {
-    path_.emplace(TBitmap(course->Width(), course->Height(), clWhite));
+  if (course != nullptr) {
+    // Only the view's part of the path is kept, drawn as over the whole
+    // course: a course of any size costs the view's pixels.
+    path_.emplace(TBitmap(std::min(course->Width(), kImageWidth),
+                          std::min(course->Height(), kImageHeight), clWhite),
+                  course->Width(), course->Height());
     path_->Placed(*placed_);
   }
   placed_.reset();

@@ -35,7 +35,8 @@ class RunPanel : public RunObserver {
   // The run as it stands, as JSON (see SnapshotJson in run_panel.cpp).
   std::string SnapshotJson();
   // The path drawn since the course was opened, over a blank picture of the
-  // course's size (kPathColor on white); null without a course bitmap.
+  // view's part of the course (kPathColor on white); null without a course
+  // bitmap.
   const TBitmap* Path();
   // Ticks since the opening: the path changes only with it.
   std::uint64_t Ticks() const { return ticks_; }
