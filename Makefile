@@ -208,7 +208,8 @@ test-web: web
 # open courses from disk run in Chromium only, as does the settings group,
 # which times the page with Chromium's long-task entries.
 WEB_TESTS_WITHOUT_CHOOSER = tests/web/never_wait.test.js tests/web/program.test.js tests/web/sweep.test.js \
-	tests/web/tune.test.js tests/web/window.test.js tests/web/rule_detail.test.js tests/web/language.test.js
+	tests/web/tune.test.js tests/web/window.test.js tests/web/rule_detail.test.js tests/web/language.test.js \
+	tests/web/panel.test.js
 
 # The Windows build, cross-compiled with mingw-w64: ormakin.exe and
 # ormakin-sim.exe for 32-bit Windows, the program's own platform, in

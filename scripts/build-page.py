@@ -45,6 +45,7 @@ SCRIPT_PARTS = [
     "rule_detail.js",
     "sweep.js",
     "tune.js",
+    "panel.js",
     "main.js",
 ]
 

@@ -10,6 +10,7 @@
 
 #include "core/base/errors.h"
 #include "core/car/bitmap_probe.h"
+#include "core/draw/canvas.h"
 #include "support/memory_ini_file.h"
 #include "support/recording_platform.h"
 
@@ -516,6 +517,28 @@ TEST_F(CarStep, AbsurdTurnsNeverCrashOrHang) {
   EXPECT_TRUE(std::isinf(car.Direction()));
   car.Sense();
   EXPECT_EQ(car.SensorBits(), 0);
+}
+
+// The probes are what the next Sense finds, bit for bit, left, right, centre.
+TEST(Car, ProbesAreWhatTheNextSenseFinds) {
+  TBitmap course(40, 40, clWhite);
+  TCanvas canvas(course);
+  canvas.SetBrushColor(clBlack);
+  canvas.FillRect({18, 0, 21, 40});  // a vertical line under the centre only
+  BitmapProbe probe(course);
+  CarSettings settings;
+  for (const double x : {19.0, 16.0, 22.0, 30.0}) {
+    TCar car(settings, probe);
+    car.PlaceAtStart({x, 5});
+    const auto probes = car.Probes();
+    car.Sense();
+    const std::int32_t bits[3] = {kLeftSensor, kRightSensor, kCentreSensor};
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(probes[i].x && probes[i].y);
+      EXPECT_EQ(probes[i].onLine, (car.SensorBits() & bits[i]) != 0) << x << " probe " << i;
+      EXPECT_EQ(probes[i].onLine, course.GetPixel(*probes[i].x, *probes[i].y) == clBlack);
+    }
+  }
 }
 
 }  // namespace

@@ -37,7 +37,11 @@ bool Clip(double x0, double y0, double dx, double dy, double loX, double hiX, do
 
 }  // namespace
 
-PathPicture::PathPicture(const TBitmap& course) {
+PathPicture::PathPicture(const TBitmap& course)
+    : PathPicture(course, course.Width(), course.Height()) {}
+
+PathPicture::PathPicture(const TBitmap& course, int courseWidth, int courseHeight)
+    : courseWidth_(courseWidth), courseHeight_(courseHeight) {
   const std::uint64_t bytes =
       static_cast<std::uint64_t>(course.Width()) * static_cast<std::uint64_t>(course.Height()) * 4;
   if (bytes > PixelStore::kMaxBytes) {
@@ -73,7 +77,7 @@ void PathPicture::LineTo(double x, double y) {
   // pixel Trunc(v + 0.5)), so only that box can light a pixel.
   double t0 = 0.0;
   double t1 = 0.0;
-  if (!Clip(x0, y0, dx, dy, -0.5, store_->Width() - 0.5, -0.5, store_->Height() - 0.5, t0, t1)) {
+  if (!Clip(x0, y0, dx, dy, -0.5, courseWidth_ - 0.5, -0.5, courseHeight_ - 0.5, t0, t1)) {
     return;
   }
   const double ax = x0 + t0 * dx;

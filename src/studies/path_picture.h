@@ -18,6 +18,11 @@ class PathPicture : public RunObserver {
   // drawn as the car moves and nothing per tick is kept. Raises Exception
   // for a course too large to copy in full colour.
   explicit PathPicture(const TBitmap& course);
+  // The path of a run on a course of courseWidth x courseHeight pixels,
+  // drawn on a copy of `picture`, which stands for the course's top-left
+  // part: it lights exactly the pixels there that the path over the whole
+  // course lights.
+  PathPicture(const TBitmap& picture, int courseWidth, int courseHeight);
 
   // The path's first point: the placement.
   void Placed(const TCar& car) override { MoveTo(car.X(), car.Y()); }
@@ -43,6 +48,8 @@ class PathPicture : public RunObserver {
   TBitmap picture_;
   PixelStore* store_ = nullptr;
   std::uint32_t raw_ = 0;  // the path colour in the store's format
+  int courseWidth_ = 0;    // the box the path's pieces are cut to
+  int courseHeight_ = 0;
   double lastX_ = 0.0;
   double lastY_ = 0.0;
 };

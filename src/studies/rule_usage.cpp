@@ -13,6 +13,16 @@ std::string RightAligned(const std::string& text, std::size_t width) {
 
 }  // namespace
 
+char RuleUsage::Mark(const CarSettings& car, int state, int mask) const {
+  const bool applied = Applied(state, mask) != 0;
+  const bool isSet =
+      car.ruleSet[static_cast<std::size_t>(state - 1)][static_cast<std::size_t>(mask)];
+  if (!applied) {
+    return isSet ? 'N' : '.';
+  }
+  return isSet ? ' ' : 'E';
+}
+
 std::string RuleUsage::Table(const CarSettings& car) const {
   std::size_t width = 1;
   for (int s = 1; s <= kStateCount; ++s) {
@@ -32,13 +42,11 @@ std::string RuleUsage::Table(const CarSettings& car) const {
   for (int s = 1; s <= kStateCount; ++s) {
     table += RightAligned(std::to_string(s), 5);
     for (int m = 0; m < kMaskCount; ++m) {
-      const std::uint64_t n = Applied(s, m);
-      const bool isSet = car.ruleSet[s - 1][m];
-      if (n == 0 && !isSet) {
+      const char mark = Mark(car, s, m);
+      if (mark == '.') {
         table += " " + RightAligned(".", width) + " ";
       } else {
-        const char marker = n == 0 ? 'N' : (isSet ? ' ' : 'E');
-        table += " " + RightAligned(std::to_string(n), width) + marker;
+        table += " " + RightAligned(std::to_string(Applied(s, m)), width) + mark;
       }
     }
     table += "\n";

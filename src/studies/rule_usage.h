@@ -21,10 +21,13 @@ class RuleUsage : public RunObserver {
     return counts_[static_cast<std::size_t>(state - 1)][static_cast<std::size_t>(mask)];
   }
 
-  // The 20 x 8 table, with a heading, one line each ending in "\n": ticks per rule, "E" after a
-  // rule that was applied although the file gives it no usable value (it stops the car), "N" after
-  // a rule that the file sets but that never fired, "." for a rule neither set nor applied. Which
-  // rules are set is what `car` was built with.
+  // The mark of a rule: ' ' for a rule set and applied, 'E' for one applied although the file
+  // gives it no usable value (it stops the car), 'N' for one set but never applied, '.' for one
+  // neither set nor applied. Which rules are set is what `car` was built with.
+  char Mark(const CarSettings& car, int state, int mask) const;
+
+  // The 20 x 8 table, with a heading, one line each ending in "\n": ticks per rule followed by its
+  // Mark, or "." alone for a rule neither set nor applied.
   std::string Table(const CarSettings& car) const;
 
  private:

@@ -49,6 +49,19 @@ double page_stop_tick();
 // The window has been made: with a car (1) or without one (0), when the
 // settings could not build it.
 void page_car_built(int built);
+// Whether the page shows the run panel (0: its updates are off) and the
+// overlays over the view.
+int page_panel_shown();
+int page_overlays_shown();
+// The run panel's snapshot (JSON, see RunPanel::SnapshotJson).
+void page_panel(const char* snapshot);
+// The rules of the car the program built (JSON, see RunPanel::RulesJson).
+void page_panel_rules(const char* rules);
+// The path so far over the view, as page_paint's pixels.
+void page_panel_path(const void* pixels, int width, int height);
+// The panel's breakpoints (kBreakpointFlags flags): the page writes them to
+// `flags` when they changed since `version`, and returns their version.
+int page_breakpoints(int version, unsigned char* flags, int size);
 // The program has ended.
 void page_ended();
 }

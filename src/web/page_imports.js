@@ -104,6 +104,26 @@ mergeInto(LibraryManager.library, {
   page_car_built: function (built) {
     Module['page'].carBuilt(built !== 0);
   },
+  page_panel_shown: function () {
+    return Module['page'].panelShown() ? 1 : 0;
+  },
+  page_overlays_shown: function () {
+    return Module['page'].overlaysShown() ? 1 : 0;
+  },
+  page_panel: function (snapshot) {
+    Module['page'].panel(UTF8ToString(snapshot));
+  },
+  page_panel_rules: function (rules) {
+    Module['page'].panelRules(UTF8ToString(rules));
+  },
+  page_panel_path: function (pixels, width, height) {
+    Module['page'].panelPath(HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);
+  },
+  page_breakpoints: function (version, flags, size) {
+    const now = Module['page'].breakpoints();
+    if (now.version !== version) HEAPU8.set(now.flags.subarray(0, size), flags);
+    return now.version;
+  },
   page_ended: function () {
     Module['page'].ended();
   },

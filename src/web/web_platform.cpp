@@ -15,6 +15,10 @@ namespace {
 
 // At full speed the program lets the browser run once per frame.
 constexpr double kFrameMilliseconds = 16;
+// During a run the panel is brought up to date at most this often: a reader
+// follows no more, and at full speed every update costs ticks. At rest it
+// always shows the last tick.
+constexpr double kPanelMilliseconds = 100;
 
 enum PageState { kStarting = 0, kIdle = 1, kRunning = 2 };
 
@@ -46,10 +50,11 @@ const void* ShownCourse(const TTraceMap& window) {
 
 }  // namespace
 
-void WebPlatform::Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop) {
+void WebPlatform::Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop, RunPanel& panel) {
   window_ = &window;
   tally_ = &tally;
   stop_ = &stop;
+  panel_ = &panel;
 }
 
 int WebPlatform::ShowMessageBox(const std::string& text, const std::string& caption,
@@ -63,6 +68,12 @@ int WebPlatform::ShowMessageBox(const std::string& text, const std::string& capt
 void WebPlatform::ProcessMessages() {
   ReportState();
   stop_->SetTick(static_cast<std::uint64_t>(page_stop_tick()));
+  const int version = page_breakpoints(breakpointsVersion_, breakpoints_.data(),
+                                       static_cast<int>(breakpoints_.size()));
+  if (version != breakpointsVersion_) {
+    breakpointsVersion_ = version;
+    stop_->SetBreakpoints(breakpoints_);
+  }
   std::array<char, 64> name{};
   for (;;) {
     const int kind = page_next_event(name.data(), static_cast<int>(name.size()));
@@ -157,7 +168,41 @@ void WebPlatform::Present() {
     status_ = std::move(status);
     page_set_status(status_.c_str());
   }
+  ReportPanel();
   ReportState();
+}
+
+void WebPlatform::ReportPanel() {
+  if (!started_ || page_panel_shown() == 0) {
+    return;
+  }
+  const double now = emscripten_get_now();
+  if (window_->Running && now - lastPanel_ < kPanelMilliseconds) {
+    return;
+  }
+  lastPanel_ = now;
+  std::string snapshot = panel_->SnapshotJson();
+  const bool changed = snapshot != snapshot_;
+  if (changed) {
+    snapshot_ = std::move(snapshot);
+    page_panel(snapshot_.c_str());
+  }
+  if (page_overlays_shown() == 0) {
+    pathShown_ = false;
+    return;
+  }
+  // The path changes only with the run, and so with the snapshot.
+  if (pathShown_ && !changed) {
+    return;
+  }
+  pathShown_ = true;
+  // The view's part of the path: the top-left of the picture, as the window
+  // shows the top-left of the course.
+  pixels_.assign(static_cast<std::size_t>(kImageWidth) * kImageHeight, 0);
+  if (const TBitmap* path = panel_->Path()) {
+    path->CopyToRgb32(kImageWidth, kImageHeight, pixels_.data(), kImageWidth);
+  }
+  page_panel_path(pixels_.data(), kImageWidth, kImageHeight);
 }
 
 void WebPlatform::ReportState() {

@@ -4,6 +4,7 @@
 // suspend the program (Asyncify) and let the browser run meanwhile.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "core/car/run_tally.h"
 #include "core/window/platform.h"
 #include "core/window/trace_map.h"
+#include "web/run_panel.h"
 
 namespace ormakin::web {
 
@@ -19,15 +21,26 @@ namespace ormakin::web {
 inline constexpr const char* kSettingsPath = "/ormakin.ini";
 inline constexpr const char* kCoursesDir = "/courses";
 
-// Stops the window's run once the run counted from the opening has reached
-// the panel's stop tick; a Start after that runs one tick more.
+// The panel's breakpoints as the page hands them: one flag per rule (state 1
+// mask 0 first), then one per state 1 to 20.
+inline constexpr int kBreakpointFlags = kStateCount * kMaskCount + kStateCount;
+
+// Stops the window's run at the end of a tick: the one at which the run
+// counted from the opening reaches the panel's stop tick, one that applies a
+// rule with a breakpoint, or one that enters a state with a breakpoint (in
+// it after the tick, not before). A Start after that runs one tick more.
 class StopAtTick : public RunObserver {
  public:
   StopAtTick(TTraceMap& window, const RunTally& tally) : window_(window), tally_(tally) {}
   void SetTick(std::uint64_t tick) { tick_ = tick; }
+  void SetBreakpoints(const std::array<std::uint8_t, kBreakpointFlags>& flags) { breaks_ = flags; }
   void Placed(const TCar& /*car*/) override {}
-  void Ticked(const TickReport& /*tick*/) override {
-    if (tick_ != 0 && tally_.Ticks() >= tick_) {
+  void Ticked(const TickReport& tick) override {
+    const std::int32_t entered = tick.car.State();
+    if ((tick_ != 0 && tally_.Ticks() >= tick_) ||
+        breaks_[static_cast<std::size_t>((tick.appliedState - 1) * kMaskCount + tick.mask)] != 0 ||
+        (HasRow(entered) && entered != tick.appliedState &&
+         breaks_[static_cast<std::size_t>(kStateCount * kMaskCount + entered - 1)] != 0)) {
       window_.StopRequested = true;
     }
   }
@@ -36,13 +49,14 @@ class StopAtTick : public RunObserver {
   TTraceMap& window_;
   const RunTally& tally_;
   std::uint64_t tick_ = 0;  // 0: never
+  std::array<std::uint8_t, kBreakpointFlags> breaks_{};
 };
 
 class WebPlatform : public Platform {
  public:
-  // The window whose commands the page's events run, and the tally behind
-  // the status line.
-  void Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop);
+  // The window whose commands the page's events run, the tally behind
+  // the status line, the run's stops and the panel's facts.
+  void Attach(TTraceMap& window, RunTally& tally, StopAtTick& stop, RunPanel& panel);
 
   int ShowMessageBox(const std::string& text, const std::string& caption,
                      MessageBoxFlags flags) override;
@@ -69,12 +83,22 @@ class WebPlatform : public Platform {
   // one, and removes the files chosen for it.
   void RunCommand(void (TTraceMap::*handler)());
   void Paint();
+  // Hands the panel's snapshot to the page when it shows the panel and it
+  // changed, and the path when the page shows the overlays; during a run at
+  // most every kPanelMilliseconds.
+  void ReportPanel();
   std::string Status() const;
   void Suspended();
 
   TTraceMap* window_ = nullptr;
   RunTally* tally_ = nullptr;
   StopAtTick* stop_ = nullptr;
+  RunPanel* panel_ = nullptr;
+  int breakpointsVersion_ = 0;
+  std::array<std::uint8_t, kBreakpointFlags> breakpoints_{};
+  std::string snapshot_;
+  double lastPanel_ = 0;  // when the panel was last brought up to date (ms)
+  bool pathShown_ = false;
   bool dirty_ = false;
   bool terminated_ = false;
   bool started_ = false;  // the window's creation is over

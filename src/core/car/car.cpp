@@ -48,8 +48,7 @@ SineCosine TCar::SinCosOf(Angle angle) const {
   return *value;
 }
 
-void TCar::Sense() {
-  SensorBits_ = 0;
+SensorProbe TCar::Probe(int sensor) const {
   const SineCosine h = SinCosOf(Angle::Heading);
   const double sinH = static_cast<double>(h.sin);
   const double cosH = static_cast<double>(h.cos);
@@ -64,19 +63,34 @@ void TCar::Sense() {
     return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + Extended(0.5)),
                       Trunc32(y - offset.sin * lateral - ahead * sinH + Extended(0.5))};
   };
+  ProbePoint point;
+  switch (sensor) {
+    case 0:
+      point = side(Angle::Left, settings_.sensorLeft);
+      break;
+    case 1:
+      point = side(Angle::Right, settings_.sensorRight);
+      break;
+    default:
+      point = ProbePoint{Trunc32(ahead * cosH + x + Extended(0.5)),
+                         Trunc32(y - ahead * sinH + Extended(0.5))};
+      break;
+  }
   // A point that is no 32-bit pixel lies far outside any course.
-  auto onLine = [&](const ProbePoint& p) { return p.x && p.y && course_.IsOnLine(*p.x, *p.y); };
+  return SensorProbe{point.x, point.y, point.x && point.y && course_.IsOnLine(*point.x, *point.y)};
+}
 
-  if (onLine(side(Angle::Left, settings_.sensorLeft))) {
-    SensorBits_ += kLeftSensor;
-  }
-  if (onLine(side(Angle::Right, settings_.sensorRight))) {
-    SensorBits_ += kRightSensor;
-  }
-  const ProbePoint centre{Trunc32(ahead * cosH + x + Extended(0.5)),
-                          Trunc32(y - ahead * sinH + Extended(0.5))};
-  if (onLine(centre)) {
-    SensorBits_ += kCentreSensor;
+std::array<SensorProbe, 3> TCar::Probes() const {
+  return {Probe(0), Probe(1), Probe(2)};
+}
+
+void TCar::Sense() {
+  SensorBits_ = 0;
+  static constexpr std::int32_t kBits[3] = {kLeftSensor, kRightSensor, kCentreSensor};
+  for (int sensor = 0; sensor < 3; ++sensor) {
+    if (Probe(sensor).onLine) {
+      SensorBits_ += kBits[sensor];
+    }
   }
 }
 

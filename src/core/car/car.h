@@ -38,6 +38,15 @@ struct CarShapes {
   std::array<Marker, 3> markers{};
 };
 
+// One sensor's probe: the course pixel it looks at (none when the point is
+// no 32-bit pixel, and so far outside any course) and whether that pixel is
+// on the line.
+struct SensorProbe {
+  std::optional<std::int32_t> x;
+  std::optional<std::int32_t> y;
+  bool onLine = false;
+};
+
 class TCar {
  public:
   // A car in state 1 with the given geometry and rules, at rest at (0, 0).
@@ -67,6 +76,9 @@ class TCar {
   // 2 right, 4 centre). The mask is cleared first, so a probe that fails
   // leaves only the bits found before it.
   void Sense();
+  // The three probes from where the car stands now, left, right and centre:
+  // what the next Sense finds.
+  std::array<SensorProbe, 3> Probes() const;
 
   // One tick: sense, apply the rule of the current state and the fresh mask
   // (turn, move, next state). Returns false, changing nothing, when the car is
@@ -103,6 +115,8 @@ class TCar {
   // straight keeps its heading for many ticks.
   enum class Angle { Heading, Left, Right, Back };
   SineCosine SinCosOf(Angle angle) const;
+  // The probe of sensor 0 (left), 1 (right) or 2 (centre).
+  SensorProbe Probe(int sensor) const;
   struct AngleCache {
     std::uint64_t directionBits = 0;
     std::array<std::optional<SineCosine>, 4> values;

@@ -25,6 +25,7 @@
 
 #include "core/car/car.h"
 #include "core/car/loop_detector.h"
+#include "core/car/stop_reason.h"
 
 namespace ormakin {
 
@@ -94,11 +95,5 @@ class CarRun {
 inline CarState CarStateOf(const TCar& car) {
   return CarState::Of(car.X(), car.Y(), car.Direction(), car.State());
 }
-
-// Why a stopped car stopped, as one line: "stop: tick T, state S, mask M
-// (...), " and then what the rule of state S and mask M, applied on tick T,
-// did: it is not set, it sends the car to state 0, or the state it sends the
-// car to has no rules.
-std::string StopReason(const TCar& car, std::uint64_t tick, std::int32_t state, std::int32_t mask);
 
 }  // namespace ormakin

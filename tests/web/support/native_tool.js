@@ -79,3 +79,39 @@ export function withoutComments(text) {
     .filter((line) => !line.startsWith(';'))
     .join('\n');
 }
+
+// `ormakin-sim run COURSE --ticks N --trace - --rules` with the settings at
+// `settings`: the trace's rows ({ tick, x, y, direction, mask, state }, the
+// reals as the tool writes them), the rule table ({ count, mark } by state
+// 1..20 and mask, mark ' ', 'E', 'N' or '.') and the stop line, if any.
+export function runReport(course, ticks, settings = settingsPath) {
+  const out = simOk(['run', course, '--settings', settings, '--ticks', String(ticks), '--trace', '-', '--rules']);
+  const lines = out.split('\n');
+  const rows = lines
+    .filter((line) => /^\d+,/.test(line))
+    .map((line) => {
+      const [tick, x, y, direction, mask, state] = line.split(',');
+      return { tick: Number(tick), x, y, direction, mask: Number(mask), state: Number(state) };
+    });
+  // The table's cells: a count right-aligned in `width` and a mark, each
+  // after a space; the header's mask numbers give the width.
+  const header = lines.findIndex((line) => line.startsWith('state'));
+  const width = (lines[header].length - 5) / 8 - 2;
+  const rules = [];
+  for (let s = 1; s <= 20; ++s) {
+    const line = lines[header + s];
+    for (let m = 0; m < 8; ++m) {
+      const cell = line.slice(5 + m * (width + 2) + 1, 5 + (m + 1) * (width + 2));
+      const count = cell.slice(0, width).trim();
+      rules.push(count === '.' ? { count: 0, mark: '.' } : { count: Number(count), mark: cell.at(-1) });
+    }
+  }
+  return { rows, rules, stop: lines.find((line) => line.startsWith('stop: ')) ?? null };
+}
+
+// The picture `run --path` writes after that many ticks.
+export function runPath(course, ticks, dir, settings = settingsPath) {
+  const file = join(dir, `path-${ticks}.bmp`);
+  simOk(['run', course, '--settings', settings, '--ticks', String(ticks), '--path', file]);
+  return readBmp24(readFileSync(file));
+}

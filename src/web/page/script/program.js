@@ -75,6 +75,7 @@ function makeProgram(reopen) {
       // The command that chose files has ended; the window shows the course
       // at `path` if it opened one: the sweep's from now.
       courseOpened(path) {
+        if (!self.dead && path) showPanelCourse(path);
         if (!self.dead && chosen.has(path)) lastCourse = chosen.get(path);
         chosen.clear();
         showTuneFile();
@@ -102,6 +103,7 @@ function makeProgram(reopen) {
           self.post({ kind: 'command', name: 'Open1' });
         }
       },
+      ...panelImports(() => self.dead),
       ended() {
         if (self.dead) return;
         self.dead = true;
