@@ -14,7 +14,7 @@ import { describePage } from './support/suite.js';
 import { assertViewIsFrame } from './support/view.js';
 
 const texts = coreTexts();
-// The page's language is Japanese until the page offers another.
+// The panel's words are checked in Japanese, the page pinned to it.
 const words = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.ja.json'), 'utf8'));
 const fill = (text, values) =>
   Object.entries(values).reduce((t, [name, value]) => t.replaceAll(`{${name}}`, value), text);
@@ -275,4 +275,4 @@ describePage('the run panel', (get) => {
       await page.setViewport(viewport);
     }
   });
-});
+}, 'ormakin.html', { lang: 'ja' });
