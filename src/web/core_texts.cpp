@@ -13,32 +13,13 @@
 #include "core/settings/settings_model.h"
 #include "core/window/main_menu.h"
 #include "core/window/trace_map.h"
+#include "web/json_text.h"
 
 namespace ormakin::web {
 namespace {
 
-// A JSON string: the text is UTF-8 already; quotes, backslashes and control
-// characters are escaped.
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(byte));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string Field(std::string_view name, std::string_view text) {
-  return JsonString(name) + ":" + JsonString(text);
+  return JsonText(name) + ":" + JsonText(text);
 }
 
 const char* KindName(MenuEntry::Kind kind) {

@@ -44,6 +44,7 @@
 #include "studies/sweep.h"
 #include "studies/tune_report.h"
 #include "studies/tuned_settings.h"
+#include "web/json_text.h"
 
 namespace ormakin::web {
 namespace {
@@ -62,26 +63,6 @@ constexpr const char* kTuneChanges = "/study/tune/changes.txt";
 // The text whose rules the page shows and edits, and an edit's parts.
 constexpr const char* kStudyEdit = "/study/edit.ini";
 constexpr const char* kStudyRule = "/study/rule.txt";
-
-// UTF-8 text as a JSON string.
-std::string JsonText(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (byte < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      json += "\\u00";
-      json += kHex[byte >> 4];
-      json += kHex[byte & 0xF];
-    } else {
-      json += c;
-    }
-  }
-  return json + "\"";
-}
 
 void CheckRulePlace(int state, int mask) {
   if (!HasRow(state) || mask < 0 || mask >= kMaskCount) {
