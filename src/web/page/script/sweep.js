@@ -13,9 +13,7 @@ let sweepBmp = null;
 // the course and the settings as the window opens them and answers with the
 // number of starts; `sweep-run` answers with the results of a range of
 // starts as bytes.
-function sweepTask(tasks, ready) {
-  const failure = (error) => postMessage({ failed: String(error?.message ?? error) });
-  const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+function sweepTask(tasks, ready, study) {
   tasks['sweep-begin'] = async ({ settings, course }) => {
     try {
       const module = await ready();
@@ -23,26 +21,13 @@ function sweepTask(tasks, ready) {
       if (module.FS.analyzePath('/study/course.bmp').exists) module.FS.unlink('/study/course.bmp');
       if (course) module.FS.writeFile('/study/course.bmp', course);
       const count = module._studies_sweep_begin();
-      if (count < 0) failure(output(module));
+      if (count < 0) study.failure(study.output(module));
       else postMessage({ count });
     } catch (error) {
-      failure(error);
+      study.failure(error);
     }
   };
-  tasks['sweep-run'] = async ({ first, count }) => {
-    try {
-      const module = await ready();
-      if (module._studies_sweep_run(first, count) < 0) {
-        failure(output(module));
-        return;
-      }
-      const bytes = module.FS.readFile('/study/results.bin');
-      module.FS.unlink('/study/results.bin');
-      postMessage({ bytes }, [bytes.buffer]);
-    } catch (error) {
-      failure(error);
-    }
-  };
+  tasks['sweep-run'] = ({ first, count }) => study.results((module) => module._studies_sweep_run(first, count));
 }
 workerParts.push(sweepTask);
 

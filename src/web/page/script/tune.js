@@ -12,36 +12,24 @@ let tunedText = null; // the tuned settings, what "use these settings" puts into
 // The search's tasks in the workers' code (workers.js): `tune-begin` opens
 // the settings as the window opens them and reads the courses; `tune-run`
 // answers with the scores of a range of a generation's tasks as bytes.
-function tuneTask(tasks, ready) {
-  const failure = (error) => postMessage({ failed: String(error?.message ?? error) });
-  const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+function tuneTask(tasks, ready, study) {
   tasks['tune-begin'] = async ({ settings, courses }) => {
     try {
       const module = await ready();
       module.FS.mkdirTree('/study/tune');
       module.FS.writeFile('/study/ormakin.ini', settings);
       courses.forEach((bytes, k) => module.FS.writeFile(`/study/tune/${k}.bmp`, bytes));
-      if (module._studies_tune_work_begin(courses.length) < 0) failure(output(module));
+      if (module._studies_tune_work_begin(courses.length) < 0) study.failure(study.output(module));
       else postMessage({});
     } catch (error) {
-      failure(error);
+      study.failure(error);
     }
   };
-  tasks['tune-run'] = async ({ tasks: rules, first, count }) => {
-    try {
-      const module = await ready();
+  tasks['tune-run'] = ({ tasks: rules, first, count }) =>
+    study.results((module) => {
       module.FS.writeFile('/study/tune/tasks.bin', rules);
-      if (module._studies_tune_work(first, count) < 0) {
-        failure(output(module));
-        return;
-      }
-      const bytes = module.FS.readFile('/study/results.bin');
-      module.FS.unlink('/study/results.bin');
-      postMessage({ bytes }, [bytes.buffer]);
-    } catch (error) {
-      failure(error);
-    }
-  };
+      return module._studies_tune_work(first, count);
+    });
 }
 workerParts.push(tuneTask);
 

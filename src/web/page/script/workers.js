@@ -15,7 +15,28 @@ function workerMain(...parts) {
   let provide = null;
   const ready = new Promise((resolve) => (provide = resolve));
   const tasks = {};
-  for (const part of parts) part(tasks, () => ready);
+  // What the studies' tasks share: the answer of a failure, and the answer
+  // of a range of a study's work, `run(module)`, which writes its results
+  // as bytes or returns a negative number for a failure the study words.
+  const study = {
+    failure: (error) => postMessage({ failed: String(error?.message ?? error) }),
+    output: (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' }),
+    async results(run) {
+      try {
+        const module = await ready;
+        if (run(module) < 0) {
+          study.failure(study.output(module));
+          return;
+        }
+        const bytes = module.FS.readFile('/study/results.bin');
+        module.FS.unlink('/study/results.bin');
+        postMessage({ bytes }, [bytes.buffer]);
+      } catch (error) {
+        study.failure(error);
+      }
+    },
+  };
+  for (const part of parts) part(tasks, () => ready, study);
   self.onmessage = ({ data }) => {
     if (data.wasmModule) {
       provide(globalThis
