@@ -9,7 +9,7 @@ import { coreTexts } from './support/core_texts.js';
 import { sweep } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
-import { holdFirstAnswers } from './support/workers.js';
+import { failWorkers, holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 const bundled = readFileSync(settingsPath, 'utf8');
@@ -30,31 +30,6 @@ async function waitForSweep(session) {
     return !document.querySelector('#sweep-run').disabled && progress.max > 1 && progress.value === progress.max &&
       document.querySelector('#sweep-summary').textContent.length > 0;
   });
-}
-
-// From now on the `nth` (counting from 1) worker of each sweep is handed,
-// in place of the course, one whose header claims 20000 x 20000 pixels: more
-// than an instance may hold.
-async function failWorkers(session, nth) {
-  await session.page.evaluate((which) => {
-    const post = (window.__realPost ??= Worker.prototype.postMessage);
-    let begun = 0;
-    Worker.prototype.postMessage = function (data, ...rest) {
-      if (data?.kind === 'sweep-begin' && which.includes(++begun)) {
-        const huge = new Uint8Array(54);
-        const view = new DataView(huge.buffer);
-        huge.set([0x42, 0x4d]);
-        view.setUint32(10, 54, true);
-        view.setUint32(14, 40, true);
-        view.setInt32(18, 20000, true);
-        view.setInt32(22, 20000, true);
-        view.setUint16(26, 1, true);
-        view.setUint16(28, 24, true);
-        data = { ...data, course: huge };
-      }
-      return post.call(this, data, ...rest);
-    };
-  }, nth);
 }
 
 // The map's size and the progress bar's value and maximum.
@@ -120,7 +95,7 @@ describePage('the sweep', (get) => {
     await session.setField('#workers', '3');
     // The second worker is handed a course too large for it: a picture whose
     // header claims 20000 x 20000 pixels.
-    await failWorkers(session, [2]);
+    await failWorkers(session, 'sweep-begin', [2]);
     await page.click('#sweep-run');
     await waitForSweep(session);
     assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
@@ -130,14 +105,14 @@ describePage('the sweep', (get) => {
 
     // No worker can: the sweep says why and leaves no map; the page goes on,
     // and the next sweep, with fresh workers, succeeds.
-    await failWorkers(session, [1, 2, 3]);
+    await failWorkers(session, 'sweep-begin', [1, 2, 3]);
     await page.click('#sweep-run');
     await session.waitFor(() => !document.querySelector('#sweep-run').disabled && document.querySelector('#sweep-summary').textContent !== '');
     assert.notEqual((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
     assert.match(await page.$eval('#sweep-note', (p) => p.textContent), / 3 /);
     assert.deepEqual((await sweepShown(session)).map, [1, 1]);
     assert.equal(await page.$eval('#sweep-save', (b) => b.disabled), true);
-    await failWorkers(session, []);
+    await failWorkers(session, 'sweep-begin', []);
     await page.click('#sweep-run');
     await waitForSweep(session);
     assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());

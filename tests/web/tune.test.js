@@ -8,7 +8,7 @@ import { coreTexts } from './support/core_texts.js';
 import { tune, withoutComments } from './support/native_tool.js';
 import { coursePath } from './support/paths.js';
 import { describePage } from './support/suite.js';
-import { holdFirstAnswers } from './support/workers.js';
+import { failWorkers, holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 // Two courses, so that a task's course is not always its controller's.
@@ -41,30 +41,6 @@ async function usedRules(session) {
   await page.click('#tune-use');
   assert.equal(await session.state(), 'idle');
   return withoutComments(await page.$eval('#settings', (t) => t.value));
-}
-
-// From now on the `nth` (counting from 1) worker of each search is handed,
-// in place of each course, one whose header claims 20000 x 20000 pixels.
-async function failWorkers(session, nth) {
-  await session.page.evaluate((which) => {
-    const post = (window.__realPost ??= Worker.prototype.postMessage);
-    let begun = 0;
-    Worker.prototype.postMessage = function (data, ...rest) {
-      if (data?.kind === 'tune-begin' && which.includes(++begun)) {
-        const huge = new Uint8Array(54);
-        const view = new DataView(huge.buffer);
-        huge.set([0x42, 0x4d]);
-        view.setUint32(10, 54, true);
-        view.setUint32(14, 40, true);
-        view.setInt32(18, 20000, true);
-        view.setInt32(22, 20000, true);
-        view.setUint16(26, 1, true);
-        view.setUint16(28, 24, true);
-        data = { ...data, courses: data.courses.map(() => huge) };
-      }
-      return post.call(this, data, ...rest);
-    };
-  }, nth);
 }
 
 describePage('the search for a rule table', (get) => {
@@ -113,11 +89,11 @@ describePage('the search for a rule table', (get) => {
     const { session, dir } = get();
     const want = tune(paths, 20, 3, dir);
     await session.setField('#workers', '3');
-    await failWorkers(session, [2]);
+    await failWorkers(session, 'tune-begin', [2]);
     await startTune(session, 20, 3);
     assert.equal(await tuneEnded(session), want.line);
     assert.match(await session.page.$eval('#tune-note', (p) => p.textContent), / 1 /);
     assert.equal(await usedRules(session), want.rules);
-    await failWorkers(session, []);
+    await failWorkers(session, 'tune-begin', []);
   });
 });

@@ -49,3 +49,35 @@ export async function holdFirstAnswers(session, kind) {
     });
   }, kind);
 }
+
+// From now on the `nth` (counting from 1, a list) worker given a `kind`
+// task (a study's beginning) is handed, in place of each course, one whose
+// header claims 20000 x 20000 pixels: more than an instance may hold. An
+// empty list ends it.
+export async function failWorkers(session, kind, nth) {
+  await session.page.evaluate(
+    (task, which) => {
+      const post = (window.__realPost ??= Worker.prototype.postMessage);
+      let begun = 0;
+      Worker.prototype.postMessage = function (data, ...rest) {
+        if (data?.kind === task && which.includes(++begun)) {
+          const huge = new Uint8Array(54);
+          const view = new DataView(huge.buffer);
+          huge.set([0x42, 0x4d]);
+          view.setUint32(10, 54, true);
+          view.setUint32(14, 40, true);
+          view.setInt32(18, 20000, true);
+          view.setInt32(22, 20000, true);
+          view.setUint16(26, 1, true);
+          view.setUint16(28, 24, true);
+          data = { ...data };
+          if ('course' in data) data.course = huge;
+          if ('courses' in data) data.courses = data.courses.map(() => huge);
+        }
+        return post.call(this, data, ...rest);
+      };
+    },
+    kind,
+    nth,
+  );
+}
