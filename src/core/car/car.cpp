@@ -22,12 +22,16 @@ struct ProbePoint {
 
 }  // namespace
 
-SineCosine TCar::SinCosOf(Angle angle) const {
+TCar::AngleCache& TCar::AnglesNow() const {
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(Direction_);
   if (angles_.directionBits != bits) {
-    angles_ = AngleCache{bits, {}};
+    angles_ = AngleCache{bits, {}, {}, {}};
   }
-  std::optional<SineCosine>& value = angles_.values[static_cast<std::size_t>(angle)];
+  return angles_;
+}
+
+SineCosine TCar::SinCosOf(Angle angle) const {
+  std::optional<SineCosine>& value = AnglesNow().values[static_cast<std::size_t>(angle)];
   if (!value) {
     const Extended D = Direction_;
     switch (angle) {
@@ -48,47 +52,65 @@ SineCosine TCar::SinCosOf(Angle angle) const {
   return *value;
 }
 
-SensorProbe TCar::Probe(int sensor) const {
-  const SineCosine h = SinCosOf(Angle::Heading);
-  const double sinH = static_cast<double>(h.sin);
-  const double cosH = static_cast<double>(h.cos);
-  const Extended x = X_;
-  const Extended y = Y_;
-  const Extended ahead = settings_.sensorPos;
+const TCar::ProbeTerms& TCar::ProbeTermsOf() const {
+  std::optional<ProbeTerms>& terms = AnglesNow().probes;
+  if (!terms) {
+    const SineCosine h = SinCosOf(Angle::Heading);
+    const SineCosine left = SinCosOf(Angle::Left);
+    const SineCosine right = SinCosOf(Angle::Right);
+    const Extended ahead = settings_.sensorPos;
+    const Extended leftOffset = settings_.sensorLeft;
+    const Extended rightOffset = settings_.sensorRight;
+    terms = ProbeTerms{{left.cos * leftOffset, right.cos * rightOffset},
+                       {left.sin * leftOffset, right.sin * rightOffset},
+                       ahead * static_cast<double>(h.cos),
+                       ahead * static_cast<double>(h.sin)};
+  }
+  return *terms;
+}
 
+const TCar::MoveTerms& TCar::MoveTermsOf(double distance) const {
+  std::optional<MoveTerms>& move = AnglesNow().move;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(distance);
+  if (!move || move->distanceBits != bits) {
+    const SineCosine heading = SinCosOf(Angle::Heading);
+    move = MoveTerms{bits, heading.cos * distance, heading.sin * distance};
+  }
+  return *move;
+}
+
+SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const {
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
-  // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle.
-  auto side = [&](Angle a, Extended lateral) {
-    const SineCosine offset = SinCosOf(a);
-    return ProbePoint{Trunc32(offset.cos * lateral + x + ahead * cosH + Extended(0.5)),
-                      Trunc32(y - offset.sin * lateral - ahead * sinH + Extended(0.5))};
-  };
+  // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle,
+  // summed left to right; the centre one without the side's terms.
   ProbePoint point;
-  switch (sensor) {
-    case 0:
-      point = side(Angle::Left, settings_.sensorLeft);
-      break;
-    case 1:
-      point = side(Angle::Right, settings_.sensorRight);
-      break;
-    default:
-      point = ProbePoint{Trunc32(ahead * cosH + x + Extended(0.5)),
-                         Trunc32(y - ahead * sinH + Extended(0.5))};
-      break;
+  if (sensor < 2) {
+    const auto side = static_cast<std::size_t>(sensor);
+    point = ProbePoint{Trunc32(terms.sideCos[side] + x + terms.aheadCos + Extended(0.5)),
+                       Trunc32(y - terms.sideSin[side] - terms.aheadSin + Extended(0.5))};
+  } else {
+    point = ProbePoint{Trunc32(terms.aheadCos + x + Extended(0.5)),
+                       Trunc32(y - terms.aheadSin + Extended(0.5))};
   }
   // A point that is no 32-bit pixel lies far outside any course.
   return SensorProbe{point.x, point.y, point.x && point.y && course_.IsOnLine(*point.x, *point.y)};
 }
 
 std::array<SensorProbe, 3> TCar::Probes() const {
-  return {Probe(0), Probe(1), Probe(2)};
+  const ProbeTerms& terms = ProbeTermsOf();
+  const Extended x = X_;
+  const Extended y = Y_;
+  return {Probe(0, terms, x, y), Probe(1, terms, x, y), Probe(2, terms, x, y)};
 }
 
 void TCar::Sense() {
   SensorBits_ = 0;
+  const ProbeTerms& terms = ProbeTermsOf();
+  const Extended x = X_;
+  const Extended y = Y_;
   static constexpr std::int32_t kBits[3] = {kLeftSensor, kRightSensor, kCentreSensor};
   for (int sensor = 0; sensor < 3; ++sensor) {
-    if (Probe(sensor).onLine) {
+    if (Probe(sensor, terms, x, y).onLine) {
       SensorBits_ += kBits[sensor];
     }
   }
@@ -115,9 +137,9 @@ bool TCar::Step() {
   const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
   State_ = rule.NextState;
 
-  const SineCosine heading = SinCosOf(Angle::Heading);
-  X_ = static_cast<double>(heading.cos * d + X_);
-  Y_ = static_cast<double>(Y_ - heading.sin * d);
+  const MoveTerms& move = MoveTermsOf(d);
+  X_ = static_cast<double>(move.dx + X_);
+  Y_ = static_cast<double>(Y_ - move.dy);
   return true;
 }
 

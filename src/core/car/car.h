@@ -115,12 +115,38 @@ class TCar {
   // straight keeps its heading for many ticks.
   enum class Angle { Heading, Left, Right, Back };
   SineCosine SinCosOf(Angle angle) const;
-  // The probe of sensor 0 (left), 1 (right) or 2 (centre).
-  SensorProbe Probe(int sensor) const;
+  // The products of the probes that depend on the heading alone, kept with
+  // its sines and cosines: each side sensor's offset (the cosine and sine of
+  // its angle times its distance to the side, left then right) and the
+  // sensors' distance ahead times the heading's cosine and sine, each
+  // rounded to a double first. A tick of a car going straight then only adds
+  // them to its position.
+  struct ProbeTerms {
+    std::array<Extended, 2> sideCos;
+    std::array<Extended, 2> sideSin;
+    Extended aheadCos;
+    Extended aheadSin;
+  };
+  const ProbeTerms& ProbeTermsOf() const;
+  // A move's two steps along the heading, for the distance whose bits they
+  // were computed for.
+  struct MoveTerms {
+    std::uint64_t distanceBits = 0;
+    Extended dx;
+    Extended dy;
+  };
+  const MoveTerms& MoveTermsOf(double distance) const;
+  // The probe of sensor 0 (left), 1 (right) or 2 (centre) from the car's
+  // position (x, y) with the present heading's terms.
+  SensorProbe Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const;
   struct AngleCache {
     std::uint64_t directionBits = 0;
     std::array<std::optional<SineCosine>, 4> values;
+    std::optional<ProbeTerms> probes;
+    std::optional<MoveTerms> move;
   };
+  // The cache of the present heading's bits, emptied when they change.
+  AngleCache& AnglesNow() const;
   mutable AngleCache angles_;
 
   double X_ = 0.0;
