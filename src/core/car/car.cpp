@@ -79,6 +79,16 @@ const TCar::MoveTerms& TCar::MoveTermsOf(double distance) const {
   return *move;
 }
 
+double TCar::DistanceOf(double advance) const {
+  const std::uint64_t speedBits = std::bit_cast<std::uint64_t>(Speed_);
+  const std::uint64_t advanceBits = std::bit_cast<std::uint64_t>(advance);
+  if (!distance_ || distance_->speedBits != speedBits || distance_->advanceBits != advanceBits) {
+    distance_ = Distance{speedBits, advanceBits,
+                         static_cast<double>(static_cast<Extended>(Speed_) * advance)};
+  }
+  return distance_->value;
+}
+
 SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const {
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle,
@@ -134,7 +144,7 @@ bool TCar::Step() {
   } else if (Direction_ > kTwoPi) {
     Direction_ = static_cast<double>(Direction_ - kTwoPi);
   }
-  const double d = static_cast<double>(static_cast<Extended>(Speed_) * rule.Advance);
+  const double d = DistanceOf(rule.Advance);
   State_ = rule.NextState;
 
   const MoveTerms& move = MoveTermsOf(d);

@@ -136,6 +136,14 @@ class TCar {
     Extended dy;
   };
   const MoveTerms& MoveTermsOf(double distance) const;
+  // The distance a rule's advance moves the car at its speed, kept for the
+  // last speed and advance: most rules of a table advance alike.
+  struct Distance {
+    std::uint64_t speedBits = 0;
+    std::uint64_t advanceBits = 0;
+    double value = 0.0;
+  };
+  double DistanceOf(double advance) const;
   // The probe of sensor 0 (left), 1 (right) or 2 (centre) from the car's
   // position (x, y) with the present heading's terms.
   SensorProbe Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const;
@@ -148,6 +156,7 @@ class TCar {
   // The cache of the present heading's bits, emptied when they change.
   AngleCache& AnglesNow() const;
   mutable AngleCache angles_;
+  mutable std::optional<Distance> distance_;
 
   double X_ = 0.0;
   double Y_ = 0.0;
