@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "core/extended/extended.h"
 
@@ -298,6 +299,39 @@ TEST(SoftExtended, Trunc32KeepsItsEdges) {
   };
   for (const Edge& e : kEdges) {
     EXPECT_EQ(Trunc32(e.value), e.expected) << static_cast<double>(e.value);
+  }
+}
+
+// A probe's pixel: the sum with a half, then its integer part, taken in one
+// step without rounding where the sum cannot round. Around every power of
+// two of both signs (where the sum carries or loses a place), at the ends of
+// that road and outside it, and on values spread over the scales.
+TEST(SoftExtended, Trunc32PlusHalfIsTheIntegerPartOfTheRoundedSum) {
+  std::vector<SoftExtended> values = {kMinusZero, kTiniest,  kMinusInf,
+                                      kQuietPlus, kUnnormal, X(0x3FFE, 0x8000000000000000)};
+  std::uint64_t state = 0x9E3779B97F4A7C15;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int scale = -3; scale <= 33; ++scale) {
+    const std::uint64_t half = scale <= 62 && scale >= -1 ? std::uint64_t{1} << (62 - scale) : 1;
+    for (std::uint16_t sign : {0, 0x8000}) {
+      const auto exponent = static_cast<std::uint16_t>(sign | (0x3FFF + scale));
+      const std::uint64_t kTop = std::uint64_t{1} << 63;
+      for (const std::uint64_t significand : std::initializer_list<std::uint64_t>{
+               0x8000000000000000, 0x8000000000000001, 0xFFFFFFFFFFFFFFFF, 0 - half, 0 - half - 1,
+               0x8000000000000000 + half, 0x8000000000000000 + half - 1, next() | kTop,
+               next() | kTop}) {
+        values.push_back(X(exponent, significand | kTop));
+      }
+    }
+  }
+  for (const SoftExtended v : values) {
+    EXPECT_EQ(Trunc32PlusHalf(v), Trunc32(v + SoftExtended(0.5)))
+        << std::hex << v.Bits().signExponent << " " << v.Bits().significand;
   }
 }
 

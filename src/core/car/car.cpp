@@ -96,11 +96,10 @@ SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms, Extended x, Extende
   ProbePoint point;
   if (sensor < 2) {
     const auto side = static_cast<std::size_t>(sensor);
-    point = ProbePoint{Trunc32(terms.sideCos[side] + x + terms.aheadCos + Extended(0.5)),
-                       Trunc32(y - terms.sideSin[side] - terms.aheadSin + Extended(0.5))};
+    point = ProbePoint{Trunc32PlusHalf(terms.sideCos[side] + x + terms.aheadCos),
+                       Trunc32PlusHalf(y - terms.sideSin[side] - terms.aheadSin)};
   } else {
-    point = ProbePoint{Trunc32(terms.aheadCos + x + Extended(0.5)),
-                       Trunc32(y - terms.aheadSin + Extended(0.5))};
+    point = ProbePoint{Trunc32PlusHalf(terms.aheadCos + x), Trunc32PlusHalf(y - terms.aheadSin)};
   }
   // A point that is no 32-bit pixel lies far outside any course.
   return SensorProbe{point.x, point.y, point.x && point.y && course_.IsOnLine(*point.x, *point.y)};

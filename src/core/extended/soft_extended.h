@@ -129,6 +129,10 @@ class SoftExtended {
 // NaN, an infinity, an unsupported operand or a value outside that range.
 std::optional<std::int32_t> Trunc32(SoftExtended v);
 
+// Trunc32(v + 0.5), the sum rounded as any sum is: how a probe point's
+// coordinate becomes a pixel.
+std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v);
+
 // Only inline definitions below.
 
 inline ExtendedBits SoftExtended::FromInt32(std::int32_t value) {
@@ -378,6 +382,30 @@ inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
   if (negative ? whole > kLimit : whole >= kLimit) return std::nullopt;
   const auto signedWhole = static_cast<std::int64_t>(whole);
   return static_cast<std::int32_t>(negative ? -signedWhole : signedWhole);
+}
+
+ORMAKIN_SOFT_INLINE std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v) {
+  using namespace extended_format;
+  const ExtendedBits bits = v.Bits();
+  // For 1 <= |v| < 2^30 the sum needs no rounding: a half is a whole number
+  // of v's last places, and the sum either keeps v's exponent or (below a
+  // power of two, negative) loses at most one place, which the 64 bits
+  // still hold. Only a positive sum carrying into the next power of two is
+  // left to the general road, with the rest.
+  const int scale = BiasedExponent(bits) - kBias;  // |v| in [2^scale, 2^(scale+1))
+  if (IsNormal(bits) && static_cast<unsigned>(scale) < 30u) [[likely]] {
+    const std::uint64_t half = std::uint64_t{1} << (62 - scale);
+    const int fraction = 63 - scale;  // the significand's bits below the units
+    if (IsNegative(bits)) {
+      return -static_cast<std::int32_t>((bits.significand - half) >> fraction);
+    }
+    // A carry out of the 64 bits leaves less than `half`.
+    const std::uint64_t sum = bits.significand + half;
+    if (sum >= half) [[likely]] {
+      return static_cast<std::int32_t>(sum >> fraction);
+    }
+  }
+  return Trunc32(v + SoftExtended(0.5));
 }
 
 }  // namespace ormakin

@@ -79,6 +79,11 @@ inline std::optional<std::int32_t> Trunc32(long double v) {
   return static_cast<std::int32_t>(v);
 }
 
+// Trunc32(v + 0.5): how a probe point's coordinate becomes a pixel.
+inline std::optional<std::int32_t> Trunc32PlusHalf(long double v) {
+  return Trunc32(v + 0.5L);
+}
+
 #endif
 
 }  // namespace ormakin
