@@ -79,6 +79,14 @@ const TCar::MoveTerms& TCar::MoveTermsOf(double distance) const {
   return *move;
 }
 
+Extended TCar::TurnOf(std::int32_t state, std::int32_t mask) const {
+  std::optional<Extended>& turn = turns_[static_cast<std::size_t>((state - 1) * kMaskCount + mask)];
+  if (!turn) {
+    turn = kPi * settings_.rules[state - 1][mask].Turn / 180;
+  }
+  return *turn;
+}
+
 double TCar::DistanceOf(double advance) const {
   const std::uint64_t speedBits = std::bit_cast<std::uint64_t>(Speed_);
   const std::uint64_t advanceBits = std::bit_cast<std::uint64_t>(advance);
@@ -134,7 +142,7 @@ bool TCar::Step() {
   Sense();
   const TStateRule& rule = settings_.rules[State_ - 1][SensorBits_];
 
-  Direction_ = static_cast<double>(kPi * rule.Turn / 180 + Direction_);
+  Direction_ = static_cast<double>(TurnOf(State_, SensorBits_) + Direction_);
   // One correction only, against the extended 2π, so that the double nearest
   // to 2π stays as it is and a turn of more than a full circle stays out of
   // range.
