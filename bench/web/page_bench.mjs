@@ -392,9 +392,10 @@ async function bareTextBoxLongest(browser, text) {
   await page.evaluate((t) => {
     document.querySelector('#settings').value = t;
   }, text);
-  // The text is laid out in the next frame; its task is reported after it.
-  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0))));
-  await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 0)));
+  // The text is laid out in the next frames; their tasks are reported after
+  // them, when the page is idle again.
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+  await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 1000)));
   const loadLongest = await page.evaluate(() => window.benchLongest);
   await page.evaluate(() => {
     window.benchLongest = 0;
