@@ -38,6 +38,7 @@ SCRIPT_PARTS = [
     "program.js",
     "menu.js",
     "courses.js",
+    "settings_store.js",
     "settings.js",
     "studies.js",
     "workers.js",

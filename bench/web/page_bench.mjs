@@ -377,10 +377,11 @@ async function settingsTimes(browser, text) {
 }
 
 // The same keystrokes at the end of the same text in a bare text box of the
-// same style, without the page: what the browser's own text box costs.
+// same style (no form state kept, as the page's), without the page: what
+// the browser's own text box costs.
 async function bareTypingLongest(browser, text) {
   const page = await browser.newPage();
-  await page.setContent('<textarea id="settings" spellcheck="false" rows="14" ' +
+  await page.setContent('<textarea id="settings" spellcheck="false" autocomplete="off" rows="14" ' +
     'style="width: 100%; font-family: monospace; font-size: 12px"></textarea>');
   await page.evaluate((t) => {
     const area = document.querySelector('#settings');
@@ -401,6 +402,23 @@ async function bareTypingLongest(browser, text) {
   return longest;
 }
 
+// The large text's runs: in the page, in a bare text box and in the tool.
+async function settingsRuns(browser, scratch, runs) {
+  const text = largeSettings();
+  const large = join(scratch, 'ormakin.ini');
+  writeFileSync(large, text);
+  for (let i = 0; i < kSettingsRepetitions; ++i) {
+    const t = await settingsTimes(browser, text);
+    runs.lint.push(t.lintMs);
+    runs.apply.push(t.applyMs);
+    runs.loadLongest.push(t.loadLongest);
+    runs.typingLongest.push(t.typingLongest);
+    runs.bareTypingLongest.push(await bareTypingLongest(browser, text));
+    runs.toolLint.push(toolMs(['lint', large]));
+    runs.toolRun.push(toolMs(['run', course, '--settings', large, '--ticks', '0']));
+  }
+}
+
 const pageBytes = statSync(join(web, 'ormakin.html')).size;
 const panelRows = (m) => {
   const ratio = m.panelShown / m.panelHidden;
@@ -413,6 +431,22 @@ const panelRows = (m) => {
 const applyRow = (m) => row('適用して再起動 with that text / `ormakin-sim run --ticks 0` with it',
   `${(m.apply / m.toolRun).toFixed(2)}× (${m.apply.toFixed(0)} ms against ${m.toolRun.toFixed(0)} ms)`,
   `≤ ${kTargets.applyRatio}×`, m.apply <= kTargets.applyRatio * m.toolRun);
+// The large text's rows: medians, and the longest task of all repetitions.
+const longest = (values) => Math.max(...values);
+const settingsRows = (m, runs) => [
+  row(`Lint of a ${(kLargeSettingsBytes / 1e6).toFixed(0)} MB settings text in the page's worker / \`ormakin-sim lint\``,
+    `${(m.lint / m.toolLint).toFixed(2)}× (${m.lint.toFixed(0)} ms against ${m.toolLint.toFixed(0)} ms)`,
+    '—', true),
+  row('Longest task on the page while that text is put in and linted',
+    `${longest(runs.loadLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
+    longest(runs.loadLongest) <= kTargets.longTaskMs),
+  row('Longest task on the page while typing in it',
+    `${longest(runs.typingLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
+    longest(runs.typingLongest) <= kTargets.longTaskMs),
+  row('Longest task while typing the same keys into a bare text box with that text, without the page',
+    `${longest(runs.bareTypingLongest).toFixed(0)} ms`, '— (the browser\'s own)', true),
+  applyRow(m),
+];
 const sizeRow = () => row('The page\'s size (build-web/ormakin.html)', `${(pageBytes / kMiB).toFixed(2)} MiB`,
   '< 2 MiB', pageBytes < kTargets.pageBytes);
 const row = (what, measured, target, met) =>
@@ -428,15 +462,19 @@ async function panelRuns(browser, runs) {
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
-// --only PART,...: those parts alone (ready, panel, size, tune, apply), their
-// rows printed and nothing written.
+// --only PART,...: those parts alone (ready, panel, size, tune, apply, and
+// settings: the large text's lint, longest tasks and apply), their rows
+// printed and nothing written.
 const onlyIndex = process.argv.indexOf('--only');
 if (onlyIndex > 0) {
   const parts = new Set(process.argv[onlyIndex + 1].split(','));
   const profile = mkdtempSync(join(tmpdir(), 'ormakin-bench-'));
   const browser = await launch(profile);
   const scratch = mkdtempSync(join(tmpdir(), 'ormakin-bench-files-'));
-  const runs = { ready: [], panelShown: [], panelHidden: [], tune: [], tune2: [], tunePaired: [], tuneNative: [], apply: [], toolRun: [] };
+  const runs = {
+    ready: [], panelShown: [], panelHidden: [], tune: [], tune2: [], tunePaired: [], tuneNative: [],
+    lint: [], toolLint: [], apply: [], toolRun: [], loadLongest: [], typingLongest: [], bareTypingLongest: [],
+  };
   try {
     if (parts.has('ready')) for (let i = 0; i < kRepetitions; ++i) runs.ready.push(await readyMs(browser));
     if (parts.has('panel')) await panelRuns(browser, runs);
@@ -448,7 +486,9 @@ if (onlyIndex > 0) {
         runs.tuneNative.push(nativeTuneMs());
       }
     }
-    if (parts.has('apply')) {
+    if (parts.has('settings')) {
+      await settingsRuns(browser, scratch, runs);
+    } else if (parts.has('apply')) {
       const text = largeSettings();
       const large = join(scratch, 'ormakin.ini');
       writeFileSync(large, text);
@@ -468,7 +508,8 @@ if (onlyIndex > 0) {
   if (parts.has('panel')) rows.push(...panelRows(m));
   if (parts.has('size')) rows.push(sizeRow());
   if (parts.has('tune')) rows.push(...tuneRows(m, row));
-  if (parts.has('apply')) rows.push(applyRow(m));
+  if (parts.has('settings')) rows.push(...settingsRows(m, runs));
+  else if (parts.has('apply')) rows.push(applyRow(m));
   console.log(['| Measure | Measured | Target | |', '|---|---|---|---|', ...rows].join('\n'));
   process.exit(0);
 }
@@ -499,19 +540,7 @@ try {
     runs.tuneNative.push(nativeTuneMs());
   }
   await panelRuns(browser, runs);
-  const text = largeSettings();
-  const large = join(scratch, 'ormakin.ini');
-  writeFileSync(large, text);
-  for (let i = 0; i < kSettingsRepetitions; ++i) {
-    const t = await settingsTimes(browser, text);
-    runs.lint.push(t.lintMs);
-    runs.apply.push(t.applyMs);
-    runs.loadLongest.push(t.loadLongest);
-    runs.typingLongest.push(t.typingLongest);
-    runs.bareTypingLongest.push(await bareTypingLongest(browser, text));
-    runs.toolLint.push(toolMs(['lint', large]));
-    runs.toolRun.push(toolMs(['run', course, '--settings', large, '--ticks', '0']));
-  }
+  await settingsRuns(browser, scratch, runs);
   // Memory: once each, in a fresh page; the pixels are not in the files, so
   // the store's written pages are none.
   const wide = headerOnlyCourse(scratch, 60000, 60000, 1);
@@ -528,7 +557,6 @@ try {
 }
 
 const m = Object.fromEntries(Object.entries(runs).map(([k, v]) => [k, median(v)]));
-const longest = (values) => Math.max(...values);
 const version = execFileSync(process.env.ORMAKIN_CHROMIUM ?? '/usr/bin/chromium', ['--version'])
   .toString().trim();
 const stepRatio = m.native / m.module;
@@ -565,18 +593,7 @@ const text = [
     `${twoWorkers.toFixed(2)}× (${m.page2.toFixed(0)} ms a sweep against ${m.paired.toFixed(0)} ms for two)`,
     `≥ ${kTargets.twoWorkers}×`, twoWorkers >= kTargets.twoWorkers),
   ...tuneRows(m, row),
-  row(`Lint of a ${(kLargeSettingsBytes / 1e6).toFixed(0)} MB settings text in the page's worker / \`ormakin-sim lint\``,
-    `${(m.lint / m.toolLint).toFixed(2)}× (${m.lint.toFixed(0)} ms against ${m.toolLint.toFixed(0)} ms)`,
-    '—', true),
-  row('Longest task on the page while that text is put in and linted',
-    `${longest(runs.loadLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
-    longest(runs.loadLongest) <= kTargets.longTaskMs),
-  row('Longest task on the page while typing in it',
-    `${longest(runs.typingLongest).toFixed(0)} ms`, `≤ ${kTargets.longTaskMs} ms`,
-    longest(runs.typingLongest) <= kTargets.longTaskMs),
-  row('Longest task while typing the same keys into a bare text box with that text, without the page',
-    `${longest(runs.bareTypingLongest).toFixed(0)} ms`, '— (the browser\'s own)', true),
-  applyRow(m),
+  ...settingsRows(m, runs),
   ...memory.map((c) => row(`The tab's growth for a header-only BMP of ${c.size} bytes, ${c.what}`,
     `${(c.growth / kMiB).toFixed(1)} MiB`, '≤ the file + the written pages (none) + 64 MiB',
     c.growth <= c.size + kCourseMargin)),

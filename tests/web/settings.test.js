@@ -1,6 +1,7 @@
 // The settings text at sizes a user may load: linted in the background
 // while the page stays responsive, kept between visits under the page's own
-// key, and a text the browser cannot keep is said to be so. Chromium only:
+// key (and texts earlier pages kept read), and a text the browser cannot keep
+// is said to be so. Chromium only:
 // its `longtask` entries time the page's main thread.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
@@ -13,10 +14,11 @@ import { describePage } from './support/suite.js';
 const bundled = readFileSync(settingsPath, 'utf8');
 const words = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.en.json'), 'utf8'));
 
-// The bundled text with a malformed rule (a finding) and comment lines before
-// the rules up to about `bytes`, so that every rule read passes them.
-function largeText(bytes) {
-  const text = bundled.replace(/^1-0=.*$/m, '1-0=abc');
+// The bundled text with a malformed rule (a finding; `sound` leaves it out)
+// and comment lines before the rules up to about `bytes`, so that every rule
+// read passes them.
+function largeText(bytes, { sound = false } = {}) {
+  const text = sound ? bundled : bundled.replace(/^1-0=.*$/m, '1-0=abc');
   const at = text.indexOf('[state]');
   const line = '; a comment line of the kind a long settings file holds, repeated\n';
   return text.slice(0, at) + line.repeat(Math.ceil(bytes / line.length)) + text.slice(at);
@@ -29,6 +31,18 @@ async function assertLintOf(session, text, dir) {
   assert.ok(want.length > 0);
   await session.waitForLint();
   assert.deepEqual(await session.page.$$eval('#lint li', (lis) => lis.map((li) => li.textContent)), want);
+}
+
+// Waits until the page has kept the text now in the editor, or has said
+// why not (`note`).
+async function waitForKept(session, note) {
+  await session.waitFor(
+    (want) => {
+      const shown = document.querySelector('#settings-note');
+      return shown.getAttribute('aria-busy') === 'false' && shown.textContent === want;
+    },
+    note,
+  );
 }
 
 describePage('the settings text', (get) => {
@@ -71,20 +85,79 @@ describePage('the settings text', (get) => {
     assert.ok(longest <= 200, `a task of ${longest} ms while typing`);
   });
 
-  it('says when the text is too large to keep, and keeps one that fits for the next visit', async () => {
+  it('keeps a text beyond localStorage’s limit for the next visit', async () => {
+    const { session } = get();
+    const { page } = session;
+    // More than the 5 M characters localStorage holds for all of a disk's
+    // pages together; no box when the program starts with it.
+    const text = largeText(6e6, { sound: true });
+    await session.setField('#settings', text);
+    await session.waitForLint();
+    await waitForKept(session, '');
+    await page.reload();
+    await session.waitForState('idle');
+    assert.ok(await page.$eval('#settings', (t, want) => t.value === want, text));
+  });
+
+  it('says when the browser refuses to keep the text, and keeps one that fits for the next visit', async () => {
     const { session, dir } = get();
     const { page } = session;
-    const tooLarge = largeText(12e6);
-    await session.setField('#settings', tooLarge);
-    await session.waitFor((w) => document.querySelector('#settings-note').textContent === w, words.settingsTooLarge);
+    // The browser's storage refuses texts over 10 MB, as a full disk does.
+    await page.evaluate(() => {
+      const put = IDBObjectStore.prototype.put;
+      IDBObjectStore.prototype.put = function (value, key) {
+        if (value.length > 1e7) throw new DOMException('the disk is full', 'QuotaExceededError');
+        return put.call(this, value, key);
+      };
+    });
+    await session.setField('#settings', largeText(12e6));
+    await waitForKept(session, words.settingsTooLarge);
 
-    // A finding for the lint, but no box when the program starts.
+    // A finding for the lint, but no box when the program starts; the lint
+    // of the large text, still under way, is not taken for this one's.
     const edited = bundled.replace('[state]', 'never_read=1\n[state]');
     await session.setField('#settings', edited);
     await assertLintOf(session, edited, dir);
-    await session.waitFor(() => document.querySelector('#settings-note').textContent === '');
+    await waitForKept(session, '');
     await page.reload();
     await session.waitForState('idle');
     assert.equal(await page.$eval('#settings', (t) => t.value), edited);
+  });
+});
+
+describePage('a settings text kept by an earlier page', (get) => {
+  it('is read where the page has kept none of its own, and left as it is', async () => {
+    const { session } = get();
+    const { page } = session;
+    const older = bundled.replace('[state]', '; the first page kept this\n[state]');
+    const current = bundled.replace('[state]', '; this version kept this in localStorage\n[state]');
+    // The first page's key alone, then with this version's beside it: the
+    // newer wins.
+    for (const [kept, shown] of [
+      [{ 'ormakin.settings': older }, older],
+      [{ 'ormakin.settings': older, 'ormakin-page/1/settings': current }, current],
+    ]) {
+      await page.evaluate((items) => {
+        localStorage.clear();
+        for (const [key, value] of Object.entries(items)) localStorage.setItem(key, value);
+      }, kept);
+      await page.reload();
+      await session.waitForState('idle');
+      assert.equal(await page.$eval('#settings', (t) => t.value), shown);
+    }
+
+    // What the page keeps now comes first at the next visit; what earlier
+    // pages kept stays.
+    const edited = bundled.replace('[state]', '; edited\n[state]');
+    await session.setField('#settings', edited);
+    await session.waitForLint();
+    await waitForKept(session, '');
+    await page.reload();
+    await session.waitForState('idle');
+    assert.equal(await page.$eval('#settings', (t) => t.value), edited);
+    assert.deepEqual(
+      await page.evaluate(() => [localStorage.getItem('ormakin.settings'), localStorage.getItem('ormakin-page/1/settings')]),
+      [older, current],
+    );
   });
 });

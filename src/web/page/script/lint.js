@@ -30,12 +30,13 @@ workerParts.push(lintTask);
 let linter = null; // the worker, once it has been given the module
 let lintAsked = 0; // the id of the last text sent
 let lintAnswered = 0; // the id of the last text the worker answered
+let lintOutdated = false; // the text has changed since the last lint was asked
 
 async function startLinter() {
   const worker = startWorker();
   worker.addEventListener('message', ({ data }) => {
     lintAnswered = data.id;
-    if (data.id !== lintAsked) return;
+    if (data.id !== lintAsked || lintOutdated) return;
     showFindings(data.report);
     $('#lint').setAttribute('aria-busy', 'false');
   });
@@ -56,9 +57,17 @@ function lint() {
   }
   linter ??= startLinter();
   $('#lint').setAttribute('aria-busy', 'true');
+  lintOutdated = false;
   const id = ++lintAsked;
   const text = settings.value;
   linter.then((worker) => worker.postMessage({ kind: 'lint', id, text }));
+}
+
+// The text has changed and is not linted yet: the findings shown, and those
+// of a lint under way, are of an earlier text until the next lint answers.
+function lintOfEarlierText() {
+  lintOutdated = true;
+  $('#lint').setAttribute('aria-busy', 'true');
 }
 
 // The findings shown: { line, text, finding } in line order.

@@ -5,31 +5,18 @@ const bundledSettings = decodeSettings(await inflate(bundle.settings));
 // Work that follows the text waits for this pause in typing.
 const kTypingPause = 300;
 
-// The text is kept in the browser under the page's own key. A page from disk
-// shares its storage with every other file there, so the key names the page
-// and the version of what it keeps; the first page kept it under
-// kEarlierSettingsKey, which is read but never written or removed.
-const kSettingsKey = 'ormakin-page/1/settings';
-const kEarlierSettingsKey = 'ormakin.settings';
-
-// Keeps the text for the next visit, or says why it cannot.
+// Keeps the text for the next visit, or says why it cannot. Writes end in
+// the order they began: the note is the last one's, and busy until then.
+let keepsAsked = 0;
 function storeSettings() {
-  let note = '';
-  try {
-    localStorage.setItem(kSettingsKey, settings.value);
-  } catch (failure) {
-    note = failure?.name === 'QuotaExceededError' ? words.settingsTooLarge : words.settingsNotKept;
-  }
-  $('#settings-note').textContent = note;
-}
-
-function storedSettings() {
-  try {
-    return localStorage.getItem(kSettingsKey) ?? localStorage.getItem(kEarlierSettingsKey);
-  } catch {
-    // Storage that is off keeps nothing to read; storeSettings says so.
-    return null;
-  }
+  const id = ++keepsAsked;
+  const note = $('#settings-note');
+  note.setAttribute('aria-busy', 'true');
+  keepSettings(settings.value).then((text) => {
+    if (id !== keepsAsked) return;
+    note.textContent = text;
+    note.setAttribute('aria-busy', 'false');
+  });
 }
 
 // After a pause in typing: the text kept and linted.
@@ -41,13 +28,12 @@ function textSettled() {
   lint();
 }
 function settingsChanged() {
-  // The findings shown are of an earlier text until the lint answers.
-  $('#lint').setAttribute('aria-busy', 'true');
+  lintOfEarlierText();
   clearTimeout(typingTimer);
   typingTimer = setTimeout(textSettled, kTypingPause);
 }
 
-settings.value = storedSettings() ?? bundledSettings;
+settings.value = (await keptSettings()) ?? bundledSettings;
 settings.addEventListener('input', settingsChanged);
 $('#settings-apply').addEventListener('click', () => {
   // What is applied is kept and linted now, without waiting for the pause.
