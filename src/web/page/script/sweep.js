@@ -4,7 +4,10 @@
 // results in start order and makes the summary and the map, the same
 // whatever the number of workers. A worker that cannot hold the course is
 // dropped and the others do its share.
-const kSweepRange = 8; // starts a worker runs per task
+// A worker's range holds this share of the starts not handed out yet,
+// divided among the workers: large ranges first, for few answers to join,
+// and small ones at the end, so that the workers end together.
+const kSweepShare = 1 / 4;
 let sweeping = false;
 // The shown map as the tool's BMP file (`sweep --map`), what 保存... hands out.
 let sweepBmp = null;
@@ -27,7 +30,7 @@ function sweepTask(tasks, ready, study) {
       study.failure(error);
     }
   };
-  tasks['sweep-run'] = ({ first, count }) => study.results((module) => module._studies_sweep_run(first, count));
+  tasks['sweep-run'] = ({ first, count }) => study.results(first, (module) => module._studies_sweep_run(first, count));
 }
 workerParts.push(sweepTask);
 
@@ -67,7 +70,8 @@ async function sweepOnWorkers(module, count, settings, course) {
     $('#sweep-progress').value = done;
   };
   const range = (first, n) => ({ kind: 'sweep-run', first, count: n });
-  await shareOnCrew(crew, count, kSweepRange, range, take, words.noWorkers);
+  const size = (left) => Math.ceil((left * kSweepShare) / Math.max(1, crew.members.length));
+  await shareOnCrew(crew, count, size, range, take, words.noWorkers);
 }
 
 $('#sweep-run').addEventListener('click', async () => {
@@ -79,6 +83,8 @@ $('#sweep-run').addEventListener('click', async () => {
   $('#sweep-note').textContent = '';
   clearSweep();
   try {
+    // The workers make their instances while the page's begins.
+    takeStudyWorkers();
     const module = await studies();
     const course = '/study/course.bmp';
     const settings = program && !program.dead ? program.api.settingsText : '';
