@@ -55,14 +55,18 @@ function clearSweep() {
   $('#sweep-save').disabled = true;
 }
 
-// Runs the `count` starts the studies instance `module` has begun on the
-// workers, joining their results there in start order as they come.
-// Settles once every start is joined; rejects, with the workers' failures,
-// when no worker is left to run them.
-async function sweepOnWorkers(module, count, settings, course) {
-  const crew = studyCrew({ kind: 'sweep-begin', settings, course }, (dropped) => {
+// The sweep's workers, each sent the settings and the course to begin with.
+function sweepCrew(settings, course) {
+  return studyCrew({ kind: 'sweep-begin', settings, course }, (dropped) => {
     $('#sweep-note').textContent = words.workersDropped.replace('{count}', dropped);
   });
+}
+
+// Runs the `count` starts the studies instance `module` has begun on the
+// crew, joining their results there in start order as they come. Settles
+// once every start is joined; rejects, with the workers' failures, when no
+// worker is left to run them.
+async function sweepOnWorkers(module, crew, count) {
   const take = ({ bytes }) => {
     module.FS.writeFile('/study/results.bin', bytes);
     const done = module._studies_sweep_take();
@@ -83,12 +87,12 @@ $('#sweep-run').addEventListener('click', async () => {
   $('#sweep-note').textContent = '';
   clearSweep();
   try {
-    // The workers make their instances while the page's begins.
-    takeStudyWorkers();
-    const module = await studies();
     const course = '/study/course.bmp';
     const settings = program && !program.dead ? program.api.settingsText : '';
     const courseBytes = lastCourse?.bytes ?? null;
+    // The workers begin while the page's own instance does.
+    const crew = sweepCrew(settings, courseBytes);
+    const module = await studies();
     module.FS.writeFile('/study/ormakin.ini', settings);
     // Without a course the study says so, in the window's words.
     if (module.FS.analyzePath(course).exists) module.FS.unlink(course);
@@ -96,12 +100,14 @@ $('#sweep-run').addEventListener('click', async () => {
     const count = module._studies_sweep_begin();
     if (count < 0) {
       summary.textContent = output(module);
+      // No worker's answer to its beginning may reach the next study.
+      await crew.begun();
       return;
     }
     const progress = $('#sweep-progress');
     progress.max = Math.max(1, count);
     try {
-      await sweepOnWorkers(module, count, settings, courseBytes);
+      await sweepOnWorkers(module, crew, count);
     } catch (failure) {
       // The sweep is dropped with its session.
       module._studies_sweep_finish();

@@ -89,8 +89,18 @@ function tuneOptions() {
   return { evaluations: BigInt(evaluations).toString(), seed: BigInt(seed).toString() };
 }
 
+// Where the search stands, shown once a frame at most, so that the next
+// generation is handed out first; flushTuneProgress shows it at once.
+let tuneProgress = null; // the last progress line not shown yet
 function showTuneProgress(module) {
-  const [evaluations, best, ...laps] = output(module).trim().split(' ');
+  if (tuneProgress === null) requestAnimationFrame(flushTuneProgress);
+  tuneProgress = output(module);
+}
+
+function flushTuneProgress() {
+  if (tuneProgress === null) return;
+  const [evaluations, best, ...laps] = tuneProgress.trim().split(' ');
+  tuneProgress = null;
   $('#tune-progress').value = Number(evaluations);
   $('#tune-best').textContent = words.tuneBest.replace('{score}', best).replace('{laps}', laps.join(', '));
 }
@@ -189,6 +199,8 @@ $('#tune-run').addEventListener('click', async () => {
       module._studies_tune_finish(1);
       summary.textContent = failure.message;
       return;
+    } finally {
+      flushTuneProgress();
     }
     const finished = module._studies_tune_finish(cancelled ? 1 : 0);
     summary.textContent = output(module);

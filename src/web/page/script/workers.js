@@ -120,9 +120,11 @@ function dropStudyWorker(worker) {
 
 // The workers of one study, each sent `begin` (the study's inputs) once; a
 // worker that fails is dropped for good, its reason kept in `failures`, and
-// `dropped(count)` hears how many have been.
+// `dropped(count)` hears how many have been. `begun()` settles once every
+// worker has answered `begin`.
 function studyCrew(begin, dropped) {
   const crew = { failures: [], members: [] };
+  crew.begun = () => Promise.allSettled(crew.members.map((member) => member.begun));
   crew.drop = (member, failure) => {
     crew.members = crew.members.filter((m) => m !== member);
     dropStudyWorker(member.worker);
@@ -146,9 +148,9 @@ const kRangesAhead = 2;
 // `message(first, n, anew)` for the range of `n` tasks from `first`, where
 // `n` is `size(left)` for the `left` tasks not handed out yet, and `anew`
 // says that the range is the first the worker has in this call; it holds up
-// to kRangesAhead ranges at once. `take(answer)` hears each range's answer
-// in task order, whatever order they come in. The ranges of a worker that
-// fails go to the others. Settles once every answer is taken and no range
+// to kRangesAhead ranges at once while there are enough left.
+// `take(answer)` hears each range's answer in task order, whatever order
+// they come in. The ranges of a worker that fails go to the others. Settles once every answer is taken and no range
 // is under way; rejects with what `take` raises, or, when no worker is left,
 // with `noWorkers` and the workers' reasons.
 function shareOnCrew(crew, count, size, message, take, noWorkers) {
@@ -183,9 +185,14 @@ function shareOnCrew(crew, count, size, message, take, noWorkers) {
     }
 
     const anew = new Set(); // members not handed a range yet in this call
+    // A worker that holds a range is handed another ahead only while the
+    // tasks not handed out are as many as the workers: at the end, a range
+    // waiting behind another in one worker would keep the others idle.
+    const aheadAllowed = () =>
+      count - next + waiting.reduce((sum, [, n]) => sum + n, 0) >= crew.members.length;
     function hand(member) {
       const held = ranges.get(member);
-      while (fault === null && held.size < kRangesAhead) {
+      while (fault === null && held.size < kRangesAhead && (held.size === 0 || aheadAllowed())) {
         let first;
         let n;
         if (waiting.length) {
