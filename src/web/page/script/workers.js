@@ -150,9 +150,10 @@ const kRangesAhead = 2;
 // says that the range is the first the worker has in this call; it holds up
 // to kRangesAhead ranges at once while there are enough left.
 // `take(answer)` hears each range's answer in task order, whatever order
-// they come in. The ranges of a worker that fails go to the others. Settles once every answer is taken and no range
-// is under way; rejects with what `take` raises, or, when no worker is left,
-// with `noWorkers` and the workers' reasons.
+// they come in. The ranges of a worker that fails go to the others. Settles
+// once every answer is taken and no range is under way; rejects with what
+// `take` raises, or, when no worker is left, with `noWorkers` and the
+// workers' reasons.
 function shareOnCrew(crew, count, size, message, take, noWorkers) {
   return new Promise((resolve, reject) => {
     const waiting = []; // [first, n] of ranges handed back by workers that failed
