@@ -14,9 +14,11 @@ constexpr const char* kDamaged = "the search's rule tables are damaged";
 constexpr std::size_t kRuleBytes = 1 + 4 + 8 + 8;
 constexpr std::size_t kTableBytes = std::size_t{kStateCount} * kMaskCount * kRuleBytes;
 
-void Put(std::string& out, std::uint64_t value, int bytes) {
+// Writes the `bytes` low bytes of `value` at `out`, the lowest first, and
+// moves past them.
+void Put(char*& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) {
-    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    *out++ = static_cast<char>((value >> (8 * i)) & 0xFF);
   }
 }
 
@@ -33,8 +35,11 @@ std::uint64_t Get(std::string_view& in, int bytes) {
 }  // namespace
 
 std::string RuleTablesToBytes(const std::vector<Controller>& controllers) {
-  std::string out;
-  out.reserve(controllers.size() * kTableBytes);
+  // Sized once and written in place: appended a byte at a time, each byte
+  // cost a call of the string's in the page's build, a generation's tables
+  // some milliseconds there.
+  std::string bytes(controllers.size() * kTableBytes, '\0');
+  char* out = bytes.data();
   for (const Controller& controller : controllers) {
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {
@@ -46,7 +51,7 @@ std::string RuleTablesToBytes(const std::vector<Controller>& controllers) {
       }
     }
   }
-  return out;
+  return bytes;
 }
 
 std::vector<Controller> RuleTablesFromBytes(std::string_view bytes, const Controller& base) {

@@ -21,6 +21,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -71,20 +72,42 @@ void CheckRulePlace(int state, int mask) {
   }
 }
 
-void WriteText(const std::string& text, const char* file = kStudyOutput) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-  if (!out.flush()) {
+// The module's file system takes every read and write as a call out to the
+// page's script, which costs far more than the bytes it moves: through a
+// stream's buffer, a kilobyte a call, a generation's rule tables (some 27 KB)
+// took milliseconds to write and as long to read. A file is written and read
+// here unbuffered, in one call each.
+void WriteText(std::string_view text, const char* file = kStudyOutput) {
+  std::FILE* out = std::fopen(file, "wb");
+  if (out == nullptr) {
+    throw Exception(std::string("cannot write ") + file);
+  }
+  std::setvbuf(out, nullptr, _IONBF, 0);
+  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  if (std::fclose(out) != 0 || !written) {
     throw Exception(std::string("cannot write ") + file);
   }
 }
 
 std::string ReadBytes(const char* file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::FILE* in = std::fopen(file, "rb");
+  if (in == nullptr) {
     throw Exception(std::string("cannot read ") + file);
   }
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::setvbuf(in, nullptr, _IONBF, 0);
+  std::string bytes;
+  bool read = std::fseek(in, 0, SEEK_END) == 0;
+  const long size = read ? std::ftell(in) : -1;
+  read = size >= 0 && std::fseek(in, 0, SEEK_SET) == 0;
+  if (read) {
+    bytes.resize(static_cast<std::size_t>(size));
+    read = std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
+  }
+  std::fclose(in);
+  if (!read) {
+    throw Exception(std::string("cannot read ") + file);
+  }
+  return bytes;
 }
 
 // The text of a failure, as the page shows it.
@@ -166,10 +189,12 @@ struct TuneSession {
 std::unique_ptr<TuneSession> tune;
 
 // A worker's part of a search: the controller the settings give and the
-// courses, on which it scores the tasks the page hands it.
+// courses, on which it scores the tasks of the generation under way, read
+// once a generation from the tasks file the page puts down.
 struct TuneWorker {
   studies::Controller base;
   std::vector<studies::LineCourse> courses;
+  std::optional<studies::TuneTasks> tasks;
 };
 
 std::unique_ptr<TuneWorker> tuneWorker;
@@ -328,12 +353,7 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_run(int first, int count) {
     }
     const std::vector<studies::RunScore> results = web::session->sweep->RunRange(
         static_cast<std::size_t>(first), static_cast<std::size_t>(count));
-    std::ofstream out(web::kStudyResults, std::ios::binary | std::ios::trunc);
-    const std::string bytes = studies::ScoresToBytes(results);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      throw Exception("cannot write the sweep's results");
-    }
+    web::WriteText(studies::ScoresToBytes(results), web::kStudyResults);
     return static_cast<int>(results.size());
   } catch (const std::exception& failure) {
     web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
@@ -348,9 +368,7 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_take() {
     if (!web::session) {
       throw Exception("no sweep is under way");
     }
-    std::ifstream in(web::kStudyResults, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
+    const std::string bytes = web::ReadBytes(web::kStudyResults);
     std::remove(web::kStudyResults);
     return static_cast<int>(web::session->sweep->Take(studies::ScoresFromBytes(bytes)));
   } catch (const std::exception& failure) {
@@ -374,17 +392,14 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
                                       static_cast<std::size_t>(map.Height()));
     map.CopyToRgb32(map.Width(), map.Height(), pixels.data(),
                     static_cast<std::size_t>(map.Width()));
-    std::ofstream out("/study/map.rgb", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(pixels.data()),
-              static_cast<std::streamsize>(pixels.size() * sizeof(std::uint32_t)));
-    out.close();
-    std::ofstream bmp("/study/map.bmp", std::ios::binary | std::ios::trunc);
+    web::WriteText(std::string_view(reinterpret_cast<const char*>(pixels.data()),
+                                    pixels.size() * sizeof(std::uint32_t)),
+                   "/study/map.rgb");
+    std::string bmp;
     studies::WriteBmp(map, "/study/map.bmp", [&](const void* data, std::size_t count) {
-      bmp.write(static_cast<const char*>(data), static_cast<std::streamsize>(count));
+      bmp.append(static_cast<const char*>(data), count);
     });
-    if (!out || !bmp.flush()) {
-      throw Exception("cannot write the sweep's map");
-    }
+    web::WriteText(bmp, "/study/map.bmp");
     size = map.Width() | (map.Height() << 16);
     web::WriteText(web::session->sweep->Summary());
   } catch (const std::exception& failure) {
@@ -557,17 +572,27 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_work_begin(int courseCount) {
   }
 }
 
-// Scores the `count` tasks from `first` on of the rule tables in
-// /study/tune/tasks.bin and writes them to /study/results.bin; returns how
-// many ran, or -1 with the error's text.
+// Scores the `count` tasks from `first` on of the generation under way and
+// writes them to /study/results.bin; returns how many ran, or -1 with the
+// error's text. When the page has put down /study/tune/tasks.bin, its rule
+// tables are a new generation's: they are read once and the file removed,
+// so that the generation's other ranges need only their place.
 EMSCRIPTEN_KEEPALIVE int studies_tune_work(int first, int count) {
   try {
     if (!web::tuneWorker || first < 0 || count < 0) {
       throw Exception("no search is under way");
     }
     web::TuneWorker& w = *web::tuneWorker;
-    const studies::TuneTasks tasks{
-        studies::RuleTablesFromBytes(web::ReadBytes(web::kTuneTasks), w.base), w.courses.size()};
+    if (std::ifstream(web::kTuneTasks)) {
+      w.tasks.reset();
+      w.tasks.emplace(studies::TuneTasks{
+          studies::RuleTablesFromBytes(web::ReadBytes(web::kTuneTasks), w.base), w.courses.size()});
+      std::remove(web::kTuneTasks);
+    }
+    if (!w.tasks) {
+      throw Exception("no generation is under way");
+    }
+    const studies::TuneTasks& tasks = *w.tasks;
     const std::size_t from = std::min(tasks.Count(), static_cast<std::size_t>(first));
     std::vector<studies::RunScore> scores(
         std::min(tasks.Count() - from, static_cast<std::size_t>(count)));

@@ -9,7 +9,7 @@ import { coreTexts } from './support/core_texts.js';
 import { sweep } from './support/native_tool.js';
 import { coursePath, settingsPath } from './support/paths.js';
 import { describePage } from './support/suite.js';
-import { failWorkers, holdFirstAnswers } from './support/workers.js';
+import { failRun, failWorkers, holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 const bundled = readFileSync(settingsPath, 'utf8');
@@ -117,6 +117,22 @@ describePage('the sweep', (get) => {
     await waitForSweep(session);
     assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
     assert.equal(await page.$eval('#sweep-note', (p) => p.textContent), '');
+  });
+
+  it('drops a worker whose range fails while it holds the next, and the other runs both', async () => {
+    const { session, dir } = get();
+    const { page } = session;
+    const want = sweep(coursePath('4-gap-corner.bmp'), dir);
+    await session.setField('#workers', '2');
+    // The first range goes to the first worker with the second behind it.
+    await failRun(session, 'sweep-run', 1);
+    await page.click('#sweep-run');
+    await waitForSweep(session);
+    assert.equal((await page.$eval('#sweep-summary', (pre) => pre.textContent)).trimEnd(), want.text.trimEnd());
+    assert.match(await page.$eval('#sweep-note', (p) => p.textContent), / 1 /);
+    const saved = await session.savedFile('#sweep-save');
+    assert.ok(saved.bytes.equals(want.mapFile), 'the saved map differs from `sweep --map`');
+    await failRun(session, 'sweep-run', 0);
   });
 
   it('after 適用して再起動 sweeps the course opened again; after a restart without a course the map and the progress go', async () => {

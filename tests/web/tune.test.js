@@ -8,7 +8,7 @@ import { coreTexts } from './support/core_texts.js';
 import { tune, withoutComments } from './support/native_tool.js';
 import { coursePath } from './support/paths.js';
 import { describePage } from './support/suite.js';
-import { failWorkers, holdFirstAnswers } from './support/workers.js';
+import { failRun, failWorkers, holdFirstAnswers } from './support/workers.js';
 
 const texts = coreTexts();
 // Two courses, so that a task's course is not always its controller's.
@@ -95,5 +95,19 @@ describePage('the search for a rule table', (get) => {
     assert.match(await session.page.$eval('#tune-note', (p) => p.textContent), / 1 /);
     assert.equal(await usedRules(session), want.rules);
     await failWorkers(session, 'tune-begin', []);
+  });
+
+  it('drops a worker whose task fails while it holds the next, and the other ends the search', async () => {
+    const { session, dir } = get();
+    const want = tune(paths, 20, 4, dir);
+    await session.setField('#workers', '2');
+    // The start's two tasks go out one a worker; the third task asked for is
+    // the first of the next generation, with the second behind it.
+    await failRun(session, 'tune-run', 3);
+    await startTune(session, 20, 4);
+    assert.equal(await tuneEnded(session), want.line);
+    assert.match(await session.page.$eval('#tune-note', (p) => p.textContent), / 1 /);
+    assert.equal(await usedRules(session), want.rules);
+    await failRun(session, 'tune-run', 0);
   });
 });

@@ -81,3 +81,21 @@ export async function failWorkers(session, kind, nth) {
     nth,
   );
 }
+
+// From now on the `nth` (counting from 1) `kind` task handed to any worker
+// asks for a range of -1 tasks, which the worker answers with a failure; 0
+// ends it. It replaces what failWorkers set.
+export async function failRun(session, kind, nth) {
+  await session.page.evaluate(
+    (task, which) => {
+      const post = (window.__realPost ??= Worker.prototype.postMessage);
+      let asked = 0;
+      Worker.prototype.postMessage = function (data, ...rest) {
+        if (data?.kind === task && ++asked === which) data = { ...data, count: -1 };
+        return post.call(this, data, ...rest);
+      };
+    },
+    kind,
+    nth,
+  );
+}

@@ -4,7 +4,10 @@
 // results in start order and makes the summary and the map, the same
 // whatever the number of workers. A worker that cannot hold the course is
 // dropped and the others do its share.
-const kSweepRange = 8; // starts a worker runs per task
+// A worker's range holds this share of the starts not handed out yet,
+// divided among the workers: large ranges first, for few answers to join,
+// and small ones at the end, so that the workers end together.
+const kSweepShare = 1 / 4;
 let sweeping = false;
 // The shown map as the tool's BMP file (`sweep --map`), what 保存... hands out.
 let sweepBmp = null;
@@ -27,7 +30,7 @@ function sweepTask(tasks, ready, study) {
       study.failure(error);
     }
   };
-  tasks['sweep-run'] = ({ first, count }) => study.results((module) => module._studies_sweep_run(first, count));
+  tasks['sweep-run'] = ({ first, count }) => study.results(first, (module) => module._studies_sweep_run(first, count));
 }
 workerParts.push(sweepTask);
 
@@ -52,14 +55,18 @@ function clearSweep() {
   $('#sweep-save').disabled = true;
 }
 
-// Runs the `count` starts the studies instance `module` has begun on the
-// workers, joining their results there in start order as they come.
-// Settles once every start is joined; rejects, with the workers' failures,
-// when no worker is left to run them.
-async function sweepOnWorkers(module, count, settings, course) {
-  const crew = studyCrew({ kind: 'sweep-begin', settings, course }, (dropped) => {
+// The sweep's workers, each sent the settings and the course to begin with.
+function sweepCrew(settings, course) {
+  return studyCrew({ kind: 'sweep-begin', settings, course }, (dropped) => {
     $('#sweep-note').textContent = words.workersDropped.replace('{count}', dropped);
   });
+}
+
+// Runs the `count` starts the studies instance `module` has begun on the
+// crew, joining their results there in start order as they come. Settles
+// once every start is joined; rejects, with the workers' failures, when no
+// worker is left to run them.
+async function sweepOnWorkers(module, crew, count) {
   const take = ({ bytes }) => {
     module.FS.writeFile('/study/results.bin', bytes);
     const done = module._studies_sweep_take();
@@ -67,7 +74,8 @@ async function sweepOnWorkers(module, count, settings, course) {
     $('#sweep-progress').value = done;
   };
   const range = (first, n) => ({ kind: 'sweep-run', first, count: n });
-  await shareOnCrew(crew, count, kSweepRange, range, take, words.noWorkers);
+  const size = (left) => Math.ceil((left * kSweepShare) / Math.max(1, crew.members.length));
+  await shareOnCrew(crew, count, size, range, take, words.noWorkers);
 }
 
 $('#sweep-run').addEventListener('click', async () => {
@@ -79,10 +87,12 @@ $('#sweep-run').addEventListener('click', async () => {
   $('#sweep-note').textContent = '';
   clearSweep();
   try {
-    const module = await studies();
     const course = '/study/course.bmp';
     const settings = program && !program.dead ? program.api.settingsText : '';
     const courseBytes = lastCourse?.bytes ?? null;
+    // The workers begin while the page's own instance does.
+    const crew = sweepCrew(settings, courseBytes);
+    const module = await studies();
     module.FS.writeFile('/study/ormakin.ini', settings);
     // Without a course the study says so, in the window's words.
     if (module.FS.analyzePath(course).exists) module.FS.unlink(course);
@@ -90,12 +100,14 @@ $('#sweep-run').addEventListener('click', async () => {
     const count = module._studies_sweep_begin();
     if (count < 0) {
       summary.textContent = output(module);
+      // No worker's answer to its beginning may reach the next study.
+      await crew.begun();
       return;
     }
     const progress = $('#sweep-progress');
     progress.max = Math.max(1, count);
     try {
-      await sweepOnWorkers(module, count, settings, courseBytes);
+      await sweepOnWorkers(module, crew, count);
     } catch (failure) {
       // The sweep is dropped with its session.
       module._studies_sweep_finish();

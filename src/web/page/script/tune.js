@@ -11,7 +11,8 @@ let tunedText = null; // the tuned settings, what "use these settings" puts into
 
 // The search's tasks in the workers' code (workers.js): `tune-begin` opens
 // the settings as the window opens them and reads the courses; `tune-run`
-// answers with the scores of a range of a generation's tasks as bytes.
+// answers with the scores of a range of a generation's tasks as bytes. The
+// generation's rule tables come with a worker's first range of it only.
 function tuneTask(tasks, ready, study) {
   tasks['tune-begin'] = async ({ settings, courses }) => {
     try {
@@ -26,8 +27,8 @@ function tuneTask(tasks, ready, study) {
     }
   };
   tasks['tune-run'] = ({ tasks: rules, first, count }) =>
-    study.results((module) => {
-      module.FS.writeFile('/study/tune/tasks.bin', rules);
+    study.results(first, (module) => {
+      if (rules) module.FS.writeFile('/study/tune/tasks.bin', rules);
       return module._studies_tune_work(first, count);
     });
 }
@@ -88,8 +89,18 @@ function tuneOptions() {
   return { evaluations: BigInt(evaluations).toString(), seed: BigInt(seed).toString() };
 }
 
+// Where the search stands, shown once a frame at most, so that the next
+// generation is handed out first; flushTuneProgress shows it at once.
+let tuneProgress = null; // the last progress line not shown yet
 function showTuneProgress(module) {
-  const [evaluations, best, ...laps] = output(module).trim().split(' ');
+  if (tuneProgress === null) requestAnimationFrame(flushTuneProgress);
+  tuneProgress = output(module);
+}
+
+function flushTuneProgress() {
+  if (tuneProgress === null) return;
+  const [evaluations, best, ...laps] = tuneProgress.trim().split(' ');
+  tuneProgress = null;
   $('#tune-progress').value = Number(evaluations);
   $('#tune-best').textContent = words.tuneBest.replace('{score}', best).replace('{laps}', laps.join(', '));
 }
@@ -137,11 +148,10 @@ async function tuneOnWorkers(module, count, settings, courses) {
   };
   for (;;) {
     const tasks = module.FS.readFile('/study/tune/tasks.bin');
-    const range = (first, n) => ({ kind: 'tune-run', tasks, first, count: n });
-    // A generation's tasks are few and short: one range a worker, since
-    // each range costs a round trip through the page.
-    const share = Math.ceil(count / Math.max(1, crew.members.length));
-    await shareOnCrew(crew, count, share, range, take, words.tuneNoWorkers);
+    const range = (first, n, anew) => ({ kind: 'tune-run', first, count: n, ...(anew && { tasks }) });
+    // A generation's tasks are few and of unequal length: one a range, so
+    // that the workers end the generation together.
+    await shareOnCrew(crew, count, () => 1, range, take, words.tuneNoWorkers);
     if (tuneCancelled) return true;
     count = module._studies_tune_next();
     if (count < 0) throw new Error(output(module));
@@ -165,6 +175,8 @@ $('#tune-run').addEventListener('click', async () => {
       return;
     }
     $('#tune-cancel').disabled = false;
+    // The workers make their instances while the page's begins.
+    takeStudyWorkers();
     const module = await studies();
     const settings = program && !program.dead ? program.api.settingsText : '';
     module.FS.mkdirTree('/study/tune');
@@ -187,6 +199,8 @@ $('#tune-run').addEventListener('click', async () => {
       module._studies_tune_finish(1);
       summary.textContent = failure.message;
       return;
+    } finally {
+      flushTuneProgress();
     }
     const finished = module._studies_tune_finish(cancelled ? 1 : 0);
     summary.textContent = output(module);

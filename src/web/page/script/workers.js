@@ -16,12 +16,13 @@ function workerMain(...parts) {
   const ready = new Promise((resolve) => (provide = resolve));
   const tasks = {};
   // What the studies' tasks share: the answer of a failure, and the answer
-  // of a range of a study's work, `run(module)`, which writes its results
-  // as bytes or returns a negative number for a failure the study words.
+  // of the range of a study's work from task `first`, `run(module)`, which
+  // writes its results as bytes or returns a negative number for a failure
+  // the study words; the answer names its range by `first`.
   const study = {
     failure: (error) => postMessage({ failed: String(error?.message ?? error) }),
     output: (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' }),
-    async results(run) {
+    async results(first, run) {
       try {
         const module = await ready;
         if (run(module) < 0) {
@@ -30,7 +31,7 @@ function workerMain(...parts) {
         }
         const bytes = module.FS.readFile('/study/results.bin');
         module.FS.unlink('/study/results.bin');
-        postMessage({ bytes }, [bytes.buffer]);
+        postMessage({ bytes, first }, [bytes.buffer]);
       } catch (error) {
         study.failure(error);
       }
@@ -119,9 +120,11 @@ function dropStudyWorker(worker) {
 
 // The workers of one study, each sent `begin` (the study's inputs) once; a
 // worker that fails is dropped for good, its reason kept in `failures`, and
-// `dropped(count)` hears how many have been.
+// `dropped(count)` hears how many have been. `begun()` settles once every
+// worker has answered `begin`.
 function studyCrew(begin, dropped) {
   const crew = { failures: [], members: [] };
+  crew.begun = () => Promise.allSettled(crew.members.map((member) => member.begun));
   crew.drop = (member, failure) => {
     crew.members = crew.members.filter((m) => m !== member);
     dropStudyWorker(member.worker);
@@ -137,69 +140,115 @@ function studyCrew(begin, dropped) {
   return crew;
 }
 
-// Runs tasks 0 to count - 1 on the crew, `range` a task, handing a worker
-// `message(first, count)` for the range from `first`; `take(answer)` hears
-// each range's answer in task order, whatever order they come in. The
-// range of a worker that fails goes to another. Settles once every answer
-// is taken; rejects with what `take` raises, or, when no worker is left,
-// with `noWorkers` and the workers' reasons.
-async function shareOnCrew(crew, count, range, message, take, noWorkers) {
-  const waiting = []; // firsts of ranges handed back by workers that failed
-  let next = 0; // the first task not yet handed out
-  let running = 0; // ranges under way
-  const arrived = new Map(); // first -> its answer
-  let taken = 0; // the first task whose answer is not taken yet
-  let fault = null; // what `take` raised: the study ends
-  let wake = () => {};
-  let changed = new Promise((resolve) => (wake = resolve));
-  const signal = () => {
-    wake();
-    changed = new Promise((resolve) => (wake = resolve));
-  };
+// Ranges a worker holds at once: while it runs one, the next is already
+// there, so that it does not wait for the page between them.
+const kRangesAhead = 2;
 
-  function join() {
-    while (fault === null && arrived.has(taken)) {
-      const answer = arrived.get(taken);
-      arrived.delete(taken);
-      taken = Math.min(count, taken + range);
-      try {
-        take(answer);
-      } catch (failure) {
-        fault = failure;
+// Runs tasks 0 to count - 1 on the crew. A worker is handed
+// `message(first, n, anew)` for the range of `n` tasks from `first`, where
+// `n` is `size(left)` for the `left` tasks not handed out yet, and `anew`
+// says that the range is the first the worker has in this call; it holds up
+// to kRangesAhead ranges at once while there are enough left.
+// `take(answer)` hears each range's answer in task order, whatever order
+// they come in. The ranges of a worker that fails go to the others. Settles
+// once every answer is taken and no range is under way; rejects with what
+// `take` raises, or, when no worker is left, with `noWorkers` and the
+// workers' reasons.
+function shareOnCrew(crew, count, size, message, take, noWorkers) {
+  return new Promise((resolve, reject) => {
+    const waiting = []; // [first, n] of ranges handed back by workers that failed
+    let next = 0; // the first task not yet handed out
+    const arrived = new Map(); // first -> [n, answer]
+    let taken = 0; // the first task whose answer is not taken yet
+    let fault = null; // what `take` raised: the study ends
+    const ranges = new Map(); // member -> Map(first -> n) of its ranges under way
+
+    function join() {
+      while (fault === null && arrived.has(taken)) {
+        const [n, answer] = arrived.get(taken);
+        arrived.delete(taken);
+        taken += n;
+        try {
+          take(answer);
+        } catch (failure) {
+          fault = failure;
+        }
       }
     }
-  }
 
-  async function serve(member) {
-    let first = null;
-    try {
-      await member.begun;
-      while (fault === null && taken < count) {
-        if (waiting.length) first = waiting.shift();
-        else if (next < count) first = (next += range) - range;
-        else if (running > 0) {
-          await changed;
-          continue;
-        } else break;
-        ++running;
-        const answer = await askWorker(member.worker, message(first, Math.min(range, count - first)));
-        --running;
-        arrived.set(first, answer);
-        first = null;
-        join();
-        signal();
+    // Once no range is under way, the call ends: every answer taken, a
+    // fault, or no worker left.
+    function settle() {
+      for (const held of ranges.values()) if (held.size) return;
+      if (fault !== null) reject(fault);
+      else if (taken >= count) resolve();
+      else if (!crew.members.length) reject(new Error([noWorkers, ...new Set(crew.failures)].join('\n')));
+    }
+
+    const anew = new Set(); // members not handed a range yet in this call
+    // A worker that holds a range is handed another ahead only while the
+    // tasks not handed out are as many as the workers: at the end, a range
+    // waiting behind another in one worker would keep the others idle.
+    const aheadAllowed = () =>
+      count - next + waiting.reduce((sum, [, n]) => sum + n, 0) >= crew.members.length;
+    function hand(member) {
+      const held = ranges.get(member);
+      while (fault === null && held.size < kRangesAhead && (held.size === 0 || aheadAllowed())) {
+        let first;
+        let n;
+        if (waiting.length) {
+          [first, n] = waiting.shift();
+        } else if (next < count) {
+          first = next;
+          n = Math.max(1, Math.min(size(count - next), count - next));
+          next += n;
+        } else {
+          break;
+        }
+        held.set(first, n);
+        member.worker.postMessage(message(first, n, anew.delete(member)));
       }
-    } catch (failure) {
-      if (first !== null) {
-        --running;
-        waiting.push(first);
-      }
+    }
+
+    function fail(member, failure) {
+      if (!crew.members.includes(member)) return;
+      for (const range of ranges.get(member) ?? []) waiting.push(range);
+      ranges.delete(member);
       crew.drop(member, failure);
-      signal();
+      for (const other of ranges.keys()) hand(other);
+      settle();
     }
-  }
 
-  await Promise.all(crew.members.map(serve));
-  if (fault !== null) throw fault;
-  if (taken < count) throw new Error([noWorkers, ...new Set(crew.failures)].join('\n'));
+    function start(member) {
+      if (!crew.members.includes(member)) return;
+      const held = new Map();
+      ranges.set(member, held);
+      anew.add(member);
+      member.worker.onmessage = ({ data }) => {
+        if (data.failed !== undefined || !held.has(data.first)) {
+          fail(member, new Error(data.failed ?? 'the worker answered a range it was not given'));
+          return;
+        }
+        arrived.set(data.first, [held.get(data.first), data]);
+        held.delete(data.first);
+        join();
+        hand(member);
+        settle();
+      };
+      member.worker.onerror = (event) => {
+        event.preventDefault();
+        fail(member, new Error(event.message || 'the worker failed'));
+      };
+      hand(member);
+      settle();
+    }
+
+    for (const member of crew.members) {
+      member.begun.then(
+        () => start(member),
+        (failure) => fail(member, failure),
+      );
+    }
+    settle();
+  });
 }
