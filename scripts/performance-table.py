@@ -459,29 +459,58 @@ the last kept bit, carry out exactly when the result rounds up); a sum of
 like signs is one 64-bit addition whose carry shifts it down a place, and a
 difference one 64-bit subtraction that borrows from the exact lost bits and
 shifts up to its leading one; a quotient comes from the processor's
-128-by-64 division on x86-64 (one `div`, in place of two 32-bit digits with
-their correction loops; other processors keep the portable digits). Like and
-unlike signs take separate branches: at one place in the car's code the
-signs change only with an angle's quadrant, so `Step` predicts them (callgrind
-counts 3,920 instructions a tick, 4,370 with one branch-free road for both,
-against the x87 `Step`'s 800), while the tick benchmark, whose sines are
-random, mispredicts about half of them and gains little. Across this
-round's runs a division went from 9.0 ns to 4.0–5.3 ns (1.1–1.2× the
-x87's), an addition from 8.7 ns to 5.6–7.2 ns, the tick from 9.0× the x87's
-to 6.9–8.1×, `Step` from 0.39× to 0.34–0.54× (the machine was loaded; the
-instruction counts above do not depend on it), and both targets stay
-missed. Where the time goes, from `perf record` of `step_bench`: 39 % in
-`Sense`'s side probes, 16 % in the rest of `Sense`, 16 % in `Step` itself
-(the sensors' and the move's sums, products and truncations), the rest in
-what both builds share (the sine and cosine 11 %, the course's pixels 8 %).
-An addition still takes some 60–70 instructions on its road (classify, order
-the magnitudes, swap by masks, align, add or subtract, normalise, round,
-check the range, pack sign and exponent) and a product some 40, where the
-x87 takes one each. Not tried yet: an unpacked layout (sign, exponent and
-significand kept apart between operations, packed only where the bits are
-read) would save the masks and shifts of the packed sign and exponent, some
-ten instructions an operation, not enough alone for either target; meeting
-the `Step` target needs about half the instructions per sum.
+128-by-64 division on x86-64 (other processors keep the portable digits).
+A sum picks its larger operand by a branch: in the car's sums the order of
+the magnitudes hardly ever changes (a position of hundreds of pixels plus an
+offset of a few), so the branch is predicted, where the swap by masks it
+replaced cost every sum some ten instructions (the tick from 208 to 155 ns,
+`Step` from 191 to 161 ns in one pair of runs). Like and unlike signs take
+separate branches for the same reason; the tick benchmark's random sines
+mispredict about half of them, and one branch-free road for both cost
+`Step` more than it saved the tick. Three changes in the car itself make
+the common tick cheaper on both builds without changing a bit: the products
+that depend on the heading alone (each side sensor's offset, the distance
+ahead along the heading, the move's steps for a distance) are kept with the
+heading's sines and cosines while its bits stay the same, as are a rule's
+turn in radians and the distance of the last speed and advance; and a probe
+point's pixel is `Trunc32PlusHalf`, which for 1 ≤ |v| < 2^30 takes the
+integer part of v + 0.5 from the significand without rounding a sum (the
+sum is exact there unless a positive one carries into the next power of two,
+which takes the general road; the x87 build keeps the plain expression). A
+tick of a car going straight then adds ten sums for its probes and two for
+its move, where it multiplied and added some thirty times before. Over this
+round `Step` with `SoftExtended` went from 0.41× the x87's to 0.62–0.69×
+(met in every run), and the tick, which keeps all its products and sums,
+from 7.9× to 5.4–6.5× on the quiet machine: the x87 side moves with the
+machine's speed more than the software side does (its tick took 24 ns in
+some runs and 45 ns in others, the software one 152 to 247 ns), so the
+target is met in this table's run and missed in about half of the runs
+around it. Where `Step`'s time goes now, from `perf record` of `step_bench`:
+42 % in the probes (ten sums, six pixels and the course's calls), 16 % in
+`Step` itself (the turn's sum, the two comparisons with 0 and 2π, the move's
+sums and three narrowings to double), 13 % in the sine and cosine on the
+ticks that turn, 11 % in the course's pixels, 9 % in looking up what is
+kept, 5 % in `Sense`. An addition still takes some 60–70 instructions on its
+road (classify, order the magnitudes, align, add or subtract, normalise,
+round, check the range, pack sign and exponent) and a product some 40,
+where the x87 takes one each; an unpacked layout (sign, exponent and
+significand kept apart between operations) would save the packing, some ten
+instructions an operation, and was not tried.
+
+In the page the same code runs as WebAssembly, which has no 64 x 64 to
+128-bit product and no 128-by-64 division: the product takes four 32-bit
+partial products (emscripten would call `__multi3` for the compiler's
+128-bit integer, which does the same four) and the quotient the portable
+digits. Measured with Node's V8 on the same `Step` loop, a sum took 9–10 ns
+against 5–6 ns natively, a product 7–9 against 3.3, a quotient 11–17
+against 4: V8's code for these branches and 64-bit shifts is about twice as
+slow as GCC's, and the kept products helped the page more than the native
+tool (a sweep's ticks in Node went from 1425 to 680 ms, natively from 518
+to 290 ms). A profile of the page's sweep in V8: 35 % in the probes, 33 %
+in the tick (`Step` inlined into the run's tick), 10 % in the score's
+bookkeeping, 7 % in the sine and cosine, 5 % in the course's pixels, 2 % in
+the calls that emscripten's exceptions route through the page's script. The
+page's `Step` stays below its target (see the page's table).
 
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
 run the same `Step`. The run itself got faster (215 ms before the integer
