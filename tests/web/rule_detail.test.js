@@ -13,14 +13,19 @@ import { describePage } from './support/suite.js';
 const texts = coreTexts();
 const bundled = readFileSync(settingsPath, 'utf8');
 
-// The settled detail of a rule: the number and text of its line and the
-// findings on it, once the lint and the detail have followed the text.
-async function detail(session) {
+// Once the lint and the detail have followed the text.
+async function settled(session) {
   await session.waitFor(
     () =>
       document.querySelector('#lint').getAttribute('aria-busy') === 'false' &&
       document.querySelector('#rule-detail').getAttribute('aria-busy') === 'false',
   );
+}
+
+// The settled detail of a rule: the number and text of its line and the
+// findings on it.
+async function detail(session) {
+  await settled(session);
   return session.page.$eval('#rule-detail', (d) => ({
     key: d.querySelector('#rule-key')?.textContent,
     line: Number(d.querySelector('#rule-line').dataset.line),
@@ -32,6 +37,9 @@ async function detail(session) {
 async function showRule(session, text, state, mask) {
   if ((await session.page.$eval('#settings', (t) => t.value)) !== text) {
     await session.setField('#settings', text);
+    // The lint's answer to the new text changes the page's layout: a click
+    // while it is on its way can land beside the button.
+    await settled(session);
   }
   await session.setField('#rule-state', String(state));
   await session.setField('#rule-mask', String(mask));

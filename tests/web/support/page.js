@@ -55,6 +55,7 @@ export class PageSession {
   requests = [];
 
   async #launch(path, lang) {
+    const trace = (what) => process.env.ORMAKIN_WEB_TRACE && console.error(`launch: ${what}`);
     this.profile = mkdtempSync(join(tmpdir(), 'ormakin-web-'));
     const args = [
       '--disable-gpu',
@@ -75,7 +76,9 @@ export class PageSession {
       timeout: 0,
       protocolTimeout: 0,
     });
+    trace('browser started');
     const page = (this.page = await this.browser.newPage());
+    trace('page opened');
     page.setDefaultTimeout(0);
     const url = pathToFileURL(path);
     if (lang) url.searchParams.set('lang', lang);
@@ -101,7 +104,9 @@ export class PageSession {
       }
     });
     await page.evaluateOnNewDocument(watchPage);
+    trace('watching');
     await page.goto(this.url);
+    trace('loaded');
     await this.waitForState('idle');
   }
 
