@@ -88,6 +88,19 @@ describePage(
       assert.equal(await page.$eval('#rule-key', (h) => h.textContent), ja.ruleTitle.replace('{key}', '3-5'));
       await page.select('#language', 'en');
       assert.equal(await page.$eval('#rule-key', (h) => h.textContent), en.ruleTitle.replace('{key}', '3-5'));
+      // What is typed into the rule's form stays when the language changes,
+      // and a refused write is said again in the new words.
+      const typed = () => page.$$eval('#rule-edit input', (fields) => fields.map((f) => f.value));
+      const [, , next] = await typed();
+      await session.setField('#rule-turn', 'left');
+      await page.click('#rule-write');
+      await session.waitFor(() => document.querySelector('#rule-error').textContent !== '');
+      assert.equal(await page.$eval('#rule-error', (p) => p.textContent), en.ruleBadTurn);
+      await session.setField('#rule-advance', '2.5');
+      await page.select('#language', 'ja');
+      assert.deepEqual(await typed(), ['left', '2.5', next]);
+      assert.equal(await page.$eval('#rule-error', (p) => p.textContent), ja.ruleBadTurn);
+      await page.select('#language', 'en');
 
       // The lint's findings are worded by the page from their codes: in
       // English as the tool words them, in Japanese from the catalogue.

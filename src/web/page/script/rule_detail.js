@@ -7,6 +7,8 @@
 const ruleDetail = $('#rule-detail');
 let ruleShown = null; // { state, mask, number, text, parts } of the rule shown
 let ruleReturnFocus = null; // where Escape in the edit form goes back to
+let ruleRefusal = null; // why the last write was refused, in the words now chosen
+const kRuleFields = ['rule-turn', 'rule-advance', 'rule-next'];
 
 // The rule's line in the editor's text as it is now.
 async function ruleLineOf(state, mask) {
@@ -57,11 +59,31 @@ function ruleLineElement() {
   return line;
 }
 
-function renderRuleDetail() {
+function showRuleRefusal() {
+  const error = $('#rule-error');
+  if (!error) return;
+  error.textContent = ruleRefusal?.() ?? '';
+}
+
+// What the user has in the edit form: the typed values, the field with the
+// focus and its selection.
+function typedIntoRuleForm() {
+  const focused = document.activeElement;
+  return {
+    values: kRuleFields.map((id) => $(`#${id}`)?.value),
+    focus: kRuleFields.includes(focused?.id) ? focused.id : null,
+    selection: [focused?.selectionStart, focused?.selectionEnd],
+  };
+}
+
+// The detail afresh from the rule's reading; with `typed`, the form keeps
+// what the user had in it (the language changed under it).
+function renderRuleDetail(typed = null) {
   if (!ruleShown) {
     ruleDetail.replaceChildren();
     return;
   }
+  if (!typed) ruleRefusal = null;
   const { state, mask, parts } = ruleShown;
   const heading = ruleElement('h3', 'rule-key', words.ruleTitle.replace('{key}', `${state}-${mask}`));
   const line = ruleLineElement();
@@ -97,6 +119,16 @@ function renderRuleDetail() {
   });
   ruleDetail.replaceChildren(heading, line, findings, form);
   showRuleFindings();
+  if (!typed) return;
+  kRuleFields.forEach((id, i) => {
+    if (typed.values[i] !== undefined) $(`#${id}`).value = typed.values[i];
+  });
+  showRuleRefusal();
+  if (typed.focus) {
+    const field = $(`#${typed.focus}`);
+    field.focus();
+    field.setSelectionRange(...typed.selection);
+  }
 }
 
 // Shows the rule of `state` (1..20) and `mask` (0..7); a rule that is no
@@ -149,8 +181,10 @@ async function editRule(parts) {
   if (parts) module.FS.writeFile('/study/rule.txt', parts.map((p) => p.trim()).join('\n'));
   const result = module._studies_rule_edit(state, mask);
   if (result !== 0) {
-    const refused = { '-2': words.ruleBadTurn, '-3': words.ruleBadAdvance, '-4': words.ruleBadNext };
-    $('#rule-error').textContent = refused[result] ?? output(module);
+    const refused = { '-2': () => words.ruleBadTurn, '-3': () => words.ruleBadAdvance, '-4': () => words.ruleBadNext };
+    const message = output(module);
+    ruleRefusal = refused[result] ?? (() => message);
+    showRuleRefusal();
     return;
   }
   settings.value = output(module);
@@ -163,4 +197,7 @@ $('#rule-choose').addEventListener('submit', (event) => {
   event.preventDefault();
   showRuleDetail($('#rule-state').valueAsNumber, $('#rule-mask').valueAsNumber);
 });
-document.addEventListener('words-changed', renderRuleDetail);
+document.addEventListener('words-changed', () => {
+  if (ruleShown && $('#rule-edit')) renderRuleDetail(typedIntoRuleForm());
+  else renderRuleDetail();
+});
