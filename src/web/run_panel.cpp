@@ -94,15 +94,22 @@ const TBitmap* RunPanel::Path() {
   return path_ ? &path_->Picture() : nullptr;
 }
 
+std::string RunPanel::GivenRuleText(int state, int mask) const {
+  const TCar* car = window_.Car.get();
+  const bool given = car != nullptr && state >= 1 && state <= kStateCount && mask >= 0 &&
+                     mask < kMaskCount && car->Settings().ruleSet[state - 1][mask];
+  return given ? RuleText(car->Rule(state, mask)) : "";
+}
+
 std::string RunPanel::RulesJson() const {
   std::string rules;
   std::string set;
   for (int s = 1; s <= kStateCount; ++s) {
     for (int m = 0; m < kMaskCount; ++m) {
-      const bool given = window_.Car && window_.Car->Settings().ruleSet[s - 1][m];
+      const std::string given = GivenRuleText(s, m);
       const char* comma = s == 1 && m == 0 ? "" : ",";
-      rules += comma + Quoted(given ? RuleText(window_.Car->Rule(s, m)) : "");
-      set += comma + std::string(given ? "1" : "0");
+      rules += comma + Quoted(given);
+      set += comma + std::string(given.empty() ? "0" : "1");
     }
   }
   return "{\"rules\":[" + rules + "],\"set\":[" + set + "]}";
@@ -111,11 +118,10 @@ std::string RunPanel::RulesJson() const {
 // {"opened":false} before a course is opened or without a car; then
 // {"opened":true, "tick", "state" (after the tick), "mask" (the last probe),
 //  "applied":[state, mask] or null before the first tick, "rule": the applied
-//  rule's text, "x", "y", "direction" (radians, as the trace writes them),
-//  "counts":[160], "firsts":[160] (the first tick each rule fired at, 0 for
-//  none), "marks": 160 characters of the rule usage's marks,
-//  "stop": null or {"code", "tick", "state", "mask", "turn", "advance",
-//  "next"}, "probes":[[x, y, on the line] x 3, left, right, centre]}.
+//  rule's text, "" where the settings set none, "x", "y", "direction" (radians, as the trace writes
+//  them), "counts":[160], "firsts":[160] (the first tick each rule fired at, 0 for none), "marks":
+//  160 characters of the rule usage's marks, "stop": null or {"code", "tick", "state", "mask",
+//  "turn", "advance", "next"}, "probes":[[x, y, on the line] x 3, left, right, centre]}.
 std::string RunPanel::SnapshotJson() {
   const TCar* car = window_.Car.get();
   if (!opened_ || car == nullptr || window_.Closed()) {
@@ -126,7 +132,7 @@ std::string RunPanel::SnapshotJson() {
   json += ",\"mask\":" + std::to_string(car->SensorBits());
   if (ticks_ > 0) {
     json += ",\"applied\":[" + std::to_string(lastState_) + "," + std::to_string(lastMask_) + "]";
-    json += ",\"rule\":" + Quoted(RuleText(car->Rule(lastState_, lastMask_)));
+    json += ",\"rule\":" + Quoted(GivenRuleText(lastState_, lastMask_));
   } else {
     json += ",\"applied\":null,\"rule\":null";
   }

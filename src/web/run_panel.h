@@ -45,6 +45,8 @@ class RunPanel : public RunObserver {
   // The path begins once the course the placement was made for is loaded,
   // that is after the open command's placement.
   void BeginPath();
+  // The rule's text as the settings write it, "" for one they do not give.
+  std::string GivenRuleText(int state, int mask) const;
 
   const TTraceMap& window_;
   studies::RuleUsage usage_;

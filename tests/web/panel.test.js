@@ -16,6 +16,7 @@ import { assertViewIsFrame } from './support/view.js';
 const texts = coreTexts();
 // The panel's words are checked in Japanese, the page pinned to it.
 const words = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.ja.json'), 'utf8'));
+const en = JSON.parse(readFileSync(join(repoRoot, 'src/web/page/words.en.json'), 'utf8'));
 const fill = (text, values) =>
   Object.entries(values).reduce((t, [name, value]) => t.replaceAll(`{${name}}`, value), text);
 const bundled = readFileSync(settingsPath, 'utf8');
@@ -47,10 +48,11 @@ function shownPanel(page) {
   });
 }
 
-// The value of a rule's line in a settings text, as the car holds it when
-// the line is missing.
-function settingsRule(text, key) {
-  return new RegExp(`^${key}=(.*)$`, 'm').exec(text)?.[1] ?? '0,0,0';
+// The rule applied as the readout shows it: its line's value in the
+// settings text, or that it is not set.
+function appliedRule(text, key) {
+  const value = new RegExp(`^${key}=(.*)$`, 'm').exec(text)?.[1];
+  return value === undefined ? `${key} (${words.panelCellEmpty})` : `${key}=${value}`;
 }
 
 // The panel at tick `t` as the tool's trace and rule table say it, with the
@@ -63,7 +65,7 @@ function wantedPanel(report, rules, t, settings) {
     tick: String(t),
     state: String(row.state),
     mask: String(row.mask),
-    rule: `${key}=${settingsRule(settings, key)}`,
+    rule: appliedRule(settings, key),
     x: row.x,
     y: row.y,
     direction: row.direction,
@@ -124,6 +126,12 @@ describePage('the run panel', (get) => {
           assert.ok(m, report.stop);
           assert.equal(stop, fill(words.panelStopNotSet, { tick: m[1], state: m[2], mask: m[3], key: m[4] }));
           assert.ok(rules.some((r) => r.mark === 'E'), 'the unset rule applied is marked');
+          // At rest, the panel says the same in the other language.
+          await session.page.select('#language', 'en');
+          const english = await shownPanel(session.page);
+          assert.equal(english.stop, fill(en.panelStopNotSet, { tick: m[1], state: m[2], mask: m[3], key: m[4] }));
+          assert.equal(english.rule, `${m[4]} (${en.panelCellEmpty})`);
+          await session.page.select('#language', 'ja');
         } else {
           assert.equal(stop, '', `${course} at tick ${t}`);
         }

@@ -306,7 +306,8 @@ function showReadouts() {
     mask.dataset.value = snap.mask;
     mask.title = maskName(snap.mask);
   }
-  setReadout('#panel-rule', snap.applied ? `${ruleKey(...snap.applied)}=${snap.rule}` : '');
+  const applied = snap.applied && ruleKey(...snap.applied);
+  setReadout('#panel-rule', !applied ? '' : snap.rule ? `${applied}=${snap.rule}` : `${applied} (${words.panelCellEmpty})`);
   setReadout('#panel-x', snap.x);
   setReadout('#panel-y', snap.y);
   setReadout('#panel-heading', degrees(snap.direction), snap.direction);
@@ -441,10 +442,21 @@ function captionButtons() {
 }
 
 // The course the window shows: its file's name.
+let panelCourse = '';
 function showPanelCourse(path) {
+  panelCourse = path;
   $('#panel-course').textContent = path ? path.slice(path.lastIndexOf('/') + 1) : words.panelNoCourse;
 }
 showPanelCourse('');
+
+// The language changed: what the panel wrote, in the new words (the cells'
+// names and the lamps' name are written again, not only those that changed).
+document.addEventListener('words-changed', () => {
+  showPanelCourse(panelCourse);
+  shownCells.length = 0;
+  $('#panel-mask').dataset.value = '';
+  showPanel();
+});
 
 // --- The program's side ------------------------------------------------------
 
