@@ -1,6 +1,7 @@
 #include "studies/rule_search.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/base/errors.h"
 
@@ -26,6 +27,21 @@ int Reach(const Controller& controller) {
     }
   }
   return std::min(highest + 1, kStateCount);
+}
+
+// The child that replaces the best so far, `best`: the first of the best
+// scoring, when it scores at least as well; none when `tried` is empty.
+std::optional<std::size_t> Successor(const std::vector<Scored>& tried, const Scored& best) {
+  std::optional<std::size_t> leader;
+  for (std::size_t c = 0; c < tried.size(); ++c) {
+    if (!leader || tried[c].total > tried[*leader].total) {
+      leader = c;
+    }
+  }
+  if (leader && tried[*leader].total >= best.total) {
+    return leader;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -105,10 +121,9 @@ Scored Evaluate(const Controller& controller, std::vector<LineCourse>& courses, 
 RuleSearch::RuleSearch(Scored start, std::size_t courseCount, std::uint64_t seed, RuleValues values)
     : best_(std::move(start)), courseCount_(courseCount), seed_(seed), values_(std::move(values)) {}
 
-void RuleSearch::Mutate(Controller& controller, Random& random) const {
+void RuleSearch::Mutate(Controller& controller, const RuleSet& applied, Random& random) const {
   const int reach = Reach(controller);
   auto anyState = [&] { return 1 + random.Below(reach); };
-  const RuleSet applied = best_.Applied();
   std::vector<int> used;
   for (std::size_t i = 0; i < applied.size(); ++i) {
     if (applied[i]) {
@@ -174,16 +189,17 @@ void RuleSearch::Mutate(Controller& controller, Random& random) const {
   }
 }
 
-Controller RuleSearch::Child(int generation, int child) const {
+Controller RuleSearch::Child(const Scored& parent, int generation, int child) const {
   Random random(ChildSeed(seed_, generation, child));
-  Controller controller = best_.controller;
+  Controller controller = parent.controller;
+  const RuleSet applied = parent.Applied();
   // One change, sometimes two or three.
   int changes = 1;
   while (changes < 3 && random.Chance(0.5)) {
     ++changes;
   }
   for (int i = 0; i < changes; ++i) {
-    Mutate(controller, random);
+    Mutate(controller, applied, random);
   }
   return controller;
 }
@@ -193,13 +209,32 @@ int RuleSearch::ChildrenWithin(std::uint64_t evaluations) const {
   return static_cast<int>(std::min<std::uint64_t>(left, kChildren));
 }
 
-const TuneTasks& RuleSearch::BeginGeneration(int children) {
-  children = std::clamp(children, 1, kChildren);
-  tasks_ = TuneTasks{{}, courseCount_};
-  for (int c = 0; c < children; ++c) {
-    tasks_.controllers.push_back(Child(generation_, c));
+TuneTasks RuleSearch::ChildrenOf(const Scored& parent, int generation, int children) const {
+  TuneTasks tasks{{}, courseCount_};
+  for (int c = 0; c < std::clamp(children, 1, kChildren); ++c) {
+    tasks.controllers.push_back(Child(parent, generation, c));
   }
+  return tasks;
+}
+
+const TuneTasks& RuleSearch::BeginGeneration(int children) {
+  tasks_ = ChildrenOf(best_, generation_, children);
   return tasks_;
+}
+
+TuneTasks RuleSearch::GuessNextGeneration(const std::vector<RunScore>& firstScores,
+                                          int children) const {
+  if (tasks_.controllers.empty()) {
+    throw Exception("no generation of the search is under way");
+  }
+  const std::size_t scored = std::min(firstScores.size() / courseCount_, tasks_.controllers.size());
+  const TuneTasks first{{tasks_.controllers.begin(),
+                         tasks_.controllers.begin() + static_cast<std::ptrdiff_t>(scored)},
+                        courseCount_};
+  const std::vector<Scored> tried = first.Join(
+      {firstScores.begin(), firstScores.begin() + static_cast<std::ptrdiff_t>(first.Count())});
+  const std::optional<std::size_t> successor = Successor(tried, best_);
+  return ChildrenOf(successor ? tried[*successor] : best_, generation_ + 1, children);
 }
 
 int RuleSearch::EndGeneration(std::vector<RunScore> scores) {
@@ -208,14 +243,8 @@ int RuleSearch::EndGeneration(std::vector<RunScore> scores) {
   }
   std::vector<Scored> tried = tasks_.Join(std::move(scores));
   tasks_.controllers.clear();
-  std::size_t bestChild = 0;
-  for (std::size_t c = 1; c < tried.size(); ++c) {
-    if (tried[c].total > tried[bestChild].total) {
-      bestChild = c;
-    }
-  }
-  if (tried[bestChild].total >= best_.total) {
-    best_ = std::move(tried[bestChild]);
+  if (const std::optional<std::size_t> successor = Successor(tried, best_)) {
+    best_ = std::move(tried[*successor]);
   }
   ++generation_;
   const int children = static_cast<int>(tried.size());

@@ -109,6 +109,15 @@ class RuleSearch {
   const TuneTasks& BeginGeneration(int children);
   int EndGeneration(std::vector<RunScore> scores);
 
+  // The tasks of the generation after the one under way, on the guess that
+  // the scores of its first tasks, `firstScores` (in task order, whole
+  // controllers of them counting), decide it: that no later child scores
+  // above the best of them. `children` as for BeginGeneration. When the
+  // generation ends as guessed, BeginGeneration makes the same tasks, so
+  // they may run while its last tasks are still out, their scores kept only
+  // then. Raises Exception without a generation under way.
+  TuneTasks GuessNextGeneration(const std::vector<RunScore>& firstScores, int children) const;
+
   // One whole generation, its tasks run on `courses` for at most `ticks`
   // ticks through `forEach`.
   int Generation(int children, std::vector<LineCourse>& courses, std::uint64_t ticks,
@@ -118,8 +127,10 @@ class RuleSearch {
   std::uint64_t Evaluations() const { return evaluations_; }
 
  private:
-  Controller Child(int generation, int child) const;
-  void Mutate(Controller& controller, Random& random) const;
+  Controller Child(const Scored& parent, int generation, int child) const;
+  void Mutate(Controller& controller, const RuleSet& applied, Random& random) const;
+  // The children of `parent` in `generation`.
+  TuneTasks ChildrenOf(const Scored& parent, int generation, int children) const;
 
   Scored best_;
   std::size_t courseCount_;

@@ -59,6 +59,7 @@ constexpr const char* kStudyResults = "/study/results.bin";
 constexpr const char* kTuneOptions = "/study/tune/options.txt";
 constexpr const char* kTuneNames = "/study/tune/names.txt";
 constexpr const char* kTuneTasks = "/study/tune/tasks.bin";
+constexpr const char* kTuneGuess = "/study/tune/guess.bin";
 constexpr const char* kTuneSettings = "/study/tune/tuned.ini";
 constexpr const char* kTuneChanges = "/study/tune/changes.txt";
 // The text whose rules the page shows and edits, and an edit's parts.
@@ -502,6 +503,37 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_next() {
     t.tasks = t.search->BeginGeneration(children);
     web::WriteTasks(t.tasks);
     return static_cast<int>(t.tasks.Count());
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Guesses the generation after the one under way from the scores taken of
+// it so far (RuleSearch::GuessNextGeneration), for the workers to run while
+// its last tasks are out: writes its tasks to /study/tune/guess.bin and
+// returns their number; 0 when there is no generation to guess (the start
+// is being scored, or the budget ends with this one); -1 with the error's
+// text. The page keeps their scores only when studies_tune_next makes the
+// same tasks.
+EMSCRIPTEN_KEEPALIVE int studies_tune_guess() {
+  try {
+    if (!web::tune) {
+      throw Exception("no search is under way");
+    }
+    const web::TuneSession& t = *web::tune;
+    if (!t.search || t.tasks.controllers.empty()) {
+      return 0;
+    }
+    // The budget left once this generation's children are counted.
+    const std::uint64_t under = t.tasks.controllers.size();
+    const int children = t.search->ChildrenWithin(t.evaluations - std::min(t.evaluations, under));
+    if (children == 0) {
+      return 0;
+    }
+    const studies::TuneTasks guess = t.search->GuessNextGeneration(t.scores, children);
+    web::WriteText(studies::RuleTablesToBytes(guess.controllers), web::kTuneGuess);
+    return static_cast<int>(guess.Count());
   } catch (const std::exception& failure) {
     web::WriteFailure(failure);
     return -1;

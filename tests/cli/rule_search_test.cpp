@@ -156,6 +156,48 @@ TEST(RuleSearch, TheHalvesOfAGenerationKeepToItsTasksAndBudget) {
   }
 }
 
+// The next generation guessed from a generation's first scores is the one
+// that follows when its other children change nothing: from all its scores
+// always; from none exactly when the best stays the one it was.
+TEST(RuleSearch, AGuessedGenerationIsTheNextOneWhenTheUnscoredChildrenChangeNothing) {
+  std::vector<LineCourse> courses = Ring();
+  testing::MemoryIniFile ini;
+  ini.Set("car", "init_x", "100").Set("car", "init_y", "60").Rule(1, 4, "0,1,1");
+  testing::RecordingPlatform boxes;
+  const TCar car(ReadCarSettings(ini, boxes), courses.front());
+  const Controller start = Controller::Read(ini, car);
+  constexpr std::uint64_t kBudget = 120;
+  RuleSearch search(Evaluate(start, courses, 200), courses.size(), 3, RuleValues::For('.'));
+  EXPECT_THROW(search.GuessNextGeneration({}, 8), Exception);
+
+  const auto tables = [](const TuneTasks& tasks) { return RuleTablesToBytes(tasks.controllers); };
+  int stayed = 0;
+  int changed = 0;
+  while (const int children = search.ChildrenWithin(kBudget)) {
+    const std::vector<RunScore> scores =
+        search.BeginGeneration(children).RunAll(courses, 200, SerialRunner());
+    const int next = static_cast<int>(std::min<std::uint64_t>(
+        kBudget - search.Evaluations() - static_cast<std::uint64_t>(children),
+        RuleSearch::kChildren));
+    if (next == 0) {
+      break;
+    }
+    const std::string fromAll = tables(search.GuessNextGeneration(scores, next));
+    const std::string fromNone = tables(search.GuessNextGeneration({}, next));
+    const std::string bestBefore = RuleTablesToBytes({search.Best().controller});
+    search.EndGeneration(scores);
+    const std::string made = tables(search.BeginGeneration(next));
+    EXPECT_EQ(fromAll, made);
+    const bool stays = RuleTablesToBytes({search.Best().controller}) == bestBefore;
+    EXPECT_EQ(fromNone == made, stays);
+    (stays ? stayed : changed) += 1;
+    search.EndGeneration(search.BeginGeneration(next).RunAll(courses, 200, SerialRunner()));
+  }
+  // Both cases came up.
+  EXPECT_GT(stayed, 0);
+  EXPECT_GT(changed, 0);
+}
+
 // Only rules whose numbers or presence differ are changes, however a text
 // spells them.
 TEST(TuneReport, ChangedRulesAreThoseThatActOtherwise) {

@@ -30,7 +30,7 @@ function sweepTask(tasks, ready, study) {
       study.failure(error);
     }
   };
-  tasks['sweep-run'] = ({ first, count }) => study.results(first, (module) => module._studies_sweep_run(first, count));
+  tasks['sweep-run'] = (task) => study.results(task, (module) => module._studies_sweep_run(task.first, task.count));
 }
 workerParts.push(sweepTask);
 

@@ -12,7 +12,8 @@ let tunedText = null; // the tuned settings, what "use these settings" puts into
 // The search's tasks in the workers' code (workers.js): `tune-begin` opens
 // the settings as the window opens them and reads the courses; `tune-run`
 // answers with the scores of a range of a generation's tasks as bytes. The
-// generation's rule tables come with a worker's first range of it only.
+// generation's rule tables come only with a worker's first range of it
+// after ranges of another.
 function tuneTask(tasks, ready, study) {
   tasks['tune-begin'] = async ({ settings, courses }) => {
     try {
@@ -26,10 +27,10 @@ function tuneTask(tasks, ready, study) {
       study.failure(error);
     }
   };
-  tasks['tune-run'] = ({ tasks: rules, first, count }) =>
-    study.results(first, (module) => {
-      if (rules) module.FS.writeFile('/study/tune/tasks.bin', rules);
-      return module._studies_tune_work(first, count);
+  tasks['tune-run'] = (task) =>
+    study.results(task, (module) => {
+      if (task.tasks) module.FS.writeFile('/study/tune/tasks.bin', task.tasks);
+      return module._studies_tune_work(task.first, task.count);
     });
 }
 workerParts.push(tuneTask);
@@ -133,30 +134,68 @@ function clearTune() {
   $('#tune-use').disabled = true;
 }
 
+// A generation's tasks, `count` of them with their rule tables `tables`,
+// as the workers run them: one a range, since they are few and of unequal
+// length, so that the workers end the generation together.
+function tuneBatch(tables, count) {
+  return {
+    count,
+    tables,
+    size: () => 1,
+    message: (first, n, switched) => ({ kind: 'tune-run', first, count: n, ...(switched && { tasks: tables }) }),
+  };
+}
+
+const sameBytes = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+
 // Runs the search the studies instance `module` has begun, whose start has
 // `count` tasks, on the workers until its budget is spent or it is
-// cancelled. Returns whether it was cancelled.
+// cancelled. Returns whether it was cancelled. While a generation's last
+// tasks are out, the workers with none run the next generation as the
+// scores taken so far make it (the best child so far, unless a later one
+// scores above it): nearly always the one that follows, whose scores are
+// then already there or under way; otherwise they are dropped.
 async function tuneOnWorkers(module, count, settings, courses) {
   const crew = studyCrew({ kind: 'tune-begin', settings, courses: courses.map((c) => c.bytes) }, (dropped) => {
     $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
   });
-  const take = ({ bytes }) => {
-    module.FS.writeFile('/study/results.bin', bytes);
-    const left = module._studies_tune_take();
-    if (left < 0) throw new Error(output(module));
-    if (left === 0) showTuneProgress(module);
-  };
-  for (;;) {
-    const tasks = module.FS.readFile('/study/tune/tasks.bin');
-    const range = (first, n, anew) => ({ kind: 'tune-run', first, count: n, ...(anew && { tasks }) });
-    // A generation's tasks are few and of unequal length: one a range, so
-    // that the workers end the generation together.
-    await shareOnCrew(crew, count, () => 1, range, take, words.tuneNoWorkers);
-    if (tuneCancelled) return true;
-    count = module._studies_tune_next();
-    if (count < 0) throw new Error(output(module));
-    if (count === 0) return false;
-  }
+  const failed = () => new Error(output(module));
+  let guessed = null;
+  let cancelled = false;
+  await runOnCrew(
+    crew,
+    {
+      first: tuneBatch(module.FS.readFile('/study/tune/tasks.bin'), count),
+      take({ bytes }) {
+        module.FS.writeFile('/study/results.bin', bytes);
+        const left = module._studies_tune_take();
+        if (left < 0) throw failed();
+        if (left === 0) showTuneProgress(module);
+      },
+      next() {
+        const guess = guessed;
+        guessed = null;
+        if (tuneCancelled) {
+          cancelled = true;
+          return null;
+        }
+        const n = module._studies_tune_next();
+        if (n < 0) throw failed();
+        if (n === 0) return null;
+        const tables = module.FS.readFile('/study/tune/tasks.bin');
+        return guess && guess.count === n && sameBytes(guess.tables, tables) ? guess : tuneBatch(tables, n);
+      },
+      guess() {
+        if (tuneCancelled) return null;
+        const n = module._studies_tune_guess();
+        if (n < 0) throw failed();
+        guessed = n > 0 ? tuneBatch(module.FS.readFile('/study/tune/guess.bin'), n) : null;
+        return guessed;
+      },
+    },
+    words.tuneNoWorkers,
+  );
+  return cancelled;
 }
 
 $('#tune-run').addEventListener('click', async () => {

@@ -16,13 +16,14 @@ function workerMain(...parts) {
   const ready = new Promise((resolve) => (provide = resolve));
   const tasks = {};
   // What the studies' tasks share: the answer of a failure, and the answer
-  // of the range of a study's work from task `first`, `run(module)`, which
+  // of the range of a study's work that `task` names, `run(module)`, which
   // writes its results as bytes or returns a negative number for a failure
-  // the study words; the answer names its range by `first`.
+  // the study words; the answer names its range by the task's `first` and
+  // `batch`.
   const study = {
     failure: (error) => postMessage({ failed: String(error?.message ?? error) }),
     output: (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' }),
-    async results(first, run) {
+    async results({ first, batch }, run) {
       try {
         const module = await ready;
         if (run(module) < 0) {
@@ -31,7 +32,7 @@ function workerMain(...parts) {
         }
         const bytes = module.FS.readFile('/study/results.bin');
         module.FS.unlink('/study/results.bin');
-        postMessage({ bytes, first }, [bytes.buffer]);
+        postMessage({ bytes, first, batch }, [bytes.buffer]);
       } catch (error) {
         study.failure(error);
       }
@@ -147,75 +148,146 @@ const kRangesAhead = 2;
 // Runs tasks 0 to count - 1 on the crew. A worker is handed
 // `message(first, n, anew)` for the range of `n` tasks from `first`, where
 // `n` is `size(left)` for the `left` tasks not handed out yet, and `anew`
-// says that the range is the first the worker has in this call; it holds up
-// to kRangesAhead ranges at once while there are enough left.
-// `take(answer)` hears each range's answer in task order, whatever order
-// they come in. The ranges of a worker that fails go to the others. Settles
-// once every answer is taken and no range is under way; rejects with what
-// `take` raises, or, when no worker is left, with `noWorkers` and the
-// workers' reasons.
+// says that the range is the first the worker has in this call. `take(answer)`
+// hears each range's answer in task order (see runOnCrew).
 function shareOnCrew(crew, count, size, message, take, noWorkers) {
-  return new Promise((resolve, reject) => {
-    const waiting = []; // [first, n] of ranges handed back by workers that failed
-    let next = 0; // the first task not yet handed out
-    const arrived = new Map(); // first -> [n, answer]
-    let taken = 0; // the first task whose answer is not taken yet
-    let fault = null; // what `take` raised: the study ends
-    const ranges = new Map(); // member -> Map(first -> n) of its ranges under way
+  return runOnCrew(crew, { first: { count, size, message }, take, next: () => null }, noWorkers);
+}
 
+// Runs a plan's batches of tasks on the crew, one after the other. A batch
+// is { count, size(left), message(first, n, switched) }: a worker is handed
+// `message` for the range of `n` of its tasks from `first` (`n` is
+// `size(left)` for the `left` tasks not handed out yet; `switched` says
+// that the worker's range before was of another batch, or none), and holds
+// up to kRangesAhead ranges at once while there are enough left. The plan:
+// - `first`: the batch to begin with;
+// - `take(answer)`: each answer of the batch under way, in task order,
+//   whatever order they come in;
+// - `next()`: once every answer of a batch is taken, the batch after it, or
+//   null to end;
+// - `guess()` (optional): once every task of the batch under way is handed
+//   out, a batch that workers left without work may run meanwhile, or null.
+//   It is asked once a batch. Its answers count only if `next()` returns
+//   that very batch; otherwise they are dropped as they come.
+// The ranges of a worker that fails go to the others. Settles once the plan
+// has ended and no range is under way, so that no late answer reaches
+// another study; rejects with what the plan raises, or, when no worker is
+// left, with `noWorkers` and the workers' reasons.
+function runOnCrew(crew, plan, noWorkers) {
+  return new Promise((resolve, reject) => {
+    let current = plan.first; // the batch whose answers are being taken
+    let guess = null; // the batch run ahead on the plan's guess, if any
+    let guessAsked = false; // for the current batch
+    let ended = false;
+    let fault = null; // what the plan raised: the study ends
+    let batchIds = 0;
+    // Per batch: its id in the messages, the first task not handed out, the
+    // ranges handed back by workers that failed, the answers come ([n,
+    // answer] by first task), and the first task whose answer is not taken.
+    const progress = new Map();
+    const of = (batch) => {
+      if (!progress.has(batch)) {
+        progress.set(batch, { id: ++batchIds, next: 0, waiting: [], arrived: new Map(), taken: 0 });
+      }
+      return progress.get(batch);
+    };
+    const left = (batch) => {
+      const p = of(batch);
+      return batch.count - p.next + p.waiting.reduce((sum, [, n]) => sum + n, 0);
+    };
+    const ranges = new Map(); // member -> Map(`id:first` -> { batch, first, n }) under way
+    const lastBatch = new Map(); // member -> the batch of its last range
+
+    function attempt(step) {
+      try {
+        return step();
+      } catch (failure) {
+        fault = failure;
+        return null;
+      }
+    }
+
+    // The current batch's answers in task order; a batch fully taken gives
+    // way to the plan's next.
     function join() {
-      while (fault === null && arrived.has(taken)) {
-        const [n, answer] = arrived.get(taken);
-        arrived.delete(taken);
-        taken += n;
-        try {
-          take(answer);
-        } catch (failure) {
-          fault = failure;
+      while (fault === null && !ended) {
+        const p = of(current);
+        if (p.arrived.has(p.taken)) {
+          const [n, answer] = p.arrived.get(p.taken);
+          p.arrived.delete(p.taken);
+          p.taken += n;
+          attempt(() => plan.take(answer));
+        } else if (p.taken >= current.count) {
+          const after = attempt(() => plan.next());
+          if (fault !== null) return;
+          progress.delete(current);
+          if (guess !== after) progress.delete(guess);
+          guess = null;
+          guessAsked = false;
+          if (after) current = after;
+          else ended = true;
+        } else {
+          return;
         }
       }
     }
 
-    // Once no range is under way, the call ends: every answer taken, a
-    // fault, or no worker left.
+    // The batch a worker holding `held` ranges takes its next range from: the
+    // current one while it has tasks, else the guess. A range waiting behind
+    // another in one worker is handed only while a batch's tasks left are as
+    // many as the workers: at the end it would keep the others idle.
+    function source(held) {
+      const open = (batch) => left(batch) > 0 && (held === 0 || left(batch) >= crew.members.length);
+      if (left(current) > 0) return open(current) ? current : null;
+      if (!guessAsked && plan.guess) {
+        guessAsked = true;
+        guess = attempt(() => plan.guess());
+      }
+      return guess && fault === null && open(guess) ? guess : null;
+    }
+
+    function hand(member) {
+      const held = ranges.get(member);
+      while (held && fault === null && !ended && held.size < kRangesAhead) {
+        const batch = source(held.size);
+        if (!batch) break;
+        const p = of(batch);
+        let first;
+        let n;
+        if (p.waiting.length) {
+          [first, n] = p.waiting.shift();
+        } else {
+          first = p.next;
+          n = Math.max(1, Math.min(batch.size(batch.count - p.next), batch.count - p.next));
+          p.next += n;
+        }
+        held.set(`${p.id}:${first}`, { batch, first, n });
+        const switched = lastBatch.get(member) !== batch;
+        lastBatch.set(member, batch);
+        member.worker.postMessage({ ...batch.message(first, n, switched), batch: p.id });
+      }
+    }
+    const handAll = () => {
+      for (const member of ranges.keys()) hand(member);
+    };
+
+    // Once no range is under way, the call ends: the plan ended, a fault, or
+    // no worker left.
     function settle() {
       for (const held of ranges.values()) if (held.size) return;
       if (fault !== null) reject(fault);
-      else if (taken >= count) resolve();
+      else if (ended) resolve();
       else if (!crew.members.length) reject(new Error([noWorkers, ...new Set(crew.failures)].join('\n')));
-    }
-
-    const anew = new Set(); // members not handed a range yet in this call
-    // A worker that holds a range is handed another ahead only while the
-    // tasks not handed out are as many as the workers: at the end, a range
-    // waiting behind another in one worker would keep the others idle.
-    const aheadAllowed = () =>
-      count - next + waiting.reduce((sum, [, n]) => sum + n, 0) >= crew.members.length;
-    function hand(member) {
-      const held = ranges.get(member);
-      while (fault === null && held.size < kRangesAhead && (held.size === 0 || aheadAllowed())) {
-        let first;
-        let n;
-        if (waiting.length) {
-          [first, n] = waiting.shift();
-        } else if (next < count) {
-          first = next;
-          n = Math.max(1, Math.min(size(count - next), count - next));
-          next += n;
-        } else {
-          break;
-        }
-        held.set(first, n);
-        member.worker.postMessage(message(first, n, anew.delete(member)));
-      }
     }
 
     function fail(member, failure) {
       if (!crew.members.includes(member)) return;
-      for (const range of ranges.get(member) ?? []) waiting.push(range);
+      for (const range of ranges.get(member)?.values() ?? []) {
+        if (range.batch === current || range.batch === guess) of(range.batch).waiting.push([range.first, range.n]);
+      }
       ranges.delete(member);
       crew.drop(member, failure);
-      for (const other of ranges.keys()) hand(other);
+      handAll();
       settle();
     }
 
@@ -223,16 +295,18 @@ function shareOnCrew(crew, count, size, message, take, noWorkers) {
       if (!crew.members.includes(member)) return;
       const held = new Map();
       ranges.set(member, held);
-      anew.add(member);
       member.worker.onmessage = ({ data }) => {
-        if (data.failed !== undefined || !held.has(data.first)) {
+        const key = `${data.batch}:${data.first}`;
+        if (data.failed !== undefined || !held.has(key)) {
           fail(member, new Error(data.failed ?? 'the worker answered a range it was not given'));
           return;
         }
-        arrived.set(data.first, [held.get(data.first), data]);
-        held.delete(data.first);
+        const { batch, first, n } = held.get(key);
+        held.delete(key);
+        // The answer of a batch given up is dropped.
+        if (batch === current || batch === guess) of(batch).arrived.set(first, [n, data]);
         join();
-        hand(member);
+        handAll();
         settle();
       };
       member.worker.onerror = (event) => {
