@@ -258,7 +258,8 @@ ExtendedBits SoftExtended::FromDoubleGeneral(double value) {
                   kIntegerBit | (fraction << 11));
 }
 
-double SoftExtended::ToDoubleGeneral(ExtendedBits v) {
+double SoftExtended::ToDoubleGeneral(std::uint16_t ve, std::uint64_t vs) {
+  const ExtendedBits v{ve, vs};
   const Parts p = Unpack(v);
   const std::uint64_t sign = p.negative ? std::uint64_t{1} << 63 : 0;
   constexpr std::uint64_t kInfinityBits = std::uint64_t{0x7FF} << 52;
@@ -300,25 +301,35 @@ double SoftExtended::ToDoubleGeneral(ExtendedBits v) {
                                (kept & ((std::uint64_t{1} << 52) - 1)));
 }
 
-ExtendedBits SoftExtended::SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract) {
+ExtendedBits SoftExtended::SumGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                      std::uint64_t bs, bool subtract) {
+  const ExtendedBits a{ae, as}, b{be, bs};
   return AddAny(a, b, subtract);
 }
 
-ExtendedBits SoftExtended::ProductGeneral(ExtendedBits a, ExtendedBits b) {
+ExtendedBits SoftExtended::ProductGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                          std::uint64_t bs) {
+  const ExtendedBits a{ae, as}, b{be, bs};
   return MultiplyAny(a, b);
 }
 
-ExtendedBits SoftExtended::QuotientGeneral(ExtendedBits a, ExtendedBits b) {
+ExtendedBits SoftExtended::QuotientGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                           std::uint64_t bs) {
+  const ExtendedBits a{ae, as}, b{be, bs};
   return DivideAny(a, b);
 }
 
-bool SoftExtended::EqualGeneral(ExtendedBits a, ExtendedBits b) {
+bool SoftExtended::EqualGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                std::uint64_t bs) {
+  const ExtendedBits a{ae, as}, b{be, bs};
   const Parts x = Unpack(a);
   const Parts y = Unpack(b);
   return Ordered(x) && Ordered(y) && Order(x, y) == 0;
 }
 
-bool SoftExtended::LessGeneral(ExtendedBits a, ExtendedBits b) {
+bool SoftExtended::LessGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                               std::uint64_t bs) {
+  const ExtendedBits a{ae, as}, b{be, bs};
   const Parts x = Unpack(a);
   const Parts y = Unpack(b);
   return Ordered(x) && Ordered(y) && Order(x, y) < 0;

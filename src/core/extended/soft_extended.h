@@ -99,22 +99,29 @@ class SoftExtended {
 
   // The operations on bits: the inline common case here, the rest in
   // soft_extended.cpp (the *General functions, which handle every case).
+  // Those take each operand as its two fields, sign and exponent, then
+  // significand: in WebAssembly a structure passed by value goes through
+  // memory, and the copies for a call that the common case never makes
+  // would be made on every operation.
   static ExtendedBits FromInt32(std::int32_t value);
   static ExtendedBits FromDouble(double value);
   static ExtendedBits FromDoubleGeneral(double value);
   static double ToDouble(ExtendedBits v);
-  static double ToDoubleGeneral(ExtendedBits v);
+  static double ToDoubleGeneral(std::uint16_t ve, std::uint64_t vs);
   static ExtendedBits Sum(ExtendedBits a, ExtendedBits b, bool subtract);
   static bool MagnitudeBelow(int ea, std::uint64_t sa, int eb, std::uint64_t sb);
-  static ExtendedBits SumGeneral(ExtendedBits a, ExtendedBits b, bool subtract);
+  static ExtendedBits SumGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                 std::uint64_t bs, bool subtract);
   static ExtendedBits Product(ExtendedBits a, ExtendedBits b);
-  static ExtendedBits ProductGeneral(ExtendedBits a, ExtendedBits b);
+  static ExtendedBits ProductGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                     std::uint64_t bs);
   static ExtendedBits Quotient(ExtendedBits a, ExtendedBits b);
-  static ExtendedBits QuotientGeneral(ExtendedBits a, ExtendedBits b);
+  static ExtendedBits QuotientGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
+                                      std::uint64_t bs);
   static bool Equal(ExtendedBits a, ExtendedBits b);
-  static bool EqualGeneral(ExtendedBits a, ExtendedBits b);
+  static bool EqualGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be, std::uint64_t bs);
   static bool Less(ExtendedBits a, ExtendedBits b);
-  static bool LessGeneral(ExtendedBits a, ExtendedBits b);
+  static bool LessGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be, std::uint64_t bs);
   // A significand with its exponent, both before rounding, rounded to
   // nearest even by the bits below it (`rest`, with 2^63 the halfway point
   // and nothing lost below it): the result, or nothing when it would not be
@@ -177,7 +184,7 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(ExtendedBits v) {
     const std::uint64_t sign = static_cast<std::uint64_t>(extended_format::IsNegative(v)) << 63;
     return std::bit_cast<double>(sign | ((static_cast<std::uint64_t>(exponent - 1) << 52) + kept));
   }
-  return ToDoubleGeneral(v);
+  return ToDoubleGeneral(v.signExponent, v.significand);
 }
 
 ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool negative,
@@ -290,7 +297,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
   if (IsNormal(a) && IsZero(b)) {
     return a;
   }
-  return SumGeneral(a, b, subtract);
+  return SumGeneral(a.signExponent, a.significand, b.signExponent, b.significand, subtract);
 }
 
 ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedBits b) {
@@ -311,7 +318,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
   if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
     return Zero(IsNegative(a) != IsNegative(b));
   }
-  return ProductGeneral(a, b);
+  return ProductGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
 }
 
 inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
@@ -338,14 +345,14 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
   if (IsZero(a) && IsNormal(b)) {
     return Zero(IsNegative(a) != IsNegative(b));
   }
-  return QuotientGeneral(a, b);
+  return QuotientGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
 }
 
 inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
   if (extended_format::BothNormal(a, b)) [[likely]] {
     return a == b;
   }
-  return EqualGeneral(a, b);
+  return EqualGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
 }
 
 inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
@@ -361,7 +368,7 @@ inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
     const bool above = ea != eb ? ea > eb : a.significand > b.significand;
     return IsNegative(a) ? above : below;
   }
-  return LessGeneral(a, b);
+  return LessGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
 }
 
 inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
