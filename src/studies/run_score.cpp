@@ -63,11 +63,11 @@ class ScoreKeeper : public RunObserver {
     const double x = tick.car.X();
     const double y = tick.car.Y();
     Pass(x, y, false);
-    const double fromStart = std::hypot(x - startX_, y - startY_);
-    awaySinceLap_ = awaySinceLap_ || fromStart > kLapDistance;
+    const LapReach fromStart = LapReachOf(x - startX_, y - startY_);
+    awaySinceLap_ = awaySinceLap_ || fromStart == LapReach::kBeyond;
     // A course without line has no lap.
     if (course_.LineCellCount() > 0 && awaySinceLap_ && sinceLap_ >= lapCells_ &&
-        fromStart <= kLapDistance && SameWay(tick.car.Direction(), startDirection_)) {
+        fromStart == LapReach::kWithin && SameWay(tick.car.Direction(), startDirection_)) {
       result_->laps.push_back(tick.tick);
       // The next lap counts its cells from here, those around the car too.
       sinceLap_ = 0;
@@ -219,6 +219,28 @@ bool MissesALap(const TCar& car, const ScoreKeeper& keeper, std::uint64_t end,
 }
 
 }  // namespace
+
+LapReach LapReachOf(double dx, double dy) {
+  constexpr double kSquare = kLapDistance * kLapDistance;
+  // The rounded sum of squares is within a few units in the last place of
+  // the exact one, and hypot within one of the exact root; outside this
+  // relative margin, far wider than both, the two agree on the side. Squares
+  // that underflow are far inside, those that overflow far beyond; NaN fails
+  // both tests and goes to hypot, which tells an infinity beside a NaN.
+  constexpr double kMargin = 1e-9;
+  const double squares = dx * dx + dy * dy;
+  if (squares < kSquare * (1 - kMargin)) {
+    return LapReach::kWithin;
+  }
+  if (squares > kSquare * (1 + kMargin)) {
+    return LapReach::kBeyond;
+  }
+  const double distance = std::hypot(dx, dy);
+  if (distance <= kLapDistance) {
+    return LapReach::kWithin;
+  }
+  return distance > kLapDistance ? LapReach::kBeyond : LapReach::kNeither;
+}
 
 const char* OutcomeName(Outcome outcome) {
   switch (outcome) {
