@@ -63,11 +63,11 @@ class ScoreKeeper : public RunObserver {
     const double x = tick.car.X();
     const double y = tick.car.Y();
     Pass(x, y, false);
-    const double fromStart = std::hypot(x - startX_, y - startY_);
-    awaySinceLap_ = awaySinceLap_ || fromStart > kLapDistance;
+    const LapReach fromStart = LapReachOf(x - startX_, y - startY_);
+    awaySinceLap_ = awaySinceLap_ || fromStart == LapReach::kBeyond;
     // A course without line has no lap.
     if (course_.LineCellCount() > 0 && awaySinceLap_ && sinceLap_ >= lapCells_ &&
-        fromStart <= kLapDistance && SameWay(tick.car.Direction(), startDirection_)) {
+        fromStart == LapReach::kWithin && SameWay(tick.car.Direction(), startDirection_)) {
       result_->laps.push_back(tick.tick);
       // The next lap counts its cells from here, those around the car too.
       sinceLap_ = 0;
@@ -191,18 +191,10 @@ class TicksOnly : public RunObserver {
   RunObserver& observer_;
 };
 
-// Whether the car, going on round its cycle past the end of the budget on
-// tick `end`, misses a lap that `deadline` awaits. A copy of the car and of
-// its keeper go on, so the run, its observers and its score stay as they are:
-// what lies beyond the budget only decides whether the car is stuck.
-bool MissesALap(const TCar& car, const ScoreKeeper& keeper, std::uint64_t end,
-                LapDeadline deadline) {
-  RunScore ahead;
-  ScoreKeeper goingOn = keeper.GoingOnInto(ahead);
-  TicksOnly told(goingOn);
-  TCar copy = car;
-  CarRun run(copy);
-  run.Observe(told);
+// The ticks of MissesALap, apart from the objects it must destroy (see
+// TickToTheEnd): whether `deadline` is missed before the car laps for ever.
+[[gnu::noinline]] bool TicksMissALap(CarRun& run, const RunScore& ahead, std::uint64_t end,
+                                     LapDeadline deadline) {
   for (std::uint64_t tick = end + 1; !deadline.LapsForEver(); ++tick) {
     const std::size_t lapsBefore = ahead.laps.size();
     if (!run.Tick()) {
@@ -218,7 +210,110 @@ bool MissesALap(const TCar& car, const ScoreKeeper& keeper, std::uint64_t end,
   return false;
 }
 
+// Whether the car, going on round its cycle past the end of the budget on
+// tick `end`, misses a lap that `deadline` awaits. A copy of the car and of
+// its keeper go on, so the run, its observers and its score stay as they are:
+// what lies beyond the budget only decides whether the car is stuck.
+bool MissesALap(const TCar& car, const ScoreKeeper& keeper, std::uint64_t end,
+                LapDeadline deadline) {
+  RunScore ahead;
+  ScoreKeeper goingOn = keeper.GoingOnInto(ahead);
+  TicksOnly told(goingOn);
+  TCar copy = car;
+  CarRun run(copy);
+  run.Observe(told);
+  return TicksMissALap(run, ahead, end, deadline);
+}
+
+// What a run learns of the car's cycle as it goes: the tick it was found (0
+// for none yet), the lap it awaits, the blind ticks until it was found,
+// whether a sensor sees the line on it, and whether the car is stuck on it.
+struct CycleWatch {
+  std::uint64_t found = 0;
+  std::optional<LapDeadline> deadline;
+  std::uint64_t blindAtFound = 0;
+  bool onLine = false;
+  bool stuck = false;
+
+  // The run ends stuck on the cycle at `tick`.
+  void EndStuck(RunScore& result, std::uint64_t tick) {
+    result.outcome = onLine ? Outcome::kLoopsOnLine : Outcome::kLoopsOffLine;
+    // Without a lap since the cycle was found, the run is told as it was
+    // then: the ticks after it only went round the cycle again.
+    if (result.laps.empty() || result.laps.back() <= found) {
+      result.ticks = found;
+      result.blindTicks = blindAtFound;
+    } else {
+      result.ticks = tick;
+    }
+    stuck = true;
+  }
+};
+
+// The run's ticks up to `ticks`, until the car stops, loses the line or is
+// stuck on its cycle. A function of its own, never inlined, and holding
+// nothing that must be destroyed: its caller holds the keeper and the score,
+// which must be if a tick throws, and in the page's build each call that
+// may throw from such a function goes out through the page's script and
+// back in; made once a tick, those calls took a tenth of a sweep there.
+[[gnu::noinline]] void TickToTheEnd(CarRun& run, const ScoreKeeper& keeper, RunScore& result,
+                                    std::uint64_t ticks, CycleWatch& cycle) {
+  for (std::uint64_t tick = 1; tick <= ticks; ++tick) {
+    if (!run.Tick()) {
+      break;  // stopped: told by the run's result
+    }
+    const bool lapped = !result.laps.empty() && result.laps.back() == tick;
+    if (!cycle.deadline) {
+      const std::uint64_t period = run.LoopPeriod();
+      if (period != 0) {
+        cycle.found = tick;
+        result.loopPeriod = period;
+        cycle.blindAtFound = result.blindTicks;
+        // The cycle repeats its masks too: the line is seen on it or never.
+        cycle.onLine = tick - keeper.LastSeen() < period;
+        cycle.deadline.emplace(tick, period, result.laps);
+      }
+    } else if (lapped) {
+      cycle.deadline->Lapped(tick);
+    }
+    if (tick - keeper.LastSeen() >= kLostTicks) {
+      if (cycle.deadline && (result.laps.empty() || result.laps.back() <= cycle.found)) {
+        cycle.EndStuck(result, tick);  // blind on a cycle found before
+      } else {
+        result.outcome = Outcome::kLost;
+      }
+      break;
+    }
+    if (cycle.deadline && cycle.deadline->Missed(tick)) {
+      cycle.EndStuck(result, tick);
+      break;
+    }
+  }
+}
+
 }  // namespace
+
+LapReach LapReachOf(double dx, double dy) {
+  constexpr double kSquare = kLapDistance * kLapDistance;
+  // The rounded sum of squares is within a few units in the last place of
+  // the exact one, and hypot within one of the exact root; outside this
+  // relative margin, far wider than both, the two agree on the side. Squares
+  // that underflow are far inside, those that overflow far beyond; NaN fails
+  // both tests and goes to hypot, which tells an infinity beside a NaN.
+  constexpr double kMargin = 1e-9;
+  const double squares = dx * dx + dy * dy;
+  if (squares < kSquare * (1 - kMargin)) {
+    return LapReach::kWithin;
+  }
+  if (squares > kSquare * (1 + kMargin)) {
+    return LapReach::kBeyond;
+  }
+  const double distance = std::hypot(dx, dy);
+  if (distance <= kLapDistance) {
+    return LapReach::kWithin;
+  }
+  return distance > kLapDistance ? LapReach::kBeyond : LapReach::kNeither;
+}
 
 const char* OutcomeName(Outcome outcome) {
   switch (outcome) {
@@ -263,64 +358,17 @@ RunScore ScoreRun(TCar& car, const LineCourse& course, std::uint64_t ticks, RunO
 
   // A cycle in which the car laps is no fault, so the run goes on; the car
   // is stuck when a lap that the cycle awaits does not come.
-  std::uint64_t cycleFound = 0;  // the tick it was found, 0 for none yet
-  std::optional<LapDeadline> deadline;
-  std::uint64_t blindAtCycle = 0;
-  bool cycleOnLine = false;
-  bool stuck = false;
-  const auto endStuck = [&](std::uint64_t tick) {
-    result.outcome = cycleOnLine ? Outcome::kLoopsOnLine : Outcome::kLoopsOffLine;
-    // Without a lap since the cycle was found, the run is told as it was
-    // then: the ticks after it only went round the cycle again.
-    if (result.laps.empty() || result.laps.back() <= cycleFound) {
-      result.ticks = cycleFound;
-      result.blindTicks = blindAtCycle;
-    } else {
-      result.ticks = tick;
-    }
-    stuck = true;
-  };
-
-  for (std::uint64_t tick = 1; tick <= ticks; ++tick) {
-    if (!run.Tick()) {
-      break;  // stopped: told by the run's result below
-    }
-    const bool lapped = !result.laps.empty() && result.laps.back() == tick;
-    if (!deadline) {
-      const std::uint64_t period = run.LoopPeriod();
-      if (period != 0) {
-        cycleFound = tick;
-        result.loopPeriod = period;
-        blindAtCycle = result.blindTicks;
-        // The cycle repeats its masks too: the line is seen on it or never.
-        cycleOnLine = tick - keeper.LastSeen() < period;
-        deadline.emplace(tick, period, result.laps);
-      }
-    } else if (lapped) {
-      deadline->Lapped(tick);
-    }
-    if (tick - keeper.LastSeen() >= kLostTicks) {
-      if (deadline && (result.laps.empty() || result.laps.back() <= cycleFound)) {
-        endStuck(tick);  // blind on a cycle found before
-      } else {
-        result.outcome = Outcome::kLost;
-      }
-      break;
-    }
-    if (deadline && deadline->Missed(tick)) {
-      endStuck(tick);
-      break;
-    }
-  }
+  CycleWatch cycle;
+  TickToTheEnd(run, keeper, result, ticks, cycle);
   const RunResult end = run.Result();
   // The budget ran out while the cycle still awaits a lap: the car goes on
   // round it past the budget until the lap is missed or it is sure to lap
   // for ever, so the verdict is the one a longer budget gives.
-  if (!stuck && deadline && result.outcome == Outcome::kHolds &&
-      MissesALap(car, keeper, end.ticks, *deadline)) {
-    endStuck(end.ticks);
+  if (!cycle.stuck && cycle.deadline && result.outcome == Outcome::kHolds &&
+      MissesALap(car, keeper, end.ticks, *cycle.deadline)) {
+    cycle.EndStuck(result, end.ticks);
   }
-  if (!stuck) {
+  if (!cycle.stuck) {
     result.ticks = end.ticks;
   }
   if (end.stopped && result.outcome == Outcome::kHolds) {

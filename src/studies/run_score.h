@@ -47,6 +47,15 @@ inline constexpr std::uint64_t kLostTicks = 500;
 inline constexpr double kLapDistance = 16.0;
 inline constexpr double kLapHeading = 0.7853981633974483;  // 45 degrees
 inline constexpr double kLapShare = 0.9;
+
+// Where a point (dx, dy) from the start lies against kLapDistance, exactly as
+// std::hypot(dx, dy) compared with it tells: within (<=), beyond (>), or
+// neither when the distance is not a number. Each tick of every run asks, so
+// the sum of squares decides wherever it lies clearly on one side, and hypot
+// is computed only near the boundary and for values that are not finite.
+enum class LapReach { kWithin, kBeyond, kNeither };
+LapReach LapReachOf(double dx, double dy);
+
 // Points: a run without a lap gets up to kCoveragePoints for the share of
 // line cells passed. A run that laps gets kCoveragePoints plus up to
 // kLapPoints by its slowest lap, where the ticks after its last lap up to N

@@ -9,8 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/picture/bmp_reader.h"
@@ -104,6 +106,57 @@ TEST(RunScore, SlowestLapCountsTheTicksAfterTheLastLapAsALapUnderWay) {
     run.laps = c.laps;
     EXPECT_EQ(run.SlowestLap(100), c.slowest) << c.laps.size() << " laps";
   }
+}
+
+// The side of kLapDistance decided from the squares must be hypot's on
+// every point a hair either side of the circle, at every angle, and for
+// values whose squares underflow, overflow or are not numbers.
+TEST(RunScore, LapReachIsTheSideHypotTells) {
+  const auto reference = [](double dx, double dy) {
+    const double distance = std::hypot(dx, dy);
+    return distance <= kLapDistance  ? LapReach::kWithin
+           : distance > kLapDistance ? LapReach::kBeyond
+                                     : LapReach::kNeither;
+  };
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  std::vector<std::pair<double, double>> points = {{0, 0},
+                                                   {16, 0},
+                                                   {0, -16},
+                                                   {1e-200, 1e-200},
+                                                   {5e-324, 0},
+                                                   {1e200, 0},
+                                                   {-1e200, 1e200},
+                                                   {1.7e308, 1.7e308},
+                                                   {kInf, 0},
+                                                   {0, -kInf},
+                                                   {kNaN, 0},
+                                                   {kInf, kNaN},
+                                                   {kNaN, -kInf},
+                                                   {kNaN, kNaN},
+                                                   {std::nextafter(16.0, 0.0), 0},
+                                                   {std::nextafter(16.0, 32.0), 0}};
+  for (int angle = 0; angle < 720; ++angle) {
+    const double a = angle * std::numbers::pi / 360;
+    for (int ulps = -8; ulps <= 8; ++ulps) {
+      const double r = kLapDistance * (1 + ulps * std::numeric_limits<double>::epsilon());
+      points.emplace_back(r * std::cos(a), r * std::sin(a));
+    }
+    for (const double r : {kLapDistance * (1 - 2e-9), kLapDistance * (1 + 2e-9)}) {
+      points.emplace_back(r * std::cos(a), r * std::sin(a));
+    }
+  }
+  int within = 0;
+  int beyond = 0;
+  for (const auto& [dx, dy] : points) {
+    const LapReach expected = reference(dx, dy);
+    EXPECT_EQ(LapReachOf(dx, dy), expected) << dx << ", " << dy;
+    within += expected == LapReach::kWithin;
+    beyond += expected == LapReach::kBeyond;
+  }
+  // The circle's points fall on both sides.
+  EXPECT_GT(within, 5000);
+  EXPECT_GT(beyond, 5000);
 }
 
 // Down the line from near its top, back up where it ends, past the start the
