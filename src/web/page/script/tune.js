@@ -146,7 +146,11 @@ function tuneBatch(tables, count) {
   };
 }
 
-const sameBytes = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+function sameBytes(a, b) {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+  return true;
+}
 
 // Runs the search the studies instance `module` has begun, whose start has
 // `count` tasks, on the workers until its budget is spent or it is
