@@ -484,8 +484,8 @@ round `Step` with `SoftExtended` went from 0.41× the x87's to 0.62–0.69×
 from 7.9× to 5.4–6.5× on the quiet machine: the x87 side moves with the
 machine's speed more than the software side does (its tick took 24 ns in
 some runs and 45 ns in others, the software one 152 to 247 ns), so the
-target is met in this table's run and missed in about half of the runs
-around it. Where `Step`'s time goes now, from `perf record` of `step_bench`:
+target is met in about half of the runs and missed in the others (this
+table's run, in the machine's quicker phase, among them). Where `Step`'s time goes now, from `perf record` of `step_bench`:
 42 % in the probes (ten sums, six pixels and the course's calls), 16 % in
 `Step` itself (the turn's sum, the two comparisons with 0 and 2π, the move's
 sums and three narrowings to double), 13 % in the sine and cosine on the
@@ -511,6 +511,33 @@ in the tick (`Step` inlined into the run's tick), 10 % in the score's
 bookkeeping, 7 % in the sine and cosine, 5 % in the course's pixels, 2 % in
 the calls that emscripten's exceptions route through the page's script. The
 page's `Step` stays below its target (see the page's table).
+
+Two costs of the page's own were found since, in profiles with the
+functions' names (`--profiling-funcs`) and in the module's disassembly. In
+WebAssembly a structure passed by value goes through memory: the general
+cases that the operations call out of line took their operands as
+`ExtendedBits`, and the copies for those calls were made on every
+operation, the common case included (the car's probe stored 169 values a
+call into a stack frame of 464 bytes). They now take each operand as its
+two fields, and the probe stores 60 values into 32 bytes; natively both are
+passed in registers, so nothing changes there. And the score's run loop
+called each tick through `invoke_ii` (with the crossing into the script and
+`dynCall_ii`, about a tenth of the sweep), since the function that held the
+loop also holds the keeper and the score, which must be destroyed if a tick
+throws; the loop now runs in a function of its own that holds nothing to
+destroy, and the score tells the lap distance from the sum of squares,
+calling `std::hypot` only near `kLapDistance` and for NaN. Together the
+module's sweep in one call went from 760 ms to 533–579 ms and the tool's
+from 336 ms to 297–309 ms (the page's row from 0.44× to 0.53–0.56× in two
+runs on a quiet machine), every result byte for byte the same. Tried and
+not kept: `-O3` (0.98 and 1.02 of the `-O2` module's time in two
+alternated runs), `-flto` with `-O2` or `-O3` (1.03 and 1.09), and
+WebAssembly exceptions (`-fwasm-exceptions`), which Debian's emscripten
+3.1.6 cannot combine with Asyncify: its optimizer aborts on the `try`
+blocks of the functions Asyncify instruments ("unexpected expression
+type"). In the page's profile now, the probes take 47 % of the sweep and
+the tick 25 %, in the same shares as natively (41 % and 22 %): what is left
+is V8's code for the same operations, about 1.9 times GCC's.
 
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
 run the same `Step`. The run itself got faster (215 ms before the integer
