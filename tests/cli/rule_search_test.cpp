@@ -53,6 +53,16 @@ std::vector<LineCourse> Ring() {
   return courses;
 }
 
+// A table of one rule, "straight on while the centre sensor sees the line",
+// for a car starting on the ring's rightmost point.
+Controller RingStart(std::vector<LineCourse>& courses) {
+  testing::MemoryIniFile ini;
+  ini.Set("car", "init_x", "100").Set("car", "init_y", "60").Rule(1, 4, "0,1,1");
+  testing::RecordingPlatform boxes;
+  const TCar car(ReadCarSettings(ini, boxes), courses.front());
+  return Controller::Read(ini, car);
+}
+
 // The search's tasks run as another instance of the program runs them: the
 // rule tables and the scores through bytes, the controller's geometry from
 // its own reading of the settings, the tasks in reverse order, their scores
@@ -80,12 +90,8 @@ std::vector<RunScore> RunElsewhere(const TuneTasks& tasks, const Controller& bas
 // generation runs in two halves, its tasks elsewhere.
 std::string Search(int jobs) {
   std::vector<LineCourse> courses = Ring();
-  testing::MemoryIniFile ini;
-  ini.Set("car", "init_x", "100").Set("car", "init_y", "60").Rule(1, 4, "0,1,1");
-  testing::RecordingPlatform boxes;
-  const TCar car(ReadCarSettings(ini, boxes), courses.front());
   constexpr std::uint64_t kTicks = 600;
-  const Controller start = Controller::Read(ini, car);
+  const Controller start = RingStart(courses);
   RuleSearch search(Evaluate(start, courses, kTicks, PoolRunner(std::max(jobs, 1))), courses.size(),
                     7, RuleValues::For('.'));
   while (const int children = search.ChildrenWithin(200)) {
@@ -127,11 +133,7 @@ TEST(RuleSearch, ASeedAndABudgetFindTheSameControllerOnAnyNumberOfThreadsOrElsew
 // tables that were not written as such.
 TEST(RuleSearch, TheHalvesOfAGenerationKeepToItsTasksAndBudget) {
   std::vector<LineCourse> courses = Ring();
-  testing::MemoryIniFile ini;
-  ini.Set("car", "init_x", "100").Set("car", "init_y", "60").Rule(1, 4, "0,1,1");
-  testing::RecordingPlatform boxes;
-  const TCar car(ReadCarSettings(ini, boxes), courses.front());
-  const Controller start = Controller::Read(ini, car);
+  const Controller start = RingStart(courses);
   RuleSearch search(Evaluate(start, courses, 50), courses.size(), 1, RuleValues::For('.'));
   EXPECT_THROW(search.EndGeneration({}), Exception);
 
@@ -161,11 +163,7 @@ TEST(RuleSearch, TheHalvesOfAGenerationKeepToItsTasksAndBudget) {
 // always; from none exactly when the best stays the one it was.
 TEST(RuleSearch, AGuessedGenerationIsTheNextOneWhenTheUnscoredChildrenChangeNothing) {
   std::vector<LineCourse> courses = Ring();
-  testing::MemoryIniFile ini;
-  ini.Set("car", "init_x", "100").Set("car", "init_y", "60").Rule(1, 4, "0,1,1");
-  testing::RecordingPlatform boxes;
-  const TCar car(ReadCarSettings(ini, boxes), courses.front());
-  const Controller start = Controller::Read(ini, car);
+  const Controller start = RingStart(courses);
   constexpr std::uint64_t kBudget = 120;
   RuleSearch search(Evaluate(start, courses, 200), courses.size(), 3, RuleValues::For('.'));
   EXPECT_THROW(search.GuessNextGeneration({}, 8), Exception);
