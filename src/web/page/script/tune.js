@@ -164,7 +164,6 @@ async function tuneOnWorkers(module, count, settings, courses) {
     $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
   });
   const failed = () => new Error(output(module));
-  let guessed = null;
   let cancelled = false;
   await runOnCrew(
     crew,
@@ -176,9 +175,7 @@ async function tuneOnWorkers(module, count, settings, courses) {
         if (left < 0) throw failed();
         if (left === 0) showTuneProgress(module);
       },
-      next() {
-        const guess = guessed;
-        guessed = null;
+      next(guess) {
         if (tuneCancelled) {
           cancelled = true;
           return null;
@@ -193,8 +190,7 @@ async function tuneOnWorkers(module, count, settings, courses) {
         if (tuneCancelled) return null;
         const n = module._studies_tune_guess();
         if (n < 0) throw failed();
-        guessed = n > 0 ? tuneBatch(module.FS.readFile('/study/tune/guess.bin'), n) : null;
-        return guessed;
+        return n > 0 ? tuneBatch(module.FS.readFile('/study/tune/guess.bin'), n) : null;
       },
     },
     words.tuneNoWorkers,

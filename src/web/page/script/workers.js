@@ -163,11 +163,11 @@ function shareOnCrew(crew, count, size, message, take, noWorkers) {
 // - `first`: the batch to begin with;
 // - `take(answer)`: each answer of the batch under way, in task order,
 //   whatever order they come in;
-// - `next()`: once every answer of a batch is taken, the batch after it, or
-//   null to end;
+// - `next(guess)`: once every answer of a batch is taken, the batch after
+//   it, or null to end; `guess` is the batch guessed meanwhile, or null;
 // - `guess()` (optional): once every task of the batch under way is handed
 //   out, a batch that workers left without work may run meanwhile, or null.
-//   It is asked once a batch. Its answers count only if `next()` returns
+//   It is asked once a batch. Its answers count only if `next` returns
 //   that very batch; otherwise they are dropped as they come.
 // The ranges of a worker that fails go to the others. Settles once the plan
 // has ended and no range is under way, so that no late answer reaches
@@ -218,7 +218,7 @@ function runOnCrew(crew, plan, noWorkers) {
           p.taken += n;
           attempt(() => plan.take(answer));
         } else if (p.taken >= current.count) {
-          const after = attempt(() => plan.next());
+          const after = attempt(() => plan.next(guess));
           if (fault !== null) return;
           progress.delete(current);
           if (guess !== after) progress.delete(guess);
