@@ -61,10 +61,10 @@ const TCar::ProbeTerms& TCar::ProbeTermsOf() const {
     const Extended ahead = settings_.sensorPos;
     const Extended leftOffset = settings_.sensorLeft;
     const Extended rightOffset = settings_.sensorRight;
-    terms = ProbeTerms{{left.cos * leftOffset, right.cos * rightOffset},
-                       {left.sin * leftOffset, right.sin * rightOffset},
-                       ahead * static_cast<double>(h.cos),
-                       ahead * static_cast<double>(h.sin)};
+    terms = ProbeTerms{{PixelTerm(left.cos * leftOffset), PixelTerm(right.cos * rightOffset)},
+                       {PixelTerm(left.sin * leftOffset), PixelTerm(right.sin * rightOffset)},
+                       PixelTerm(ahead * static_cast<double>(h.cos)),
+                       PixelTerm(ahead * static_cast<double>(h.sin))};
   }
   return *terms;
 }
@@ -97,17 +97,18 @@ double TCar::DistanceOf(double advance) const {
   return distance_->value;
 }
 
-SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const {
+SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms) const {
   // A side probe: (cos(a) * lateral + X + SensorPos * cosH + 0.5,
   // Y - sin(a) * lateral - SensorPos * sinH + 0.5), a the offset angle,
-  // summed left to right; the centre one without the side's terms.
+  // summed left to right; the centre one without the side's terms. A term
+  // subtracted is its negation added, which gives the same pixel.
   ProbePoint point;
   if (sensor < 2) {
     const auto side = static_cast<std::size_t>(sensor);
-    point = ProbePoint{Trunc32PlusHalf(terms.sideCos[side] + x + terms.aheadCos),
-                       Trunc32PlusHalf(y - terms.sideSin[side] - terms.aheadSin)};
+    point = ProbePoint{PixelOfSum(terms.sideCos[side], X_, terms.aheadCos),
+                       PixelOfSum(Y_, -terms.sideSin[side], -terms.aheadSin)};
   } else {
-    point = ProbePoint{Trunc32PlusHalf(terms.aheadCos + x), Trunc32PlusHalf(y - terms.aheadSin)};
+    point = ProbePoint{PixelOfSum(terms.aheadCos, X_), PixelOfSum(Y_, -terms.aheadSin)};
   }
   // A point that is no 32-bit pixel lies far outside any course.
   return SensorProbe{point.x, point.y, point.x && point.y && course_.IsOnLine(*point.x, *point.y)};
@@ -115,19 +116,15 @@ SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms, Extended x, Extende
 
 std::array<SensorProbe, 3> TCar::Probes() const {
   const ProbeTerms& terms = ProbeTermsOf();
-  const Extended x = X_;
-  const Extended y = Y_;
-  return {Probe(0, terms, x, y), Probe(1, terms, x, y), Probe(2, terms, x, y)};
+  return {Probe(0, terms), Probe(1, terms), Probe(2, terms)};
 }
 
 void TCar::Sense() {
   SensorBits_ = 0;
   const ProbeTerms& terms = ProbeTermsOf();
-  const Extended x = X_;
-  const Extended y = Y_;
   static constexpr std::int32_t kBits[3] = {kLeftSensor, kRightSensor, kCentreSensor};
   for (int sensor = 0; sensor < 3; ++sensor) {
-    if (Probe(sensor, terms, x, y).onLine) {
+    if (Probe(sensor, terms).onLine) {
       SensorBits_ += kBits[sensor];
     }
   }

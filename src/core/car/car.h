@@ -8,6 +8,7 @@
 
 #include "core/car/line_probe.h"
 #include "core/draw/canvas.h"
+#include "core/extended/pixel_of_sum.h"
 #include "core/extended/sine_cosine.h"
 #include "core/picture/color.h"
 #include "core/settings/settings_model.h"
@@ -122,10 +123,10 @@ class TCar {
   // rounded to a double first. A tick of a car going straight then only adds
   // them to its position.
   struct ProbeTerms {
-    std::array<Extended, 2> sideCos;
-    std::array<Extended, 2> sideSin;
-    Extended aheadCos;
-    Extended aheadSin;
+    std::array<PixelTerm, 2> sideCos;
+    std::array<PixelTerm, 2> sideSin;
+    PixelTerm aheadCos;
+    PixelTerm aheadSin;
   };
   const ProbeTerms& ProbeTermsOf() const;
   // A move's two steps along the heading, for the distance whose bits they
@@ -150,7 +151,7 @@ class TCar {
   double DistanceOf(double advance) const;
   // The probe of sensor 0 (left), 1 (right) or 2 (centre) from the car's
   // position (x, y) with the present heading's terms.
-  SensorProbe Probe(int sensor, const ProbeTerms& terms, Extended x, Extended y) const;
+  SensorProbe Probe(int sensor, const ProbeTerms& terms) const;
   struct AngleCache {
     std::uint64_t directionBits = 0;
     std::array<std::optional<SineCosine>, 4> values;
