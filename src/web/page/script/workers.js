@@ -112,6 +112,23 @@ function takeStudyWorkers() {
   return studyWorkers.slice();
 }
 
+// The studies' workers and the page's own studies instance are made once
+// the program first waits for the user, when the page has time for them, so
+// that the first sweep or tune does not wait for them to start.
+function prepareStudies() {
+  const prepare = () =>
+    requestIdleCallback(() => {
+      takeStudyWorkers();
+      studies();
+    });
+  const observer = new MutationObserver(() => {
+    if (document.body.dataset.state !== 'idle') return;
+    observer.disconnect();
+    prepare();
+  });
+  observer.observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
+}
+
 // A worker that failed is ended; the next study starts another.
 function dropStudyWorker(worker) {
   const index = studyWorkers.indexOf(worker);
