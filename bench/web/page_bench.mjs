@@ -120,11 +120,19 @@ async function panelTicksPerSecond(browser, shown) {
   return (kPanelTicks * 1000) / ms;
 }
 
+// Sets the number of workers as typing it does: the page makes them ready.
+async function setWorkers(page, workers) {
+  await page.$eval('#workers', (field, n) => {
+    field.value = n;
+    field.dispatchEvent(new Event('change'));
+  }, String(workers));
+}
+
 async function sweepPage(browser, workers) {
   const page = await browser.newPage();
   await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
   await page.waitForFunction(() => document.body.dataset.state === 'idle', { timeout: 0 });
-  await page.$eval('#workers', (field, n) => { field.value = n; }, String(workers));
+  await setWorkers(page, workers);
   await page.click(`button[data-sample="${kCourse}"]`);
   await page.waitForFunction(() => document.querySelector('#status').textContent !== '',
     { timeout: 0 });
@@ -164,7 +172,7 @@ async function tunePage(browser, workers) {
   const page = await browser.newPage();
   await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
   await page.waitForFunction(() => document.body.dataset.state === 'idle', { timeout: 0 });
-  await page.$eval('#workers', (field, n) => { field.value = n; }, String(workers));
+  await setWorkers(page, workers);
   await page.$eval(`#tune-courses input[data-sample="${kCourse}"]`, (box) => { box.checked = true; });
   await page.$eval('#tune-evaluations', (field, n) => { field.value = n; }, String(kTuneEvaluations));
   return page;

@@ -114,10 +114,12 @@ function takeStudyWorkers() {
 
 // The studies' workers and the page's own studies instance are made once
 // the program first waits for the user, when the page has time for them, so
-// that the first sweep or tune does not wait for them to start.
+// that the first sweep or tune does not wait for them to start; so are the
+// workers of a number set anew. A study under way keeps those it has.
 function prepareStudies() {
   const prepare = () =>
     requestIdleCallback(() => {
+      if (sweeping || tuning) return;
       takeStudyWorkers();
       studies();
     });
@@ -127,6 +129,7 @@ function prepareStudies() {
     prepare();
   });
   observer.observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
+  $('#workers').addEventListener('change', prepare);
 }
 
 // A worker that failed is ended; the next study starts another.
