@@ -150,7 +150,7 @@ class TCar {
   };
   double DistanceOf(double advance) const;
   // The probe of sensor 0 (left), 1 (right) or 2 (centre) from the car's
-  // position (x, y) with the present heading's terms.
+  // position with the present heading's terms.
   SensorProbe Probe(int sensor, const ProbeTerms& terms) const;
   struct AngleCache {
     std::uint64_t directionBits = 0;
