@@ -56,25 +56,6 @@ constexpr int BiasedExponent(ExtendedBits v) {
   return v.signExponent & kExponentMask;
 }
 
-constexpr bool IsZero(ExtendedBits v) {
-  return BiasedExponent(v) == 0 && v.significand == 0;
-}
-
-// A normal number: an exponent field from 1 to 0x7FFE and the integer bit.
-constexpr bool IsNormal(ExtendedBits v) {
-  return static_cast<unsigned>(BiasedExponent(v) - 1) < kMaxExponent - 1u &&
-         (v.significand & kIntegerBit) != 0;
-}
-
-// Both normal numbers, tested together: one branch where the operations
-// take their common path, in place of four.
-constexpr bool BothNormal(ExtendedBits a, ExtendedBits b) {
-  const auto belowA = static_cast<unsigned>(BiasedExponent(a) - 1);
-  const auto belowB = static_cast<unsigned>(BiasedExponent(b) - 1);
-  const bool exponents = (belowA < kMaxExponent - 1u) & (belowB < kMaxExponent - 1u);
-  return exponents & ((a.significand & b.significand & kIntegerBit) != 0);
-}
-
 }  // namespace extended_format
 
 }  // namespace ormakin

@@ -28,7 +28,10 @@
 // unpacking and rounds without branching on the rounding bits. Everything
 // else (zeros, subnormals, infinities, NaNs, unsupported encodings, overflow
 // and underflow) goes to the general code in soft_extended.cpp, which gives
-// the same bits for the common case too.
+// the same bits for the common case too. A value keeps its sign, exponent and
+// significand apart (SoftFields) and is packed into ExtendedBits only when
+// its bits are asked for: packing after every operation and taking the
+// fields apart before the next took a sixth of a tick's instructions.
 #pragma once
 
 #include <bit>
@@ -44,6 +47,51 @@
 
 namespace ormakin {
 
+// The fields of an extended real, apart.
+struct SoftFields {
+  std::uint64_t significand = 0;
+  std::uint32_t exponent = 0;  // biased, 0 to 0x7FFF as in ExtendedBits
+  bool negative = false;
+
+  friend constexpr bool operator==(const SoftFields&, const SoftFields&) = default;
+};
+
+namespace soft_fields {
+
+constexpr SoftFields Unpack(ExtendedBits bits) {
+  return {bits.significand,
+          static_cast<std::uint32_t>(bits.signExponent & extended_format::kExponentMask),
+          (bits.signExponent & extended_format::kSignBit) != 0};
+}
+
+constexpr std::uint16_t SignExponent(SoftFields f) {
+  return static_cast<std::uint16_t>((f.negative ? extended_format::kSignBit : 0) | f.exponent);
+}
+
+constexpr ExtendedBits Pack(SoftFields f) {
+  return {SignExponent(f), f.significand};
+}
+
+// A normal number: an exponent field from 1 to 0x7FFE and the integer bit.
+constexpr bool IsNormal(SoftFields v) {
+  return v.exponent - 1 < extended_format::kMaxExponent - 1u &&
+         (v.significand & extended_format::kIntegerBit) != 0;
+}
+
+constexpr bool IsZero(SoftFields v) {
+  return v.exponent == 0 && v.significand == 0;
+}
+
+// Both normal numbers, tested together: one branch where the operations
+// take their common path, in place of four.
+constexpr bool BothNormal(SoftFields a, SoftFields b) {
+  const bool exponents = (a.exponent - 1 < extended_format::kMaxExponent - 1u) &
+                         (b.exponent - 1 < extended_format::kMaxExponent - 1u);
+  return exponents & ((a.significand & b.significand & extended_format::kIntegerBit) != 0);
+}
+
+}  // namespace soft_fields
+
 class SoftExtended {
  public:
   constexpr SoftExtended() = default;
@@ -52,50 +100,53 @@ class SoftExtended {
   // significand.
   // NOLINTNEXTLINE(google-explicit-constructor): mixes with integers and
   // doubles in expressions as a built-in floating type does.
-  SoftExtended(std::int32_t value) : bits_(FromInt32(value)) {}
+  SoftExtended(std::int32_t value) : fields_(FromInt32(value)) {}
   // NOLINTNEXTLINE(google-explicit-constructor): as above.
-  SoftExtended(double value) : bits_(FromDouble(value)) {}
+  SoftExtended(double value) : fields_(FromDouble(value)) {}
 
-  static constexpr SoftExtended FromBits(ExtendedBits bits) { return SoftExtended(bits); }
-  constexpr ExtendedBits Bits() const { return bits_; }
+  static constexpr SoftExtended FromBits(ExtendedBits bits) {
+    return SoftExtended(soft_fields::Unpack(bits));
+  }
+  constexpr ExtendedBits Bits() const { return soft_fields::Pack(fields_); }
 
   // Rounded to the nearest double, ties to even: subnormal doubles where the
   // value is that small, infinity beyond the largest double. A NaN keeps its
   // sign and the top 52 bits of its fraction, quieted; an unsupported operand
   // gives the double's default NaN (sign set, quiet bit only).
-  explicit operator double() const { return ToDouble(bits_); }
+  explicit operator double() const { return ToDouble(fields_); }
 
   ORMAKIN_SOFT_INLINE friend SoftExtended operator+(SoftExtended a, SoftExtended b) {
-    return SoftExtended(Sum(a.bits_, b.bits_, false));
+    return SoftExtended(Sum(a.fields_, b.fields_, false));
   }
   ORMAKIN_SOFT_INLINE friend SoftExtended operator-(SoftExtended a, SoftExtended b) {
-    return SoftExtended(Sum(a.bits_, b.bits_, true));
+    return SoftExtended(Sum(a.fields_, b.fields_, true));
   }
   ORMAKIN_SOFT_INLINE friend SoftExtended operator*(SoftExtended a, SoftExtended b) {
-    return SoftExtended(Product(a.bits_, b.bits_));
+    return SoftExtended(Product(a.fields_, b.fields_));
   }
   ORMAKIN_SOFT_INLINE friend SoftExtended operator/(SoftExtended a, SoftExtended b) {
-    return SoftExtended(Quotient(a.bits_, b.bits_));
+    return SoftExtended(Quotient(a.fields_, b.fields_));
   }
   friend constexpr SoftExtended operator-(SoftExtended a) {
-    return SoftExtended(
-        ExtendedBits{static_cast<std::uint16_t>(a.bits_.signExponent ^ extended_format::kSignBit),
-                     a.bits_.significand});
+    return SoftExtended(SoftFields{a.fields_.significand, a.fields_.exponent, !a.fields_.negative});
   }
   SoftExtended& operator+=(SoftExtended b) { return *this = *this + b; }
   SoftExtended& operator-=(SoftExtended b) { return *this = *this - b; }
   SoftExtended& operator*=(SoftExtended b) { return *this = *this * b; }
   SoftExtended& operator/=(SoftExtended b) { return *this = *this / b; }
 
-  friend bool operator==(SoftExtended a, SoftExtended b) { return Equal(a.bits_, b.bits_); }
-  friend bool operator<(SoftExtended a, SoftExtended b) { return Less(a.bits_, b.bits_); }
+  friend bool operator==(SoftExtended a, SoftExtended b) { return Equal(a.fields_, b.fields_); }
+  friend bool operator<(SoftExtended a, SoftExtended b) { return Less(a.fields_, b.fields_); }
   friend bool operator!=(SoftExtended a, SoftExtended b) { return !(a == b); }
   friend bool operator>(SoftExtended a, SoftExtended b) { return b < a; }
   friend bool operator<=(SoftExtended a, SoftExtended b) { return a < b || a == b; }
   friend bool operator>=(SoftExtended a, SoftExtended b) { return b < a || a == b; }
 
  private:
-  explicit constexpr SoftExtended(ExtendedBits bits) : bits_(bits) {}
+  explicit constexpr SoftExtended(SoftFields fields) : fields_(fields) {}
+
+  friend std::optional<std::int32_t> Trunc32(SoftExtended v);
+  friend std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v);
 
   // The operations on bits: the inline common case here, the rest in
   // soft_extended.cpp (the *General functions, which handle every case).
@@ -103,33 +154,33 @@ class SoftExtended {
   // significand: in WebAssembly a structure passed by value goes through
   // memory, and the copies for a call that the common case never makes
   // would be made on every operation.
-  static ExtendedBits FromInt32(std::int32_t value);
-  static ExtendedBits FromDouble(double value);
+  static SoftFields FromInt32(std::int32_t value);
+  static SoftFields FromDouble(double value);
   static ExtendedBits FromDoubleGeneral(double value);
-  static double ToDouble(ExtendedBits v);
+  static double ToDouble(SoftFields v);
   static double ToDoubleGeneral(std::uint16_t ve, std::uint64_t vs);
-  static ExtendedBits Sum(ExtendedBits a, ExtendedBits b, bool subtract);
+  static SoftFields Sum(SoftFields a, SoftFields b, bool subtract);
   static bool MagnitudeBelow(int ea, std::uint64_t sa, int eb, std::uint64_t sb);
   static ExtendedBits SumGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
                                  std::uint64_t bs, bool subtract);
-  static ExtendedBits Product(ExtendedBits a, ExtendedBits b);
+  static SoftFields Product(SoftFields a, SoftFields b);
   static ExtendedBits ProductGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
                                      std::uint64_t bs);
-  static ExtendedBits Quotient(ExtendedBits a, ExtendedBits b);
+  static SoftFields Quotient(SoftFields a, SoftFields b);
   static ExtendedBits QuotientGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
                                       std::uint64_t bs);
-  static bool Equal(ExtendedBits a, ExtendedBits b);
+  static bool Equal(SoftFields a, SoftFields b);
   static bool EqualGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be, std::uint64_t bs);
-  static bool Less(ExtendedBits a, ExtendedBits b);
+  static bool Less(SoftFields a, SoftFields b);
   static bool LessGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be, std::uint64_t bs);
   // A significand with its exponent, both before rounding, rounded to
   // nearest even by the bits below it (`rest`, with 2^63 the halfway point
   // and nothing lost below it): the result, or nothing when it would not be
   // a normal number.
-  static std::optional<ExtendedBits> RoundNormal(bool negative, std::int32_t exponent,
-                                                 std::uint64_t kept, std::uint64_t rest);
+  static std::optional<SoftFields> RoundNormal(bool negative, std::int32_t exponent,
+                                               std::uint64_t kept, std::uint64_t rest);
 
-  ExtendedBits bits_;
+  SoftFields fields_;
 };
 
 // The integer part, towards zero, when it is a 32-bit integer; nothing for a
@@ -142,55 +193,54 @@ std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v);
 
 // Only inline definitions below.
 
-inline ExtendedBits SoftExtended::FromInt32(std::int32_t value) {
+inline SoftFields SoftExtended::FromInt32(std::int32_t value) {
   if (value == 0) return {};
   const bool negative = value < 0;
   const std::uint64_t magnitude =
       negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
                : static_cast<std::uint64_t>(value);
   const int shift = std::countl_zero(magnitude);
-  return extended_format::WithSign(negative,
-                                   static_cast<std::uint16_t>(extended_format::kBias + 63 - shift),
-                                   magnitude << shift);
+  return {magnitude << shift, static_cast<std::uint32_t>(extended_format::kBias + 63 - shift),
+          negative};
 }
 
-ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::FromDouble(double value) {
+ORMAKIN_SOFT_INLINE SoftFields SoftExtended::FromDouble(double value) {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   const auto exponent = static_cast<std::uint32_t>((bits >> 52) & 0x7FF);
   if (exponent - 1 < 0x7FE) [[likely]] {
     // A normal double: the same number with a wider exponent and 11 more
     // significand bits.
-    return extended_format::WithSign(
-        (bits >> 63) != 0, static_cast<std::uint16_t>(exponent - 1023 + extended_format::kBias),
-        extended_format::kIntegerBit | (bits << 11));
+    return {extended_format::kIntegerBit | (bits << 11), exponent - 1023 + extended_format::kBias,
+            (bits >> 63) != 0};
   }
   if ((bits << 1) == 0) {
-    return extended_format::Zero((bits >> 63) != 0);  // a rule's turn of 0, say
+    return {0, 0, (bits >> 63) != 0};  // a zero: a rule's turn of 0, say
   }
-  return FromDoubleGeneral(value);
+  return soft_fields::Unpack(FromDoubleGeneral(value));
 }
 
-ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(ExtendedBits v) {
+ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
   // The double's biased exponent, for a normal result that cannot round up
   // to an infinity.
-  const std::int32_t exponent = extended_format::BiasedExponent(v) - extended_format::kBias + 1023;
-  if (extended_format::IsNormal(v) && exponent >= 1 && exponent < 0x7FE) [[likely]] {
+  const std::int32_t exponent =
+      static_cast<std::int32_t>(v.exponent) - extended_format::kBias + 1023;
+  if (soft_fields::IsNormal(v) && exponent >= 1 && exponent < 0x7FE) [[likely]] {
     std::uint64_t kept = v.significand >> 11;  // 53 bits, 2^52 the leading one
     const std::uint64_t rest = v.significand & 0x7FF;
     kept += static_cast<std::uint64_t>(rest > 0x400) |
             (static_cast<std::uint64_t>(rest == 0x400) & kept & 1);
     // The leading one adds 1 to the exponent field, and a significand that
     // rounded up to 2^53 adds 2: the next binade, with fraction 0.
-    const std::uint64_t sign = static_cast<std::uint64_t>(extended_format::IsNegative(v)) << 63;
+    const std::uint64_t sign = static_cast<std::uint64_t>(v.negative) << 63;
     return std::bit_cast<double>(sign | ((static_cast<std::uint64_t>(exponent - 1) << 52) + kept));
   }
-  return ToDoubleGeneral(v.signExponent, v.significand);
+  return ToDoubleGeneral(soft_fields::SignExponent(v), v.significand);
 }
 
-ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool negative,
-                                                                          std::int32_t exponent,
-                                                                          std::uint64_t kept,
-                                                                          std::uint64_t rest) {
+ORMAKIN_SOFT_INLINE std::optional<SoftFields> SoftExtended::RoundNormal(bool negative,
+                                                                        std::int32_t exponent,
+                                                                        std::uint64_t kept,
+                                                                        std::uint64_t rest) {
   // Below the normal range the rounding happens at a coarser place.
   if (static_cast<std::uint32_t>(exponent - 1) >= extended_format::kMaxExponent - 1u) [[unlikely]] {
     return std::nullopt;
@@ -206,7 +256,7 @@ ORMAKIN_SOFT_INLINE std::optional<ExtendedBits> SoftExtended::RoundNormal(bool n
       return std::nullopt;  // an overflow
     }
   }
-  return extended_format::WithSign(negative, static_cast<std::uint16_t>(exponent), kept);
+  return SoftFields{kept, static_cast<std::uint32_t>(exponent), negative};
 }
 
 // Whether (ea:sa) is below (eb:sb), exponents before significands, as the
@@ -223,8 +273,8 @@ ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, 
 #endif
 }
 
-ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits b, bool subtract) {
-  using namespace extended_format;
+ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, bool subtract) {
+  using namespace soft_fields;
   if (BothNormal(a, b)) [[likely]] {
     // The operand of the larger magnitude is `big`, chosen by a branch: in
     // the car's sums the order of the magnitudes hardly ever changes (a
@@ -234,10 +284,10 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
     // reason (the signs of the terms change with the quadrant of an angle),
     // and a sum of like signs needs neither 128 bits nor a count of leading
     // zeros.
-    const int ea = BiasedExponent(a), eb = BiasedExponent(b);
+    const int ea = static_cast<int>(a.exponent), eb = static_cast<int>(b.exponent);
     const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
-    const bool negativeA = IsNegative(a);
-    const bool negativeB = IsNegative(b) != subtract;
+    const bool negativeA = a.negative;
+    const bool negativeB = b.negative != subtract;
     std::uint64_t bigSignificand = a.significand, smallSignificand = b.significand;
     int bigExponent = ea, smallExponent = eb;
     bool bigNegative = negativeA;
@@ -261,7 +311,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
         const auto carry = static_cast<unsigned>(total < bigSignificand);
         // `lost` has its lowest bit clear (distance < 63): shifting it
         // down loses nothing.
-        const std::optional<ExtendedBits> result =
+        const std::optional<SoftFields> result =
             RoundNormal(bigNegative, bigExponent + static_cast<int>(carry),
                         (total >> carry) | (std::uint64_t{carry} << 63),
                         (lost >> carry) | ((total & carry) << 63));
@@ -278,7 +328,7 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
         if (difference != 0) [[likely]] {
           const int shift = std::countl_zero(difference);
           const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
-          const std::optional<ExtendedBits> result =
+          const std::optional<SoftFields> result =
               RoundNormal(bigNegative, bigExponent - shift, normalised.hi, normalised.lo);
           if (result) [[likely]] {
             return *result;
@@ -290,24 +340,24 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Sum(ExtendedBits a, ExtendedBits 
   // A zero and a normal number (the car's turn of 0 added to its heading):
   // exactly the number.
   if (IsZero(a) && IsNormal(b)) {
-    return subtract
-               ? ExtendedBits{static_cast<std::uint16_t>(b.signExponent ^ kSignBit), b.significand}
-               : b;
+    return subtract ? SoftFields{b.significand, b.exponent, !b.negative} : b;
   }
   if (IsNormal(a) && IsZero(b)) {
     return a;
   }
-  return SumGeneral(a.signExponent, a.significand, b.signExponent, b.significand, subtract);
+  return Unpack(
+      SumGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand, subtract));
 }
 
-ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedBits b) {
-  using namespace extended_format;
+ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Product(SoftFields a, SoftFields b) {
+  using namespace soft_fields;
   if (BothNormal(a, b)) [[likely]] {
     const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
     const int shift = static_cast<int>(product.hi >> 63) ^ 1;
-    const std::optional<ExtendedBits> result = RoundNormal(
-        IsNegative(a) != IsNegative(b), BiasedExponent(a) + BiasedExponent(b) - kBias + 1 - shift,
+    const std::optional<SoftFields> result = RoundNormal(
+        a.negative != b.negative,
+        static_cast<std::int32_t>(a.exponent + b.exponent) - extended_format::kBias + 1 - shift,
         (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
         product.lo << shift);
     if (result) [[likely]] {
@@ -316,13 +366,13 @@ ORMAKIN_SOFT_INLINE ExtendedBits SoftExtended::Product(ExtendedBits a, ExtendedB
   }
   // A zero times a normal number: a zero of the product's sign.
   if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
-    return Zero(IsNegative(a) != IsNegative(b));
+    return {0, 0, a.negative != b.negative};
   }
-  return ProductGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
+  return Unpack(ProductGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand));
 }
 
-inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
-  using namespace extended_format;
+inline SoftFields SoftExtended::Quotient(SoftFields a, SoftFields b) {
+  using namespace soft_fields;
   if (BothNormal(a, b)) [[likely]] {
     // 64 quotient bits with the leading one at bit 63; the remainder says
     // whether the rest is below, at or above half a unit.
@@ -335,75 +385,78 @@ inline ExtendedBits SoftExtended::Quotient(ExtendedBits a, ExtendedBits b) {
     const std::uint64_t other = b.significand - remainder;
     const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
                                static_cast<std::uint64_t>(remainder > other);
-    const std::optional<ExtendedBits> result =
-        RoundNormal(IsNegative(a) != IsNegative(b),
-                    BiasedExponent(a) - BiasedExponent(b) + kBias + extra - 1, quotient, rest);
+    const std::optional<SoftFields> result =
+        RoundNormal(a.negative != b.negative,
+                    static_cast<std::int32_t>(a.exponent) - static_cast<std::int32_t>(b.exponent) +
+                        extended_format::kBias + extra - 1,
+                    quotient, rest);
     if (result) [[likely]] {
       return *result;
     }
   }
   if (IsZero(a) && IsNormal(b)) {
-    return Zero(IsNegative(a) != IsNegative(b));
+    return {0, 0, a.negative != b.negative};
   }
-  return QuotientGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
+  return Unpack(QuotientGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand));
 }
 
-inline bool SoftExtended::Equal(ExtendedBits a, ExtendedBits b) {
-  if (extended_format::BothNormal(a, b)) [[likely]] {
+inline bool SoftExtended::Equal(SoftFields a, SoftFields b) {
+  using namespace soft_fields;
+  if (BothNormal(a, b)) [[likely]] {
     return a == b;
   }
-  return EqualGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
+  return EqualGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand);
 }
 
-inline bool SoftExtended::Less(ExtendedBits a, ExtendedBits b) {
-  using namespace extended_format;
+inline bool SoftExtended::Less(SoftFields a, SoftFields b) {
+  using namespace soft_fields;
   if (BothNormal(a, b)) [[likely]] {
-    if (IsNegative(a) != IsNegative(b)) {
-      return IsNegative(a);
+    if (a.negative != b.negative) {
+      return a.negative;
     }
     // Magnitudes compare as exponent, then significand; negative numbers
     // the other way round.
-    const int ea = BiasedExponent(a), eb = BiasedExponent(b);
+    const std::uint32_t ea = a.exponent, eb = b.exponent;
     const bool below = ea != eb ? ea < eb : a.significand < b.significand;
     const bool above = ea != eb ? ea > eb : a.significand > b.significand;
-    return IsNegative(a) ? above : below;
+    return a.negative ? above : below;
   }
-  return LessGeneral(a.signExponent, a.significand, b.signExponent, b.significand);
+  return LessGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand);
 }
 
 inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
-  using namespace extended_format;
-  const ExtendedBits bits = v.Bits();
-  const int biased = BiasedExponent(bits);
+  using extended_format::kBias;
+  const SoftFields bits = v.fields_;
+  const int biased = static_cast<int>(bits.exponent);
   // Zeros, subnormals and pseudo-denormals lie below 1 in magnitude.
   if (biased == 0) return 0;
   // Infinities, NaNs and unsupported encodings have no integer part.
-  if (!IsNormal(bits)) return std::nullopt;
+  if (!soft_fields::IsNormal(bits)) return std::nullopt;
   if (biased < kBias) return 0;  // below 1 in magnitude
   if (biased > kBias + 31) return std::nullopt;
   // The integer part; below 2^32 here.
   const std::uint64_t whole = bits.significand >> (63 - (biased - kBias));
   constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
   // -2^31 - 1 < v < 2^31, as for the hardware type.
-  const bool negative = IsNegative(bits);
+  const bool negative = bits.negative;
   if (negative ? whole > kLimit : whole >= kLimit) return std::nullopt;
   const auto signedWhole = static_cast<std::int64_t>(whole);
   return static_cast<std::int32_t>(negative ? -signedWhole : signedWhole);
 }
 
 ORMAKIN_SOFT_INLINE std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v) {
-  using namespace extended_format;
-  const ExtendedBits bits = v.Bits();
+  using extended_format::kBias;
+  const SoftFields bits = v.fields_;
   // For 1 <= |v| < 2^30 the sum needs no rounding: a half is a whole number
   // of v's last places, and the sum either keeps v's exponent or (below a
   // power of two, negative) loses at most one place, which the 64 bits
   // still hold. Only a positive sum carrying into the next power of two is
   // left to the general road, with the rest.
-  const int scale = BiasedExponent(bits) - kBias;  // |v| in [2^scale, 2^(scale+1))
-  if (IsNormal(bits) && static_cast<unsigned>(scale) < 30u) [[likely]] {
+  const int scale = static_cast<int>(bits.exponent) - kBias;  // |v| in [2^scale, 2^(scale+1))
+  if (soft_fields::IsNormal(bits) && static_cast<unsigned>(scale) < 30u) [[likely]] {
     const std::uint64_t half = std::uint64_t{1} << (62 - scale);
     const int fraction = 63 - scale;  // the significand's bits below the units
-    if (IsNegative(bits)) {
+    if (bits.negative) {
       return -static_cast<std::int32_t>((bits.significand - half) >> fraction);
     }
     // A carry out of the 64 bits leaves less than `half`.
