@@ -207,12 +207,20 @@ function nativeTuneMs() {
   return ms;
 }
 
+// The median of the ratios that each repetition's own figures give: both
+// figures of a ratio are taken within seconds of each other, where the
+// medians of each side may come from minutes apart, and this machine's
+// speed moves by more than the targets' margins within minutes.
+function ratio(runs, numerator, denominator, scale = 1) {
+  return median(runs[numerator].map((value, i) => value / (scale * runs[denominator][i])));
+}
+
 // The sweep's rows: on one worker against the tool's one job, and sweeps per
 // second on two workers against two one-worker sweeps started at once.
-function sweepRows(m, row) {
-  const stepRatio = m.native / m.module;
-  const sweepRatio = m.page / m.native;
-  const twoWorkers = m.paired / (2 * m.page2);
+function sweepRows(m, runs, row) {
+  const stepRatio = ratio(runs, 'native', 'module');
+  const sweepRatio = ratio(runs, 'page', 'native');
+  const twoWorkers = ratio(runs, 'paired', 'page2', 2);
   return [
     row('Step in the page / natively (software type)',
       `${stepRatio.toFixed(2)}× (${m.module.toFixed(0)} ms against ${m.native.toFixed(0)} ms)`,
@@ -228,11 +236,11 @@ function sweepRows(m, row) {
 
 // The tune's rows: on one worker against the tool's one job, and tunes per
 // second on two workers against two one-worker tunes started at once.
-function tuneRows(m, row) {
-  const twoWorkersTune = m.tunePaired / (2 * m.tune2);
+function tuneRows(m, runs, row) {
+  const twoWorkersTune = ratio(runs, 'tunePaired', 'tune2', 2);
   return [
     row(`${kTuneEvaluations}-evaluation tune in the page on one worker / the tool's one-job tune`,
-      `${(m.tune / m.tuneNative).toFixed(2)}× (${m.tune.toFixed(0)} ms against ${m.tuneNative.toFixed(0)} ms)`,
+      `${ratio(runs, 'tune', 'tuneNative').toFixed(2)}× (${m.tune.toFixed(0)} ms against ${m.tuneNative.toFixed(0)} ms)`,
       '—', true),
     row('Tunes per second on two workers / two one-worker tunes started at once',
       `${twoWorkersTune.toFixed(2)}× (${m.tune2.toFixed(0)} ms a tune against ${m.tunePaired.toFixed(0)} ms for two)`,
@@ -552,8 +560,8 @@ if (onlyIndex > 0) {
   if (parts.has('ready')) rows.push(row('Page ready after it is opened', `${m.ready.toFixed(0)} ms`, '< 1000 ms', m.ready < kTargets.readyMs));
   if (parts.has('panel')) rows.push(...panelRows(m));
   if (parts.has('size')) rows.push(sizeRow());
-  if (parts.has('sweep')) rows.push(...sweepRows(m, row));
-  if (parts.has('tune')) rows.push(...tuneRows(m, row));
+  if (parts.has('sweep')) rows.push(...sweepRows(m, runs, row));
+  if (parts.has('tune')) rows.push(...tuneRows(m, runs, row));
   if (parts.has('settings')) rows.push(...settingsRows(m, runs));
   else if (parts.has('apply')) rows.push(applyRow(m));
   console.log(['| Measure | Measured | Target | |', '|---|---|---|---|', ...rows].join('\n'));
@@ -612,7 +620,8 @@ const text = [
   process.env.ORMAKIN_SIM
     ? `${version}, headless, and the tool at ${process.env.ORMAKIN_SIM} (ORMAKIN_SIM),`
     : `${version}, headless, and the tool built with the software extended type (\`make test-soft\`),`,
-  `on ${cpus()[0].model}; ${kRepetitions} repetitions each, medians. The sweep is`,
+  `on ${cpus()[0].model}; ${kRepetitions} repetitions each, medians (a ratio is the median of`,
+  'the ratios of each repetition\'s own figures, taken seconds apart). The sweep is',
   `\`ormakin-sim sweep ${kCourse}\` with the default options (441 starts, up to 5000 ticks each)`,
   'and the same sweep in the page: once in one call of the module (the car\'s ticks alone), and',
   'through the page\'s button on one worker, on two, and on one worker in each of two pages',
@@ -625,8 +634,8 @@ const text = [
   '| Measure | Measured | Target | |',
   '|---|---|---|---|',
   row('Page ready after it is opened', `${m.ready.toFixed(0)} ms`, '< 1000 ms', m.ready < kTargets.readyMs),
-  ...sweepRows(m, row),
-  ...tuneRows(m, row),
+  ...sweepRows(m, runs, row),
+  ...tuneRows(m, runs, row),
   ...settingsRows(m, runs),
   ...memory.map((c) => row(`The tab's growth for a header-only BMP of ${c.size} bytes, ${c.what}`,
     `${(c.growth / kMiB).toFixed(1)} MiB`, '≤ the file + the written pages (none) + 64 MiB',
