@@ -31,8 +31,51 @@ function sweepTask(tasks, ready, study) {
     }
   };
   tasks['sweep-run'] = (task) => study.results(task, (module) => module._studies_sweep_run(task.first, task.count));
+  // Runs the sweep's code once, a few starts, and answers nothing (see
+  // warmSweep).
+  tasks['sweep-warm'] = async ({ settings, course, starts }) => {
+    try {
+      const module = await ready();
+      module.FS.writeFile('/study/ormakin.ini', settings);
+      module.FS.writeFile('/study/course.bmp', course);
+      const count = module._studies_sweep_begin();
+      if (count >= 0 && module._studies_sweep_run(0, Math.min(starts, count)) >= 0) {
+        module.FS.unlink('/study/results.bin');
+      }
+    } catch (error) {
+      console.warn(`the sweep's warm-up: ${error?.message ?? error}`);
+    }
+  };
 }
 workerParts.push(sweepTask);
+
+// Starts of the warm-up in each worker: some 50 ms of the car's ticks, about
+// what the browser runs of them before it has compiled them fully.
+const kWarmStarts = 40;
+
+// The browser compiles the module's code as it first runs, and its fastest
+// code only once a function has run for a while: in a fresh page the first
+// sweep took a third longer than the next. So while the page waits for the
+// user, the sweep's code runs once on the first sample course with the
+// settings the program runs with: a few starts in each of `workers`, and
+// the beginning and end of a sweep in the page's own instance. The compiled
+// code is shared by all instances of the module, those made later among
+// them. Nothing of it is kept or shown.
+async function warmSweep(workers) {
+  const [first] = Object.keys(bundle.courses).sort();
+  if (!first || !program || program.dead) return;
+  samples[first] ??= await inflate(bundle.courses[first]);
+  const settings = program.api.settingsText;
+  const course = samples[first];
+  for (const worker of workers) worker.postMessage({ kind: 'sweep-warm', settings, course, starts: kWarmStarts });
+  const module = await studies();
+  if (sweeping || tuning) return;
+  module.FS.writeFile('/study/ormakin.ini', settings);
+  module.FS.writeFile('/study/course.bmp', course);
+  if (module._studies_sweep_begin() < 0 || module._studies_sweep_finish() < 0) return;
+  module.FS.unlink('/study/map.rgb');
+  module.FS.unlink('/study/map.bmp');
+}
 
 // Shows the map, 0xFFRRGGBB values row after row, at its own size; the style
 // scales a map wider than the panel down.

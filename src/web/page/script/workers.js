@@ -114,22 +114,24 @@ function takeStudyWorkers() {
 
 // The studies' workers and the page's own studies instance are made once
 // the program first waits for the user, when the page has time for them, so
-// that the first sweep or tune does not wait for them to start; so are the
-// workers of a number set anew. A study under way keeps those it has.
+// that the first sweep or tune does not wait for them to start, and the
+// sweep's code is warmed up then (warmSweep); so are the workers of a number
+// set anew. A study under way keeps those it has.
 function prepareStudies() {
-  const prepare = () =>
+  const prepare = (warm) =>
     requestIdleCallback(() => {
       if (sweeping || tuning) return;
-      takeStudyWorkers();
+      const workers = takeStudyWorkers();
       studies();
+      if (warm) warmSweep(workers);
     });
   const observer = new MutationObserver(() => {
     if (document.body.dataset.state !== 'idle') return;
     observer.disconnect();
-    prepare();
+    prepare(true);
   });
   observer.observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
-  $('#workers').addEventListener('change', prepare);
+  $('#workers').addEventListener('change', () => prepare(false));
 }
 
 // A worker that failed is ended; the next study starts another.
