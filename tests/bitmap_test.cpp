@@ -37,6 +37,18 @@ std::shared_ptr<PixelStore> MakeStore(const StoreFormat& f, int width, int heigh
   return store;
 }
 
+// MakeStore's store with every pixel set to a value of its own.
+std::shared_ptr<PixelStore> MakeVariedStore(const StoreFormat& f, int width, int height) {
+  auto store = MakeStore(f, width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const auto v = static_cast<std::uint32_t>(x * 2654435761u + y * 40503u);
+      store->PutRaw(x, y, f.bitsPerPixel <= 8 ? v % (1u << std::min(f.bitsPerPixel, 4)) : v);
+    }
+  }
+  return store;
+}
+
 TEST(PixelStore, NewStoreIsBlackAndSizedByPaddedRows) {
   for (const StoreFormat& f : kFormats) {
     SCOPED_TRACE(f.bitsPerPixel);
@@ -132,13 +144,7 @@ TEST(PixelStore, BitFieldStoresEncodeThroughTheirMasks) {
 TEST(PixelStore, RowConversionAgreesWithPixelReads) {
   for (const StoreFormat& f : kFormats) {
     SCOPED_TRACE(f.bitsPerPixel);
-    auto store = MakeStore(f, 11, 4);
-    for (int y = 0; y < 4; ++y) {
-      for (int x = 0; x < 11; ++x) {
-        const auto v = static_cast<std::uint32_t>(x * 2654435761u + y * 40503u);
-        store->PutRaw(x, y, f.bitsPerPixel <= 8 ? v % (1u << std::min(f.bitsPerPixel, 4)) : v);
-      }
-    }
+    auto store = MakeVariedStore(f, 11, 4);
     std::vector<std::uint32_t> row(11);
     for (int y = 0; y < 4; ++y) {
       store->RowToRgb32(y, 11, row.data());
@@ -221,6 +227,25 @@ TEST(Bitmap, ViewOfASmallCourseIsTheCourseSize) {
   EXPECT_EQ(frame.Width(), 30);
   EXPECT_EQ(frame.Height(), 20);
   EXPECT_EQ(TBitmap::ViewOf(course, -3, 5).Width(), 0);
+}
+
+TEST(Bitmap, RowReadsAgreeWithPixelReadsAndClip) {
+  for (const StoreFormat& f : kFormats) {
+    SCOPED_TRACE(f.bitsPerPixel);
+    const TBitmap course(MakeVariedStore(f, 13, 5));
+    // The course, and a view of its top-left 7 x 3 pixels.
+    for (const TBitmap& bitmap : {course, TBitmap::ViewOf(course, 7, 3)}) {
+      for (int y = -1; y <= bitmap.Height(); ++y) {
+        std::vector<TColor> row(20, 0x12345678u);
+        bitmap.GetRow(y, 19, row.data());
+        for (int x = 0; x < 20; ++x) {
+          const bool inside = x < 19 && bitmap.GetPixel(x, y) != kNoColor;
+          EXPECT_EQ(row[static_cast<std::size_t>(x)], inside ? bitmap.GetPixel(x, y) : 0x12345678u)
+              << x << "," << y;
+        }
+      }
+    }
+  }
 }
 
 TEST(Bitmap, CopyToRgb32ClipsAndLeavesTheRestAlone) {

@@ -15,9 +15,11 @@ LineCourse::LineCourse(const TBitmap& course)
   const int cellRows = (height_ + kCellSize - 1) / kCellSize;
   cellIndex_.assign(static_cast<std::size_t>(cellColumns_) * static_cast<std::size_t>(cellRows),
                     -1);
+  std::vector<TColor> row(static_cast<std::size_t>(width_));
   for (int y = 0; y < height_; ++y) {
+    course.GetRow(y, width_, row.data());
     for (int x = 0; x < width_; ++x) {
-      if (!IsLineColor(course.GetPixel(x, y))) {
+      if (!IsLineColor(row[static_cast<std::size_t>(x)])) {
         continue;
       }
       const std::uint64_t i = static_cast<std::uint64_t>(y) * static_cast<std::uint64_t>(width_) +

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/base/errors.h"
 #include "studies/path_picture.h"
@@ -51,9 +52,11 @@ SweepMap::SweepMap(const TBitmap& course) : width_(course.Width()), height_(cour
   }
   TBitmap faded(width_, height_, clWhite);
   PixelStore& store = faded.BeginChange();
+  std::vector<TColor> row(static_cast<std::size_t>(width_));
   for (int y = 0; y < height_; ++y) {
+    course.GetRow(y, width_, row.data());
     for (int x = 0; x < width_; ++x) {
-      store.PutRaw(x, y, store.Encode(Faded(course.GetPixel(x, y))));
+      store.PutRaw(x, y, store.Encode(Faded(row[static_cast<std::size_t>(x)])));
     }
   }
   paths_.emplace(faded);
@@ -92,9 +95,11 @@ TBitmap SweepMap::Finish(const std::vector<SweepStart>& starts,
   PixelStore& store = map.BeginChange();
   if (paths_) {
     const TBitmap& course = paths_->Picture();
+    std::vector<TColor> row(static_cast<std::size_t>(width_));
     for (int y = 0; y < height_; ++y) {
+      course.GetRow(y, width_, row.data());
       for (int x = 0; x < width_; ++x) {
-        store.PutRaw(x, y, store.Encode(course.GetPixel(x, y)));
+        store.PutRaw(x, y, store.Encode(row[static_cast<std::size_t>(x)]));
       }
     }
   }

@@ -92,6 +92,18 @@ const PixelStore* TBitmap::Store() const {
   return store_.get();
 }
 
+void TBitmap::GetRow(int y, int count, TColor* out) const {
+  const int n = std::min(count, Width());
+  if (y < 0 || y >= Height() || n <= 0) {
+    return;
+  }
+  // The store's row conversion, in place: the same colours in another order.
+  store_->RowToRgb32(y, n, out);
+  for (int x = 0; x < n; ++x) {
+    out[x] = FromRgb32(out[x]);
+  }
+}
+
 void TBitmap::CopyToRgb32(int width, int height, std::uint32_t* out, std::size_t stride) const {
   const int w = std::min(width, Width());
   const int h = std::min(height, Height());

@@ -37,6 +37,10 @@ class TBitmap {
   // The colour of pixel (x, y), 0x00BBGGRR; kNoColor for a point outside.
   // Reads the store in place, in its own format.
   TColor GetPixel(int x, int y) const;
+  // The colours of row y from x = 0, as GetPixel reads them, into out[0] to
+  // out[count - 1], clipped to the bitmap; nothing for a row outside it. For
+  // reading a whole picture: one call a row, where GetPixel is one a pixel.
+  void GetRow(int y, int count, TColor* out) const;
 
   // Called before every drawing operation: makes the store private first when
   // it is shared. Returns the store to draw on.

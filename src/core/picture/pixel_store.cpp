@@ -14,11 +14,6 @@ namespace ormakin {
 
 namespace {
 
-// 0x00BBGGRR to 0xFFRRGGBB, the order a painter wants.
-std::uint32_t ToRgb32(TColor color) {
-  return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
-}
-
 std::uint32_t Load16(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
 }
