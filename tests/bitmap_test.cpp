@@ -155,6 +155,22 @@ TEST(PixelStore, RowConversionAgreesWithPixelReads) {
   }
 }
 
+TEST(PixelStore, RowWritesAgreeWithPixelWrites) {
+  const TColor colors[] = {clBlack,    clWhite,    0x00123456, 0x00FEDCBA,
+                           0x0000FF00, 0x00808080, 0x00010203};
+  const int count = static_cast<int>(std::size(colors));
+  for (const StoreFormat& f : kFormats) {
+    SCOPED_TRACE(f.bitsPerPixel);
+    auto byRow = MakeVariedStore(f, count + 2, 2);
+    auto byPixel = MakeVariedStore(f, count + 2, 2);
+    byRow->PutRow(1, colors, count);
+    for (int x = 0; x < count; ++x) {
+      byPixel->PutRaw(x, 1, byPixel->Encode(colors[x]));
+    }
+    EXPECT_TRUE(std::equal(byRow->Data(), byRow->Data() + byRow->Size(), byPixel->Data()));
+  }
+}
+
 TEST(Bitmap, FilledBitmapIsFullColour) {
   const TBitmap bitmap(3, 2, 0x00123456);
   EXPECT_EQ(bitmap.Width(), 3);

@@ -55,9 +55,10 @@ SweepMap::SweepMap(const TBitmap& course) : width_(course.Width()), height_(cour
   std::vector<TColor> row(static_cast<std::size_t>(width_));
   for (int y = 0; y < height_; ++y) {
     course.GetRow(y, width_, row.data());
-    for (int x = 0; x < width_; ++x) {
-      store.PutRaw(x, y, store.Encode(Faded(row[static_cast<std::size_t>(x)])));
+    for (TColor& color : row) {
+      color = Faded(color);
     }
+    store.PutRow(y, row.data(), width_);
   }
   paths_.emplace(faded);
 }
@@ -98,9 +99,7 @@ TBitmap SweepMap::Finish(const std::vector<SweepStart>& starts,
     std::vector<TColor> row(static_cast<std::size_t>(width_));
     for (int y = 0; y < height_; ++y) {
       course.GetRow(y, width_, row.data());
-      for (int x = 0; x < width_; ++x) {
-        store.PutRaw(x, y, store.Encode(row[static_cast<std::size_t>(x)]));
-      }
+      store.PutRow(y, row.data(), width_);
     }
   }
   // Each start's square, centred on its pixel as the car rounds it.

@@ -282,6 +282,26 @@ void PixelStore::FillSpan(int y, int x0, int x1, std::uint32_t raw) {
   }
 }
 
+void PixelStore::PutRow(int y, const TColor* colors, int count) {
+  if (bitsPerPixel_ == 32 && plainRgb32_) {
+    // A full-colour store (what drawing makes): the bytes B, G, R, 0 of
+    // each colour, without deciding the format again for each pixel.
+    std::uint8_t* row = Row(y);
+    for (int x = 0; x < count; ++x) {
+      const TColor color = colors[x];
+      std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
+      p[0] = static_cast<std::uint8_t>(color >> 16);
+      p[1] = static_cast<std::uint8_t>(color >> 8);
+      p[2] = static_cast<std::uint8_t>(color);
+      p[3] = 0;
+    }
+    return;
+  }
+  for (int x = 0; x < count; ++x) {
+    PutRaw(x, y, Encode(colors[x]));
+  }
+}
+
 void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
   const std::uint8_t* row = Row(y);
   const auto n = static_cast<std::size_t>(count);

@@ -88,6 +88,9 @@ class PixelStore {
   // caller has clipped the span to the store.
   void FillSpan(int y, int x0, int x1, std::uint32_t raw);
   void PutRaw(int x, int y, std::uint32_t raw) { FillSpan(y, x, x + 1, raw); }
+  // Writes colors[0] to colors[count - 1] to row y from x = 0, each as
+  // PutRaw(Encode(color)) would; the caller has clipped to the store.
+  void PutRow(int y, const TColor* colors, int count);
 
   // Converts `count` pixels of row y, from x = 0, to 0xFFRRGGBB values for
   // painting; the caller has clipped to the store.
