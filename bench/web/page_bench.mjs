@@ -128,6 +128,13 @@ async function setWorkers(page, workers) {
   }, String(workers));
 }
 
+// A user's pause between setting a study up and starting it: 300 ms, then
+// the page's next idle moment. A worker of a number just set starts in it,
+// as it would for a user, instead of inside the timed study.
+async function pause(page) {
+  await page.evaluate(() => new Promise((resolve) => setTimeout(() => requestIdleCallback(resolve), 300)));
+}
+
 async function sweepPage(browser, workers) {
   const page = await browser.newPage();
   await page.goto(pathToFileURL(join(web, 'ormakin.html')).href);
@@ -136,6 +143,7 @@ async function sweepPage(browser, workers) {
   await page.click(`button[data-sample="${kCourse}"]`);
   await page.waitForFunction(() => document.querySelector('#status').textContent !== '',
     { timeout: 0 });
+  await pause(page);
   return page;
 }
 
@@ -175,6 +183,7 @@ async function tunePage(browser, workers) {
   await setWorkers(page, workers);
   await page.$eval(`#tune-courses input[data-sample="${kCourse}"]`, (box) => { box.checked = true; });
   await page.$eval('#tune-evaluations', (field, n) => { field.value = n; }, String(kTuneEvaluations));
+  await pause(page);
   return page;
 }
 
