@@ -574,7 +574,7 @@ operands are normal took 30 % of the tick's instructions; now the fields
 stay in registers from one operation to the next. A tick went from some
 3300 to 2900 instructions, and from 147–149 ns to 127–128 ns against the
 x87's 24 ns in alternated runs (6.1× to 5.3×); `Step` with `SoftExtended`
-ran at 0.63× the x87's `Step`. The tool's sweep went only from 3.01 to 2.97
+ran at 0.63–0.72× the x87's `Step`. The tool's sweep went only from 3.01 to 2.97
 billion instructions: its probes add in doubles now. Of the tick's
 remaining time some 10 % is the branches of sums whose signs the
 benchmark's random sines make unpredictable (with positive sines it took
