@@ -233,5 +233,5 @@ test-windows: windows vectors
 	ORMAKIN_VECTORS=$(VECTORS) ./scripts/test-windows.sh
 
 clean:
-	rm -rf dist build build-release build-asan build-soft-extended build-bench build-fuzz \
+	rm -rf dist build-deps build build-release build-asan build-soft-extended build-bench build-fuzz \
 	  build-linux-i686 build-linux-aarch64 build-wasm build-web build-win32 build-win64

@@ -1,7 +1,8 @@
 # The core, ormakin-sim and their tests for 32-bit x86 Linux, with Debian's
-# g++-multilib and zlib1g-dev:i386. The programs run natively where the
-# kernel runs 32-bit programs, and under qemu-i386 (Debian's qemu-user) on a
-# machine whose kernel cannot.
+# g++-multilib and the static library of zlib1g-dev:i386, which
+# scripts/install-deps.sh i686 unpacks into build-deps/i386. The programs run
+# natively where the kernel runs 32-bit programs, and under qemu-i386
+# (Debian's qemu-user) on a machine whose kernel cannot.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER gcc)
@@ -14,6 +15,9 @@ set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
+# zlib's headers are the same for every architecture: the host's.
+set(ZLIB_INCLUDE_DIR /usr/include)
+set(ZLIB_LIBRARY ${CMAKE_CURRENT_LIST_DIR}/../build-deps/i386/usr/lib/i386-linux-gnu/libz.a)
 
 # Whether the kernel runs a 32-bit program, found once per build tree by
 # building and starting one (try_compile's own projects need not know).

@@ -17,8 +17,9 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
-  # The tool links zlib: Debian's own build of it for each target.
-  [i686]="g++-multilib qemu-user googletest zlib1g-dev:i386"
+  # The tool links zlib: Debian's own build of it for each target (for i686
+  # its static library alone, below).
+  [i686]="g++-multilib qemu-user googletest"
   [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest
              zlib1g-dev:arm64"
   [wasm]="emscripten node-acorn nodejs googletest"
@@ -32,7 +33,11 @@ declare -A groups=(
 packages=()
 windows=0
 web_test=0
+i686=0
 for group in "${@:-run}"; do
+  if [ "$group" = i686 ]; then
+    i686=1
+  fi
   if [ "$group" = windows ]; then
     windows=1
     continue
@@ -74,13 +79,48 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
   done
   echo "Installing: ${missing[*]}"
-  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
+  # A list that fails to download (a mirror out of step, say) is reported
+  # and left out; the install below then fails only if it needed that list.
+  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
+    echo "install-deps.sh: some package lists could not be read; going on with the others"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
     --no-install-recommends "${missing[@]}"
 fi
 
 if [ "$windows" = 1 ]; then
   ./install-windows-deps.sh
+fi
+
+# Debian's 32-bit zlib for the i686 build: the static library of the
+# package zlib1g-dev:i386, unpacked into build-deps/i386 (cmake/linux-i686.cmake
+# links it) rather than installed. Installing it would need the machine's
+# 64-bit C library headers and libraries at the very versions of the i386
+# lists, which a mirror's i386 lists can lag behind (seen here: the security
+# archive's i386 list out of step with its release file, so that the i386
+# C library could not be installed beside the 64-bit one at all).
+i386_zlib=../build-deps/i386/usr/lib/i386-linux-gnu/libz.a
+if [ "$i686" = 1 ] && [ ! -f "$i386_zlib" ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "Adding the i386 architecture (for zlib1g-dev:i386)"
+    $sudo dpkg --add-architecture i386
+  fi
+  if ! apt-cache show zlib1g-dev:i386 >/dev/null 2>&1; then
+    # As above; the package lies in the main archive's list.
+    $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
+      echo "install-deps.sh: some package lists could not be read; going on with the others"
+  fi
+  echo "Unpacking zlib1g-dev:i386 into build-deps/i386"
+  download=$(mktemp -d)
+  (cd "$download" && apt-get download -qq zlib1g-dev:i386 2>/dev/null)
+  rm -rf ../build-deps/i386
+  mkdir -p ../build-deps/i386
+  dpkg-deb -x "$download"/zlib1g-dev_*_i386.deb ../build-deps/i386
+  rm -rf "$download"
+  test -f "$i386_zlib"
 fi
 
 # The page tests' Node packages, exactly as the lockfile pins them. No
