@@ -17,11 +17,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Debian's zlib for arm64 (zlib1g-dev:arm64) lies in the multiarch folders
-# of the machine's own tree, which the compiler searches for this target but
-# the find root above does not: named here. Its static library is linked in.
+# Debian's zlib for arm64: the static library of zlib1g-dev:arm64, which
+# scripts/install-deps.sh aarch64 unpacks into build-deps/arm64, outside
+# the find root above: named here, with the host's headers, which are the
+# same for every architecture. It is linked in.
 set(ZLIB_INCLUDE_DIR /usr/include)
-set(ZLIB_LIBRARY /usr/lib/aarch64-linux-gnu/libz.a)
+set(ZLIB_LIBRARY ${CMAKE_CURRENT_LIST_DIR}/../build-deps/arm64/usr/lib/aarch64-linux-gnu/libz.a)
 
 # The emulator finds the dynamic loader and the C++ runtime under the cross
 # libraries' prefix.

@@ -17,11 +17,10 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev libstb-dev libmpfr-dev python3"
   [tidy]="clang-format clang-tidy"
-  # The tool links zlib: Debian's own build of it for each target (for i686
-  # its static library alone, below).
+  # The tool links zlib: Debian's own build of it for each target (for the
+  # cross builds its static library alone, below).
   [i686]="g++-multilib qemu-user googletest"
-  [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest
-             zlib1g-dev:arm64"
+  [aarch64]="clang libstdc++-12-dev-arm64-cross binutils-aarch64-linux-gnu qemu-user googletest"
   [wasm]="emscripten node-acorn nodejs googletest"
   [web]="emscripten node-acorn nodejs python3"
   # The page's tests drive Debian's Chromium from Node (npm comes with nodejs).
@@ -33,11 +32,12 @@ declare -A groups=(
 packages=()
 windows=0
 web_test=0
-i686=0
+zlib_arches=()
 for group in "${@:-run}"; do
-  if [ "$group" = i686 ]; then
-    i686=1
-  fi
+  case "$group" in
+    i686) zlib_arches+=(i386) ;;
+    aarch64) zlib_arches+=(arm64) ;;
+  esac
   if [ "$group" = windows ]; then
     windows=1
     continue
@@ -91,37 +91,40 @@ if [ "$windows" = 1 ]; then
   ./install-windows-deps.sh
 fi
 
-# Debian's 32-bit zlib for the i686 build: the static library of the
-# package zlib1g-dev:i386, unpacked into build-deps/i386 (cmake/linux-i686.cmake
-# links it) rather than installed. Installing it would need the machine's
-# 64-bit C library headers and libraries at the very versions of the i386
-# lists, which a mirror's i386 lists can lag behind (seen here: the security
-# archive's i386 list out of step with its release file, so that the i386
-# C library could not be installed beside the 64-bit one at all).
-i386_zlib=../build-deps/i386/usr/lib/i386-linux-gnu/libz.a
-if [ "$i686" = 1 ] && [ ! -f "$i386_zlib" ]; then
+# Debian's zlib for the cross builds: the static library of zlib1g-dev for
+# the target's architecture, unpacked into build-deps/ARCH (the toolchain
+# files in cmake/ link it) rather than installed. Installing it would need
+# the target's C library headers and libraries at the very versions of the
+# machine's own 64-bit ones, which a mirror's lists for other architectures
+# can lag behind (seen here: the i386 and arm64 lists a point release behind
+# the amd64 ones, so that neither could be installed beside them at all).
+for arch in "${zlib_arches[@]}"; do
+  triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+  if [ -f "../build-deps/$arch/usr/lib/$triplet/libz.a" ]; then
+    continue
+  fi
   sudo=""
   if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
   fi
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    echo "Adding the i386 architecture (for zlib1g-dev:i386)"
-    $sudo dpkg --add-architecture i386
+  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "Adding the $arch architecture (for zlib1g-dev:$arch)"
+    $sudo dpkg --add-architecture "$arch"
   fi
-  if ! apt-cache show zlib1g-dev:i386 >/dev/null 2>&1; then
+  if ! apt-cache show "zlib1g-dev:$arch" >/dev/null 2>&1; then
     # As above; the package lies in the main archive's list.
     $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
       echo "install-deps.sh: some package lists could not be read; going on with the others"
   fi
-  echo "Unpacking zlib1g-dev:i386 into build-deps/i386"
+  echo "Unpacking zlib1g-dev:$arch into build-deps/$arch"
   download=$(mktemp -d)
-  (cd "$download" && apt-get download -qq zlib1g-dev:i386 2>/dev/null)
-  rm -rf ../build-deps/i386
-  mkdir -p ../build-deps/i386
-  dpkg-deb -x "$download"/zlib1g-dev_*_i386.deb ../build-deps/i386
+  (cd "$download" && apt-get download -qq "zlib1g-dev:$arch" 2>/dev/null)
+  rm -rf "../build-deps/$arch"
+  mkdir -p "../build-deps/$arch"
+  dpkg-deb -x "$download"/zlib1g-dev_*_"$arch".deb "../build-deps/$arch"
   rm -rf "$download"
-  test -f "$i386_zlib"
-fi
+  test -f "../build-deps/$arch/usr/lib/$triplet/libz.a"
+done
 
 # The page tests' Node packages, exactly as the lockfile pins them. No
 # package may fetch a browser: the tests use Debian's. A stamp of the
