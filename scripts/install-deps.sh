@@ -29,6 +29,19 @@ declare -A groups=(
   [dist]="xvfb xauth x11-utils xdotool file unzip desktop-file-utils"
 )
 
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+# Reads the package lists. A list that fails to download (a mirror out of
+# step, say) is reported and left out; an install or download that needed
+# it then fails.
+update_lists() {
+  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
+    echo "install-deps.sh: some package lists could not be read; going on with the others"
+}
+
 packages=()
 windows=0
 web_test=0
@@ -62,10 +75,6 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-  fi
   # Each package once, in a stable order.
   mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
   # A package of another architecture (name:arch) needs that architecture
@@ -79,10 +88,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
   done
   echo "Installing: ${missing[*]}"
-  # A list that fails to download (a mirror out of step, say) is reported
-  # and left out; the install below then fails only if it needed that list.
-  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
-    echo "install-deps.sh: some package lists could not be read; going on with the others"
+  update_lists
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
     --no-install-recommends "${missing[@]}"
 fi
@@ -103,18 +109,12 @@ for arch in "${zlib_arches[@]}"; do
   if [ -f "../build-deps/$arch/usr/lib/$triplet/libz.a" ]; then
     continue
   fi
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-  fi
   if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     echo "Adding the $arch architecture (for zlib1g-dev:$arch)"
     $sudo dpkg --add-architecture "$arch"
   fi
   if ! apt-cache show "zlib1g-dev:$arch" >/dev/null 2>&1; then
-    # As above; the package lies in the main archive's list.
-    $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq ||
-      echo "install-deps.sh: some package lists could not be read; going on with the others"
+    update_lists  # the package lies in the main archive's list
   fi
   echo "Unpacking zlib1g-dev:$arch into build-deps/$arch"
   download=$(mktemp -d)
