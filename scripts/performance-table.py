@@ -495,7 +495,7 @@ road (classify, order the magnitudes, align, add or subtract, normalise,
 round, check the range, pack sign and exponent) and a product some 40,
 where the x87 takes one each; an unpacked layout (sign, exponent and
 significand kept apart between operations) would save the packing, some ten
-instructions an operation, and was not tried.
+instructions an operation (built since, below).
 
 In the page the same code runs as WebAssembly, which has no 64 x 64 to
 128-bit product and no 128-by-64 division: the product takes four 32-bit
@@ -588,6 +588,14 @@ optimised only from the next call of each function on. The page's row
 times a first call in a fresh page, and meets its target or misses it by
 that time (0.71–0.88× in this day's runs).
 
+The run of this table was made on another machine, an Intel Xeon (family 6,
+model 167) of 2 cores, where the x87's tick took 16.7 ns, against 24 to 45
+ns on the AMD EPYC of the runs before, and the software type's 139 ns,
+against 127 to 247 ns there: the x87 nearly twice as quick, the software
+type barely quicker, so the tick's target is missed on that machine (8.30×;
+the benchmark alone again, 126 ns against 15.3 ns, 8.2×). `Step` with
+`SoftExtended` met its target there too (0.522×).
+
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
 run the same `Step`. The run itself got faster (215 ms before the integer
 sine and cosine and the kept angles, 187 ms now), but `Step` got faster
@@ -617,7 +625,9 @@ atomic counter; each task writes its own result, so the results are the
 same for any number of jobs. A generation waits for its slowest task before
 the next one starts, so two threads stay below two processes by the idle
 time at the end of each generation (40 tasks of unequal length on five
-courses). A sweep costs about what its ticks cost in `Step`, plus a car
+courses). On the Intel machine of this table's run the 2-job search
+gave 0.728× two 1-job searches at once, where the last run on the AMD
+machine gave 0.903×; its code did not change. A sweep costs about what its ticks cost in `Step`, plus a car
 built for each start.
 
 **`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
