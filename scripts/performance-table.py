@@ -627,8 +627,8 @@ the next one starts, so two threads stay below two processes by the idle
 time at the end of each generation (40 tasks of unequal length on five
 courses). On the Intel machine of this table's run the 2-job search
 gave 0.728× two 1-job searches at once, where the last run on the AMD
-machine gave 0.903×; its code did not change. A sweep costs about what its ticks cost in `Step`, plus a car
-built for each start.
+machine gave 0.903×; its code did not change. A sweep costs about what its
+ticks cost in `Step`, plus a car built for each start.
 
 **`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
 A frame costs the same for every course size, so the size target holds; it
