@@ -8,7 +8,7 @@ import { coreTexts } from './support/core_texts.js';
 import { tune, withoutComments } from './support/native_tool.js';
 import { coursePath } from './support/paths.js';
 import { describePage } from './support/suite.js';
-import { failRun, failWorkers, holdFirstAnswers } from './support/workers.js';
+import { askKeptWorker, failRun, failWorkers, holdFirstAnswers, keepWorker } from './support/workers.js';
 
 const texts = coreTexts();
 // Two courses, so that a task's course is not always its controller's.
@@ -95,6 +95,34 @@ describePage('the search for a rule table', (get) => {
     assert.match(await session.page.$eval('#tune-note', (p) => p.textContent), / 1 /);
     assert.equal(await usedRules(session), want.rules);
     await failWorkers(session, 'tune-begin', []);
+  });
+
+  it('a worker skips a guessed range dropped before it begins, and no other', async () => {
+    const { session, dir } = get();
+    await session.setField('#workers', '1');
+    await keepWorker(session, 'tune-run');
+    await startTune(session, 8, 2);
+    assert.equal(await tuneEnded(session), tune(paths, 8, 2, dir).line);
+    // The worker still holds the last generation's rule tables. While it
+    // runs all of them, a guessed range comes and then its drop: it is
+    // skipped. A range that counts begins at once, before its drop comes;
+    // a guessed range not dropped runs too, and both score alike.
+    const range = { kind: 'tune-run', first: 0, count: 1 };
+    const answers = await askKeptWorker(session, [
+      { ...range, count: 16, batch: -1, speculative: false },
+      { ...range, batch: -2, speculative: true },
+      { kind: 'drop', batch: -2 },
+      { ...range, batch: -3, speculative: false },
+      { kind: 'drop', batch: -3 },
+      { ...range, batch: -4, speculative: true },
+    ], 4);
+    const kinds = answers.map((a) => [a.batch, a.dropped, a.bytes !== null]);
+    assert.deepEqual(kinds, [[-1, false, true], [-2, true, false], [-3, false, true], [-4, false, true]]);
+    assert.deepEqual(answers[2].bytes, answers[3].bytes);
+    await failRun(session, 'tune-run', 0);
+    // The page takes the worker back for its next search.
+    await startTune(session, 8, 2);
+    assert.equal(await tuneEnded(session), tune(paths, 8, 2, dir).line);
   });
 
   it('drops a worker whose task fails while it holds the next, and the other ends the search', async () => {

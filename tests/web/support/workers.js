@@ -7,7 +7,7 @@
 // in task order all the same.
 export async function holdFirstAnswers(session, kind) {
   await session.page.evaluate((task) => {
-    const handler = Object.getOwnPropertyDescriptor(Worker.prototype, 'onmessage');
+    const handler = (window.__realOnmessage ??= Object.getOwnPropertyDescriptor(Worker.prototype, 'onmessage'));
     const post = Worker.prototype.postMessage;
     let asked = 0;
     let armed = true; // the next answer is the round's first
@@ -97,5 +97,39 @@ export async function failRun(session, kind, nth) {
     },
     kind,
     nth,
+  );
+}
+
+// From now on the last worker handed a `kind` task is kept, for
+// askKeptWorker.
+export async function keepWorker(session, kind) {
+  await session.page.evaluate((task) => {
+    const post = (window.__realPost ??= Worker.prototype.postMessage);
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.kind === task) window.__keptWorker = this;
+      return post.call(this, data, ...rest);
+    };
+  }, kind);
+}
+
+// Posts `messages` to the worker keepWorker kept, with no study under way,
+// and returns its first `count` answers as { batch, dropped, bytes } (bytes
+// as an array), as they come, past what holdFirstAnswers does. The page's
+// next study takes the worker back.
+export async function askKeptWorker(session, messages, count) {
+  return session.page.evaluate(
+    (list, n) =>
+      new Promise((resolve) => {
+        const worker = window.__keptWorker;
+        const answers = [];
+        const handler = window.__realOnmessage ?? Object.getOwnPropertyDescriptor(Worker.prototype, 'onmessage');
+        handler.set.call(worker, ({ data }) => {
+          answers.push({ batch: data.batch, dropped: data.dropped ?? false, bytes: data.bytes ? [...data.bytes] : null });
+          if (answers.length === n) resolve(answers);
+        });
+        for (const message of list) window.__realPost.call(worker, message);
+      }),
+    messages,
+    count,
   );
 }

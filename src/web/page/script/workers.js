@@ -39,6 +39,38 @@ function workerMain(...parts) {
     },
   };
   for (const part of parts) part(tasks, () => ready, study);
+  // Tasks run in the order they come. A range run ahead on a guess
+  // (`speculative`) waits behind the messages come while the worker was
+  // busy, so that a `drop` of its batch among them finds it not begun: the
+  // ranges of that batch not begun are answered at once with no result, and
+  // the worker goes on with work that counts. The wait is one message the
+  // worker posts itself, numbered to tell it from the wait of a range
+  // dropped meanwhile.
+  const queue = [];
+  const pass = new MessageChannel();
+  let passes = 0;
+  const pump = () => {
+    while (queue.length) {
+      const task = queue[0];
+      if (task.speculative && task.pass !== true) {
+        if (task.pass === undefined) pass.port2.postMessage((task.pass = ++passes));
+        return;
+      }
+      queue.shift();
+      tasks[task.kind](task);
+    }
+  };
+  pass.port1.onmessage = ({ data }) => {
+    if (queue.length && queue[0].pass === data) queue[0].pass = true;
+    pump();
+  };
+  const drop = (batch) => {
+    for (const task of queue.filter((t) => t.batch === batch)) {
+      queue.splice(queue.indexOf(task), 1);
+      postMessage({ first: task.first, batch, dropped: true });
+    }
+    pump();
+  };
   self.onmessage = ({ data }) => {
     if (data.wasmModule) {
       provide(globalThis
@@ -57,8 +89,11 @@ function workerMain(...parts) {
           return module;
         }),
       );
+    } else if (data.kind === 'drop') {
+      drop(data.batch);
     } else {
-      tasks[data.kind](data);
+      queue.push(data);
+      pump();
     }
   };
 }
@@ -190,7 +225,8 @@ function shareOnCrew(crew, count, size, message, take, noWorkers) {
 // - `guess()` (optional): once every task of the batch under way is handed
 //   out, a batch that workers left without work may run meanwhile, or null.
 //   It is asked once a batch. Its answers count only if `next` returns
-//   that very batch; otherwise they are dropped as they come.
+//   that very batch; otherwise they are dropped as they come, and the
+//   workers skip its ranges they have not begun.
 // The ranges of a worker that fails go to the others. Settles once the plan
 // has ended and no range is under way, so that no late answer reaches
 // another study; rejects with what the plan raises, or, when no worker is
@@ -243,7 +279,10 @@ function runOnCrew(crew, plan, noWorkers) {
           const after = attempt(() => plan.next(guess));
           if (fault !== null) return;
           progress.delete(current);
-          if (guess !== after) progress.delete(guess);
+          if (guess && guess !== after) {
+            dropBatch(guess);
+            progress.delete(guess);
+          }
           guess = null;
           guessAsked = false;
           if (after) current = after;
@@ -286,7 +325,20 @@ function runOnCrew(crew, plan, noWorkers) {
         held.set(`${p.id}:${first}`, { batch, first, n });
         const switched = lastBatch.get(member) !== batch;
         lastBatch.set(member, batch);
-        member.worker.postMessage({ ...batch.message(first, n, switched), batch: p.id });
+        const speculative = batch !== current;
+        member.worker.postMessage({ ...batch.message(first, n, switched), batch: p.id, speculative });
+      }
+    }
+    // The workers skip the ranges of a batch given up that they have not
+    // begun, and answer them with no result. What a skipped range brought
+    // (a batch's rule tables) is not there: the worker's next range brings
+    // its own.
+    function dropBatch(batch) {
+      const id = of(batch).id;
+      for (const [member, held] of ranges) {
+        if (![...held.values()].some((range) => range.batch === batch)) continue;
+        member.worker.postMessage({ kind: 'drop', batch: id });
+        lastBatch.delete(member);
       }
     }
     const handAll = () => {
@@ -319,14 +371,16 @@ function runOnCrew(crew, plan, noWorkers) {
       ranges.set(member, held);
       member.worker.onmessage = ({ data }) => {
         const key = `${data.batch}:${data.first}`;
-        if (data.failed !== undefined || !held.has(key)) {
-          fail(member, new Error(data.failed ?? 'the worker answered a range it was not given'));
+        const range = held.get(key);
+        const live = range && (range.batch === current || range.batch === guess);
+        if (data.failed !== undefined || !range || (live && data.dropped)) {
+          const wrong = range ? 'the worker skipped a range that counts' : 'the worker answered a range it was not given';
+          fail(member, new Error(data.failed ?? wrong));
           return;
         }
-        const { batch, first, n } = held.get(key);
         held.delete(key);
         // The answer of a batch given up is dropped.
-        if (batch === current || batch === guess) of(batch).arrived.set(first, [n, data]);
+        if (live) of(range.batch).arrived.set(range.first, [range.n, data]);
         join();
         handAll();
         settle();
