@@ -22,6 +22,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -53,7 +54,6 @@ namespace {
 constexpr const char* kStudySettings = "/study/ormakin.ini";
 constexpr const char* kStudyCourse = "/study/course.bmp";
 constexpr const char* kStudyOutput = "/study/output.txt";
-constexpr const char* kStudyResults = "/study/results.bin";
 // The search's: its options, its courses (0.bmp, 1.bmp, ...) and their
 // names, the tasks of the generation under way, and what it found.
 constexpr const char* kTuneOptions = "/study/tune/options.txt";
@@ -110,6 +110,13 @@ std::string ReadBytes(const char* file) {
   }
   return bytes;
 }
+
+// The scores of a range of a study's work, handed between the page and the
+// instances in the module's memory rather than as a file (each file call is
+// a call out to the page's script, and a tune takes thousands of ranges): a
+// worker's run leaves them here for the page to copy out, and the page
+// copies them into its own instance's before that takes them.
+std::string results;
 
 // The text of a failure, as the page shows it.
 void WriteFailure(const std::exception& failure) {
@@ -345,8 +352,22 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_begin() {
   return static_cast<int>(s.sweep->Starts().size());
 }
 
-// Runs the `count` starts from `first` on and writes their results to
-// /study/results.bin; returns how many ran, or -1 with the error's text.
+// Where a study's results lie in the module's memory, as bytes; `size` >= 0
+// first makes room for that many, for the page to copy a worker's results
+// in. studies_results_size() tells how many there are.
+EMSCRIPTEN_KEEPALIVE char* studies_results(int size) {
+  if (size >= 0) {
+    web::results.resize(static_cast<std::size_t>(size));
+  }
+  return web::results.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int studies_results_size() {
+  return static_cast<int>(web::results.size());
+}
+
+// Runs the `count` starts from `first` on and leaves their results for
+// studies_results; returns how many ran, or -1 with the error's text.
 EMSCRIPTEN_KEEPALIVE int studies_sweep_run(int first, int count) {
   try {
     if (!web::session || first < 0 || count < 0) {
@@ -354,7 +375,7 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_run(int first, int count) {
     }
     const std::vector<studies::RunScore> results = web::session->sweep->RunRange(
         static_cast<std::size_t>(first), static_cast<std::size_t>(count));
-    web::WriteText(studies::ScoresToBytes(results), web::kStudyResults);
+    web::results = studies::ScoresToBytes(results);
     return static_cast<int>(results.size());
   } catch (const std::exception& failure) {
     web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
@@ -362,16 +383,15 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_run(int first, int count) {
   }
 }
 
-// Takes the results in /study/results.bin as those of the next starts;
+// Takes the results put with studies_results as those of the next starts;
 // returns the number done in all, or -1 with the error's text.
 EMSCRIPTEN_KEEPALIVE int studies_sweep_take() {
   try {
     if (!web::session) {
       throw Exception("no sweep is under way");
     }
-    const std::string bytes = web::ReadBytes(web::kStudyResults);
-    std::remove(web::kStudyResults);
-    return static_cast<int>(web::session->sweep->Take(studies::ScoresFromBytes(bytes)));
+    return static_cast<int>(
+        web::session->sweep->Take(studies::ScoresFromBytes(std::exchange(web::results, {}))));
   } catch (const std::exception& failure) {
     web::WriteText(WithFinalPeriod(ToDisplayText(failure.what())));
     return -1;
@@ -449,7 +469,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_begin() {
   }
 }
 
-// Takes the scores in /study/results.bin as those of the next tasks of the
+// Takes the scores put with studies_results as those of the next tasks of the
 // generation under way. Once it has them all, the generation is decided.
 // Returns the number of its tasks still to come, or -1 with the error's
 // text.
@@ -460,8 +480,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_take() {
     }
     web::TuneSession& t = *web::tune;
     std::vector<studies::RunScore> scores =
-        studies::ScoresFromBytes(web::ReadBytes(web::kStudyResults));
-    std::remove(web::kStudyResults);
+        studies::ScoresFromBytes(std::exchange(web::results, {}));
     if (scores.size() > t.tasks.Count() - t.scores.size()) {
       throw Exception("more scores than the search has tasks");
     }
@@ -605,7 +624,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_work_begin(int courseCount) {
 }
 
 // Scores the `count` tasks from `first` on of the generation under way and
-// writes them to /study/results.bin; returns how many ran, or -1 with the
+// leaves them for studies_results; returns how many ran, or -1 with the
 // error's text. When the page has put down /study/tune/tasks.bin, its rule
 // tables are a new generation's: they are read once and the file removed,
 // so that the generation's other ranges need only their place.
@@ -632,7 +651,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_work(int first, int count) {
         scores.size(),
         [&](std::size_t i) { scores[i] = tasks.Run(from + i, w.courses, studies::kTuneTicks); },
         {});
-    web::WriteText(studies::ScoresToBytes(scores), web::kStudyResults);
+    web::results = studies::ScoresToBytes(scores);
     return static_cast<int>(scores.size());
   } catch (const std::exception& failure) {
     web::WriteFailure(failure);

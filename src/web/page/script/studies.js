@@ -31,3 +31,11 @@ async function studies() {
 }
 
 const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
+
+// Puts a worker's results as bytes into the studies instance `module`, for
+// it to take. The room is made first: it may grow the module's memory, which
+// gives it a new HEAPU8.
+function putResults(module, bytes) {
+  const at = module._studies_results(bytes.length);
+  module.HEAPU8.set(bytes, at);
+}

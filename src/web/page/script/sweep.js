@@ -39,9 +39,7 @@ function sweepTask(tasks, ready, study) {
       module.FS.writeFile('/study/ormakin.ini', settings);
       module.FS.writeFile('/study/course.bmp', course);
       const count = module._studies_sweep_begin();
-      if (count >= 0 && module._studies_sweep_run(0, Math.min(starts, count)) >= 0) {
-        module.FS.unlink('/study/results.bin');
-      }
+      if (count >= 0) module._studies_sweep_run(0, Math.min(starts, count));
     } catch (error) {
       console.warn(`the sweep's warm-up: ${error?.message ?? error}`);
     }
@@ -111,7 +109,7 @@ function sweepCrew(settings, course) {
 // worker is left to run them.
 async function sweepOnWorkers(module, crew, count) {
   const take = ({ bytes }) => {
-    module.FS.writeFile('/study/results.bin', bytes);
+    putResults(module, bytes);
     const done = module._studies_sweep_take();
     if (done < 0) throw new Error(output(module));
     $('#sweep-progress').value = done;

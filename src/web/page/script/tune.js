@@ -170,7 +170,7 @@ async function tuneOnWorkers(module, count, settings, courses) {
     {
       first: tuneBatch(module.FS.readFile('/study/tune/tasks.bin'), count),
       take({ bytes }) {
-        module.FS.writeFile('/study/results.bin', bytes);
+        putResults(module, bytes);
         const left = module._studies_tune_take();
         if (left < 0) throw failed();
         if (left === 0) showTuneProgress(module);

@@ -17,9 +17,9 @@ function workerMain(...parts) {
   const tasks = {};
   // What the studies' tasks share: the answer of a failure, and the answer
   // of the range of a study's work that `task` names, `run(module)`, which
-  // writes its results as bytes or returns a negative number for a failure
-  // the study words; the answer names its range by the task's `first` and
-  // `batch`.
+  // leaves its results as bytes (studies_results) or returns a negative
+  // number for a failure the study words; the answer names its range by the
+  // task's `first` and `batch`.
   const study = {
     failure: (error) => postMessage({ failed: String(error?.message ?? error) }),
     output: (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' }),
@@ -30,8 +30,8 @@ function workerMain(...parts) {
           study.failure(study.output(module));
           return;
         }
-        const bytes = module.FS.readFile('/study/results.bin');
-        module.FS.unlink('/study/results.bin');
+        const at = module._studies_results(-1);
+        const bytes = module.HEAPU8.slice(at, at + module._studies_results_size());
         postMessage({ bytes, first, batch }, [bytes.buffer]);
       } catch (error) {
         study.failure(error);
