@@ -23,8 +23,9 @@
 //    false except !=. Unary minus only flips the sign bit, of anything.
 //
 // Speed: the car's operands are normal numbers of modest size, so each
-// operation first tries an inline path for normal operands whose result is
-// normal (an addition's exponents also less than 63 apart), which needs no
+// operation first tries an inline path for normal operands of a size whose
+// result cannot leave the normal range (an addition's exponents also less
+// than 63 apart), which needs no
 // unpacking and rounds without branching on the rounding bits. Everything
 // else (zeros, subnormals, infinities, NaNs, unsupported encodings, overflow
 // and underflow) goes to the general code in soft_extended.cpp, which gives
@@ -82,12 +83,31 @@ constexpr bool IsZero(SoftFields v) {
   return v.exponent == 0 && v.significand == 0;
 }
 
-// Both normal numbers, tested together: one branch where the operations
-// take their common path, in place of four.
-constexpr bool BothNormal(SoftFields a, SoftFields b) {
-  const bool exponents = (a.exponent - 1 < extended_format::kMaxExponent - 1u) &
-                         (b.exponent - 1 < extended_format::kMaxExponent - 1u);
+// Both normal numbers with biased exponents from `low` to `high`, tested
+// together: one branch where the operations take their common path, in
+// place of four.
+constexpr bool BothWithin(SoftFields a, SoftFields b, std::uint32_t low, std::uint32_t high) {
+  const bool exponents = (a.exponent - low <= high - low) & (b.exponent - low <= high - low);
   return exponents & ((a.significand & b.significand & extended_format::kIntegerBit) != 0);
+}
+
+constexpr bool BothNormal(SoftFields a, SoftFields b) {
+  return BothWithin(a, b, 1, extended_format::kMaxExponent - 1);
+}
+
+// The operands of the common paths of + and -: the result's exponent lies
+// between the larger's less 63 (a difference shifted up to its leading one)
+// and the larger's plus 2 (a sum carrying, then its rounding), so it is
+// normal.
+constexpr bool SumOperands(SoftFields a, SoftFields b) {
+  return BothWithin(a, b, 64, extended_format::kMaxExponent - 3);
+}
+
+// The operands of the common paths of * and /: unbiased exponents below
+// 2^13 in magnitude, so that their sum or difference, with a place for the
+// normalisation and one for the rounding, is a normal exponent.
+constexpr bool ProductOperands(SoftFields a, SoftFields b) {
+  return BothWithin(a, b, extended_format::kBias - 0x1FFF, extended_format::kBias + 0x1FFE);
 }
 
 }  // namespace soft_fields
@@ -175,10 +195,10 @@ class SoftExtended {
   static bool LessGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be, std::uint64_t bs);
   // A significand with its exponent, both before rounding, rounded to
   // nearest even by the bits below it (`rest`, with 2^63 the halfway point
-  // and nothing lost below it): the result, or nothing when it would not be
-  // a normal number.
-  static std::optional<SoftFields> RoundNormal(bool negative, std::int32_t exponent,
-                                               std::uint64_t kept, std::uint64_t rest);
+  // and nothing lost below it), for an exponent that stays normal when the
+  // rounding carries into it (the common paths' operands make sure of it).
+  static SoftFields RoundNormal(bool negative, std::int32_t exponent, std::uint64_t kept,
+                                std::uint64_t rest);
 
   SoftFields fields_;
 };
@@ -226,9 +246,10 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
       static_cast<std::int32_t>(v.exponent) - extended_format::kBias + 1023;
   if (soft_fields::IsNormal(v) && exponent >= 1 && exponent < 0x7FE) [[likely]] {
     std::uint64_t kept = v.significand >> 11;  // 53 bits, 2^52 the leading one
+    // Up when the 11 bits below are above half, or at half and kept is odd
+    // (as in RoundNormal).
     const std::uint64_t rest = v.significand & 0x7FF;
-    kept += static_cast<std::uint64_t>(rest > 0x400) |
-            (static_cast<std::uint64_t>(rest == 0x400) & kept & 1);
+    kept += static_cast<std::uint64_t>((rest | (kept & 1)) > 0x400);
     // The leading one adds 1 to the exponent field, and a significand that
     // rounded up to 2^53 adds 2: the next binade, with fraction 0.
     const std::uint64_t sign = static_cast<std::uint64_t>(v.negative) << 63;
@@ -237,24 +258,16 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
   return ToDoubleGeneral(soft_fields::SignExponent(v), v.significand);
 }
 
-ORMAKIN_SOFT_INLINE std::optional<SoftFields> SoftExtended::RoundNormal(bool negative,
-                                                                        std::int32_t exponent,
-                                                                        std::uint64_t kept,
-                                                                        std::uint64_t rest) {
-  // Below the normal range the rounding happens at a coarser place.
-  if (static_cast<std::uint32_t>(exponent - 1) >= extended_format::kMaxExponent - 1u) [[unlikely]] {
-    return std::nullopt;
-  }
+ORMAKIN_SOFT_INLINE SoftFields SoftExtended::RoundNormal(bool negative, std::int32_t exponent,
+                                                         std::uint64_t kept, std::uint64_t rest) {
   // Up when above half, or at half exactly and the kept bits are odd: then
-  // and only then rest + (half - 1) + (kept & 1) carries out of 64 bits.
-  // One addition, no branch on those bits, which are as good as random.
-  const std::uint64_t threshold = (std::uint64_t{1} << 63) - 1 + (kept & 1);
-  kept += static_cast<std::uint64_t>(rest + threshold < rest);
+  // and only then is rest, with the lowest kept bit put into its own lowest
+  // bit, above half (below half that bit cannot reach it). One comparison,
+  // no branch on those bits, which are as good as random.
+  kept += static_cast<std::uint64_t>((rest | (kept & 1)) > (std::uint64_t{1} << 63));
   if (kept == 0) [[unlikely]] {  // carried into the exponent
     kept = extended_format::kIntegerBit;
-    if (++exponent == extended_format::kMaxExponent) {
-      return std::nullopt;  // an overflow
-    }
+    ++exponent;
   }
   return SoftFields{kept, static_cast<std::uint32_t>(exponent), negative};
 }
@@ -275,7 +288,7 @@ ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, 
 
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, bool subtract) {
   using namespace soft_fields;
-  if (BothNormal(a, b)) [[likely]] {
+  if (SumOperands(a, b)) [[likely]] {
     // The operand of the larger magnitude is `big`, chosen by a branch: in
     // the car's sums the order of the magnitudes hardly ever changes (a
     // position of hundreds of pixels plus an offset of a few), so the branch
@@ -301,39 +314,41 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
     const int distance = bigExponent - smallExponent;
     if (distance < 63) [[likely]] {
       // The smaller significand aligned below the larger one, and the bits
-      // it loses there, exact, as a fraction of the last place kept.
+      // it loses there, exact, as a fraction of the last place kept: where
+      // the compiler has 128-bit integers, one double-word shift.
+#if ORMAKIN_NATIVE_WIDE_PRODUCT
+      using Wide = unsigned __int128;
+      const Wide wide = (Wide{smallSignificand} << 64) >> (distance & 63);
+      const auto aligned = static_cast<std::uint64_t>(wide >> 64);
+      const auto lost = static_cast<std::uint64_t>(wide);
+#else
       const std::uint64_t aligned = smallSignificand >> distance;
       const std::uint64_t lost = (smallSignificand << 1) << (63 - distance);
+#endif
       if (negativeA == negativeB) {
         // Like signs: one 64-bit sum, and a carry out of it shifts the sum
-        // down one place.
+        // down one place. A carry is rare in the car's sums (a small term
+        // seldom takes a position past a power of two), so the compiler may
+        // take it by a branch.
         const std::uint64_t total = bigSignificand + aligned;
-        const auto carry = static_cast<unsigned>(total < bigSignificand);
+        const bool carry = total < bigSignificand;
         // `lost` has its lowest bit clear (distance < 63): shifting it
         // down loses nothing.
-        const std::optional<SoftFields> result =
-            RoundNormal(bigNegative, bigExponent + static_cast<int>(carry),
-                        (total >> carry) | (std::uint64_t{carry} << 63),
-                        (lost >> carry) | ((total & carry) << 63));
-        if (result) [[likely]] {
-          return *result;
-        }
-      } else {
-        // Unlike signs: the difference in 64 bits with a borrow from the
-        // lost bits (which stay exact as their negation below the kept
-        // ones), then shifted up to its leading one: one place at most
-        // unless the exponents were 0 or 1 apart.
-        const std::uint64_t difference =
-            bigSignificand - aligned - static_cast<std::uint64_t>(lost != 0);
-        if (difference != 0) [[likely]] {
-          const int shift = std::countl_zero(difference);
-          const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
-          const std::optional<SoftFields> result =
-              RoundNormal(bigNegative, bigExponent - shift, normalised.hi, normalised.lo);
-          if (result) [[likely]] {
-            return *result;
-          }
-        }
+        const U128 sum =
+            carry ? U128{(total >> 1) | extended_format::kIntegerBit, (lost >> 1) | (total << 63)}
+                  : U128{total, lost};
+        return RoundNormal(bigNegative, bigExponent + static_cast<int>(carry), sum.hi, sum.lo);
+      }
+      // Unlike signs: the difference in 64 bits with a borrow from the lost
+      // bits (which stay exact as their negation below the kept ones), then
+      // shifted up to its leading one: one place at most unless the
+      // exponents were 0 or 1 apart.
+      const std::uint64_t difference =
+          bigSignificand - aligned - static_cast<std::uint64_t>(lost != 0);
+      if (difference != 0) [[likely]] {
+        const int shift = std::countl_zero(difference);
+        const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
+        return RoundNormal(bigNegative, bigExponent - shift, normalised.hi, normalised.lo);
       }
     }
   }
@@ -351,18 +366,15 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
 
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Product(SoftFields a, SoftFields b) {
   using namespace soft_fields;
-  if (BothNormal(a, b)) [[likely]] {
+  if (ProductOperands(a, b)) [[likely]] {
     const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
     const int shift = static_cast<int>(product.hi >> 63) ^ 1;
-    const std::optional<SoftFields> result = RoundNormal(
+    return RoundNormal(
         a.negative != b.negative,
         static_cast<std::int32_t>(a.exponent + b.exponent) - extended_format::kBias + 1 - shift,
         (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
         product.lo << shift);
-    if (result) [[likely]] {
-      return *result;
-    }
   }
   // A zero times a normal number: a zero of the product's sign.
   if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
@@ -373,7 +385,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Product(SoftFields a, SoftFields b)
 
 inline SoftFields SoftExtended::Quotient(SoftFields a, SoftFields b) {
   using namespace soft_fields;
-  if (BothNormal(a, b)) [[likely]] {
+  if (ProductOperands(a, b)) [[likely]] {
     // 64 quotient bits with the leading one at bit 63; the remainder says
     // whether the rest is below, at or above half a unit.
     const int extra = a.significand >= b.significand ? 1 : 0;
@@ -385,14 +397,11 @@ inline SoftFields SoftExtended::Quotient(SoftFields a, SoftFields b) {
     const std::uint64_t other = b.significand - remainder;
     const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
                                static_cast<std::uint64_t>(remainder > other);
-    const std::optional<SoftFields> result =
-        RoundNormal(a.negative != b.negative,
-                    static_cast<std::int32_t>(a.exponent) - static_cast<std::int32_t>(b.exponent) +
-                        extended_format::kBias + extra - 1,
-                    quotient, rest);
-    if (result) [[likely]] {
-      return *result;
-    }
+    return RoundNormal(a.negative != b.negative,
+                       static_cast<std::int32_t>(a.exponent) -
+                           static_cast<std::int32_t>(b.exponent) + extended_format::kBias + extra -
+                           1,
+                       quotient, rest);
   }
   if (IsZero(a) && IsNormal(b)) {
     return {0, 0, a.negative != b.negative};
