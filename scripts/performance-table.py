@@ -454,8 +454,8 @@ Every operation takes an inline path for normal operands with a normal
 result and calls the general code only for zeros beside non-normal numbers,
 subnormals, infinities, NaNs, overflow and underflow. On that path: both
 operands are classified by one test; rounding to nearest even is one
-add-with-carry (the bits below the kept ones plus half a unit less one, plus
-the last kept bit, carry out exactly when the result rounds up); a sum of
+comparison (described below; it was an add-with-carry of half a unit less
+one and the last kept bit at first); a sum of
 like signs is one 64-bit addition whose carry shifts it down a place, and a
 difference one 64-bit subtraction that borrows from the exact lost bits and
 shifts up to its leading one; a quotient comes from the processor's
@@ -589,12 +589,41 @@ times a first call in a fresh page, and meets its target or misses it by
 that time (0.71–0.88× in this day's runs).
 
 The run of this table was made on another machine, an Intel Xeon (family 6,
-model 167) of 2 cores, where the x87's tick took 16.7 ns, against 24 to 45
-ns on the AMD EPYC of the runs before, and the software type's 139 ns,
-against 127 to 247 ns there: the x87 nearly twice as quick, the software
-type barely quicker, so the tick's target is missed on that machine (8.30×;
-the benchmark alone again, 126 ns against 15.3 ns, 8.2×). `Step` with
-`SoftExtended` met its target there too (0.522×).
+model 167) of 2 cores, where the x87's tick takes 15 to 18 ns, against 24 to
+45 ns on the AMD EPYC of the runs before, and the software type's 125 to 139
+ns, against 127 to 247 ns there: the x87 nearly twice as quick, the software
+type barely quicker, so the tick's target, met there (5.42×), is missed on
+this machine (8.30× before the change below, 7.66× in this table's run).
+`Step` with `SoftExtended` meets its target here too (0.532×).
+
+The change: the common paths of + - * / now take only operands whose size
+keeps the result normal (a sum's larger exponent from 64 to 0x7FFC, the
+unbiased exponents of a product or quotient below 2^13 in magnitude), so
+the rounding checks no exponent; the rounding to nearest even is one
+comparison (the rest, with the lowest kept bit put into its own lowest bit,
+against half); where the compiler has 128-bit integers a sum's smaller
+significand is aligned with one double-word shift; and a like-signed sum's
+carry out, rare in the car's sums, may be taken by a branch. The bits are
+the same (the vectors, the reference tests, the soft build's tests). A tick
+went from 2554 to 2298 instructions (callgrind, the benchmark's tick in a
+loop of its own), and in alternated runs of that loop from 133 ns to 128 ns
+(best of five). Where the tick's instructions go now, by source line: the
+sums (aligning, choosing the larger operand, the like and unlike paths) 27
+%, the rounding 15 %, the tests that the operands are normal and of a safe
+size 14 %, the products' normalisation 12 %, the 17 conversions from
+double (the benchmark converts the position and the sines again for
+each probe) 9 %, the 64-bit multiplications, shifts and divisions 6 %,
+comparisons and truncations 5 %, narrowing to double 4 %, the quotients 4
+%. No line takes more than 9 %. Some 2300 instructions in about 128 ns is
+close to six a cycle on this processor, its widest: the tick is bound by
+the number of instructions and their micro-operations (a shift by a
+variable count is three here), not by a chain of dependent operations or
+by mispredicted branches, so 6× needs about a fifth fewer of them again,
+where the x87 does each operation in one instruction. Tried and not kept:
+the products' normalisation by adding the product to itself (a branch on
+the product's top bit, which is as good as random: fewer instructions,
+slower), and the unlike-signed sum's shift to its leading one as a
+double-word shift (more instructions).
 
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
 run the same `Step`. The run itself got faster (215 ms before the integer
@@ -626,8 +655,8 @@ same for any number of jobs. A generation waits for its slowest task before
 the next one starts, so two threads stay below two processes by the idle
 time at the end of each generation (40 tasks of unequal length on five
 courses). On the Intel machine of this table's run the 2-job search
-gave 0.728× two 1-job searches at once, where the last run on the AMD
-machine gave 0.903×; its code did not change. A sweep costs about what its
+gave 0.73× to 0.79× two 1-job searches at once, where the last run on the
+AMD machine gave 0.903×; its code did not change. A sweep costs about what its
 ticks cost in `Step`, plus a car built for each start.
 
 **`Redraw` against a plain copy of 500 x 400 pixels (size target 1.5×).**
