@@ -119,6 +119,7 @@ describePage('the search for a rule table', (get) => {
     const kinds = answers.map((a) => [a.batch, a.dropped, a.bytes !== null]);
     assert.deepEqual(kinds, [[-1, false, true], [-2, true, false], [-3, false, true], [-4, false, true]]);
     assert.deepEqual(answers[2].bytes, answers[3].bytes);
+    // (failRun with 0 puts back the plain postMessage.)
     await failRun(session, 'tune-run', 0);
     // The page takes the worker back for its next search.
     await startTune(session, 8, 2);
