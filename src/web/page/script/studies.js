@@ -32,6 +32,29 @@ async function studies() {
 
 const output = (module) => module.FS.readFile('/study/output.txt', { encoding: 'utf8' });
 
+// A study's progress, drawn at most every kProgressMs as the tool redraws its
+// progress bar: drawing the page again for every generation of a tune took
+// a tenth of the tune's time. `set(value)` keeps the latest value and draws
+// it when the time comes, `flush()` draws what is pending at once;
+// `show(value)` draws.
+const kProgressMs = 100;
+function progressShown(show) {
+  let pending = null;
+  const flush = () => {
+    if (pending === null) return;
+    const value = pending;
+    pending = null;
+    show(value);
+  };
+  return {
+    set(value) {
+      if (pending === null) setTimeout(flush, kProgressMs);
+      pending = value;
+    },
+    flush,
+  };
+}
+
 // Puts a worker's results as bytes into the studies instance `module`, for
 // it to take. The room is made first: it may grow the module's memory, which
 // gives it a new HEAPU8.

@@ -108,15 +108,22 @@ function sweepCrew(settings, course) {
 // once every start is joined; rejects, with the workers' failures, when no
 // worker is left to run them.
 async function sweepOnWorkers(module, crew, count) {
+  const progress = progressShown((done) => {
+    $('#sweep-progress').value = done;
+  });
   const take = ({ bytes }) => {
     putResults(module, bytes);
     const done = module._studies_sweep_take();
     if (done < 0) throw new Error(output(module));
-    $('#sweep-progress').value = done;
+    progress.set(done);
   };
   const range = (first, n) => ({ kind: 'sweep-run', first, count: n });
   const size = (left) => Math.ceil((left * kSweepShare) / Math.max(1, crew.members.length));
-  await shareOnCrew(crew, count, size, range, take, words.noWorkers);
+  try {
+    await shareOnCrew(crew, count, size, range, take, words.noWorkers);
+  } finally {
+    progress.flush();
+  }
 }
 
 $('#sweep-run').addEventListener('click', async () => {

@@ -90,21 +90,12 @@ function tuneOptions() {
   return { evaluations: BigInt(evaluations).toString(), seed: BigInt(seed).toString() };
 }
 
-// Where the search stands, shown once a frame at most, so that the next
-// generation is handed out first; flushTuneProgress shows it at once.
-let tuneProgress = null; // the last progress line not shown yet
-function showTuneProgress(module) {
-  if (tuneProgress === null) requestAnimationFrame(flushTuneProgress);
-  tuneProgress = output(module);
-}
-
-function flushTuneProgress() {
-  if (tuneProgress === null) return;
-  const [evaluations, best, ...laps] = tuneProgress.trim().split(' ');
-  tuneProgress = null;
+// Where the search stands: its progress line, "EVALUATIONS SCORE LAPS...".
+const tuneProgress = progressShown((line) => {
+  const [evaluations, best, ...laps] = line.trim().split(' ');
   $('#tune-progress').value = Number(evaluations);
   $('#tune-best').textContent = words.tuneBest.replace('{score}', best).replace('{laps}', laps.join(', '));
-}
+});
 
 // The rules that changed, each "KEY: BEFORE → AFTER".
 function showTuneChanges(text) {
@@ -173,7 +164,7 @@ async function tuneOnWorkers(module, count, settings, courses) {
         putResults(module, bytes);
         const left = module._studies_tune_take();
         if (left < 0) throw failed();
-        if (left === 0) showTuneProgress(module);
+        if (left === 0) tuneProgress.set(output(module));
       },
       next(guess) {
         if (tuneCancelled) {
@@ -239,7 +230,7 @@ $('#tune-run').addEventListener('click', async () => {
       summary.textContent = failure.message;
       return;
     } finally {
-      flushTuneProgress();
+      tuneProgress.flush();
     }
     const finished = module._studies_tune_finish(cancelled ? 1 : 0);
     summary.textContent = output(module);
