@@ -48,10 +48,32 @@
 
 namespace ormakin {
 
-// The fields of an extended real, apart.
+namespace soft_fields {
+
+// The common operands: normal numbers from 2^-4096 to below 2^4096 in
+// magnitude. What the common paths make of two of them stays normal: a
+// difference goes down to the larger's exponent less 63, a sum up to it
+// plus 2 (the carry, then the rounding), and a product's or quotient's
+// unbiased exponent, below 2^13 in magnitude, moves one place at most for
+// the normalisation and one for the rounding.
+inline constexpr std::int32_t kCommonKeys = 0x2000;
+inline constexpr std::int32_t kKeyOffset = extended_format::kBias - kCommonKeys / 2;
+// Added to the key of anything that is not a normal number: a multiple of
+// 2^15, far above the keys of normal numbers (below 2^15 - kKeyOffset).
+inline constexpr std::int32_t kSpecial = std::int32_t{1} << 20;
+
+}  // namespace soft_fields
+
+// The fields of an extended real, apart. The exponent is kept as a key
+// that says in one comparison of two operands whether both take the common
+// paths: for a normal number, its biased exponent less kKeyOffset, so that
+// the common operands' keys run from 0 to kCommonKeys - 1; for anything else
+// (a zero, a subnormal, an infinity, a NaN, an unsupported encoding), its
+// biased exponent less kKeyOffset plus kSpecial. The biased exponent is the
+// key plus kKeyOffset, taken modulo 2^15.
 struct SoftFields {
   std::uint64_t significand = 0;
-  std::uint32_t exponent = 0;  // biased, 0 to 0x7FFF as in ExtendedBits
+  std::int32_t key = soft_fields::kSpecial - soft_fields::kKeyOffset;  // +0
   bool negative = false;
 
   friend constexpr bool operator==(const SoftFields&, const SoftFields&) = default;
@@ -59,14 +81,29 @@ struct SoftFields {
 
 namespace soft_fields {
 
+constexpr SoftFields Fields(bool negative, std::uint32_t biased, std::uint64_t significand) {
+  const bool normal = biased - 1 < extended_format::kMaxExponent - 1u &&
+                      (significand & extended_format::kIntegerBit) != 0;
+  return {significand, static_cast<std::int32_t>(biased) - kKeyOffset + (normal ? 0 : kSpecial),
+          negative};
+}
+
+// Zero of either sign, as the fields keep it.
+constexpr SoftFields Zero(bool negative) {
+  return {0, -kKeyOffset + kSpecial, negative};
+}
+
 constexpr SoftFields Unpack(ExtendedBits bits) {
-  return {bits.significand,
-          static_cast<std::uint32_t>(bits.signExponent & extended_format::kExponentMask),
-          (bits.signExponent & extended_format::kSignBit) != 0};
+  return Fields((bits.signExponent & extended_format::kSignBit) != 0,
+                bits.signExponent & extended_format::kExponentMask, bits.significand);
+}
+
+constexpr std::uint32_t Biased(SoftFields f) {
+  return static_cast<std::uint32_t>(f.key + kKeyOffset) & extended_format::kExponentMask;
 }
 
 constexpr std::uint16_t SignExponent(SoftFields f) {
-  return static_cast<std::uint16_t>((f.negative ? extended_format::kSignBit : 0) | f.exponent);
+  return static_cast<std::uint16_t>((f.negative ? extended_format::kSignBit : 0) | Biased(f));
 }
 
 constexpr ExtendedBits Pack(SoftFields f) {
@@ -75,39 +112,21 @@ constexpr ExtendedBits Pack(SoftFields f) {
 
 // A normal number: an exponent field from 1 to 0x7FFE and the integer bit.
 constexpr bool IsNormal(SoftFields v) {
-  return v.exponent - 1 < extended_format::kMaxExponent - 1u &&
-         (v.significand & extended_format::kIntegerBit) != 0;
+  return v.key < kSpecial / 2;
 }
 
 constexpr bool IsZero(SoftFields v) {
-  return v.exponent == 0 && v.significand == 0;
-}
-
-// Both normal numbers with biased exponents from `low` to `high`, tested
-// together: one branch where the operations take their common path, in
-// place of four.
-constexpr bool BothWithin(SoftFields a, SoftFields b, std::uint32_t low, std::uint32_t high) {
-  const bool exponents = (a.exponent - low <= high - low) & (b.exponent - low <= high - low);
-  return exponents & ((a.significand & b.significand & extended_format::kIntegerBit) != 0);
+  return v == Zero(v.negative);
 }
 
 constexpr bool BothNormal(SoftFields a, SoftFields b) {
-  return BothWithin(a, b, 1, extended_format::kMaxExponent - 1);
+  return IsNormal(a) & IsNormal(b);
 }
 
-// The operands of the common paths of + and -: the result's exponent lies
-// between the larger's less 63 (a difference shifted up to its leading one)
-// and the larger's plus 2 (a sum carrying, then its rounding), so it is
-// normal.
-constexpr bool SumOperands(SoftFields a, SoftFields b) {
-  return BothWithin(a, b, 64, extended_format::kMaxExponent - 3);
-}
-
-// The operands of the common paths of * and /: unbiased exponents below
-// 2^13 in magnitude, so that their sum or difference, with a place for the
-// normalisation and one for the rounding, is a normal exponent.
-constexpr bool ProductOperands(SoftFields a, SoftFields b) {
-  return BothWithin(a, b, extended_format::kBias - 0x1FFF, extended_format::kBias + 0x1FFE);
+// Both operands of the common paths, in one comparison: a key outside them
+// has bits above kCommonKeys - 1, or is negative.
+constexpr bool BothCommon(SoftFields a, SoftFields b) {
+  return static_cast<std::uint32_t>(a.key | b.key) < static_cast<std::uint32_t>(kCommonKeys);
 }
 
 }  // namespace soft_fields
@@ -148,7 +167,7 @@ class SoftExtended {
     return SoftExtended(Quotient(a.fields_, b.fields_));
   }
   friend constexpr SoftExtended operator-(SoftExtended a) {
-    return SoftExtended(SoftFields{a.fields_.significand, a.fields_.exponent, !a.fields_.negative});
+    return SoftExtended(SoftFields{a.fields_.significand, a.fields_.key, !a.fields_.negative});
   }
   SoftExtended& operator+=(SoftExtended b) { return *this = *this + b; }
   SoftExtended& operator-=(SoftExtended b) { return *this = *this - b; }
@@ -214,13 +233,13 @@ std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v);
 // Only inline definitions below.
 
 inline SoftFields SoftExtended::FromInt32(std::int32_t value) {
-  if (value == 0) return {};
+  if (value == 0) return soft_fields::Zero(false);
   const bool negative = value < 0;
   const std::uint64_t magnitude =
       negative ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
                : static_cast<std::uint64_t>(value);
   const int shift = std::countl_zero(magnitude);
-  return {magnitude << shift, static_cast<std::uint32_t>(extended_format::kBias + 63 - shift),
+  return {magnitude << shift, extended_format::kBias - soft_fields::kKeyOffset + 63 - shift,
           negative};
 }
 
@@ -230,21 +249,22 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::FromDouble(double value) {
   if (exponent - 1 < 0x7FE) [[likely]] {
     // A normal double: the same number with a wider exponent and 11 more
     // significand bits.
-    return {extended_format::kIntegerBit | (bits << 11), exponent - 1023 + extended_format::kBias,
+    return {extended_format::kIntegerBit | (bits << 11),
+            static_cast<std::int32_t>(exponent) - 1023 + extended_format::kBias -
+                soft_fields::kKeyOffset,
             (bits >> 63) != 0};
   }
   if ((bits << 1) == 0) {
-    return {0, 0, (bits >> 63) != 0};  // a zero: a rule's turn of 0, say
+    return soft_fields::Zero((bits >> 63) != 0);  // a rule's turn of 0, say
   }
   return soft_fields::Unpack(FromDoubleGeneral(value));
 }
 
 ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
   // The double's biased exponent, for a normal result that cannot round up
-  // to an infinity.
-  const std::int32_t exponent =
-      static_cast<std::int32_t>(v.exponent) - extended_format::kBias + 1023;
-  if (soft_fields::IsNormal(v) && exponent >= 1 && exponent < 0x7FE) [[likely]] {
+  // to an infinity (anything not normal has a key far above).
+  const std::int32_t exponent = v.key + soft_fields::kKeyOffset - extended_format::kBias + 1023;
+  if (static_cast<std::uint32_t>(exponent - 1) < 0x7FDu) [[likely]] {
     std::uint64_t kept = v.significand >> 11;  // 53 bits, 2^52 the leading one
     // Up when the 11 bits below are above half, or at half and kept is odd
     // (as in RoundNormal).
@@ -269,7 +289,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::RoundNormal(bool negative, std::int
     kept = extended_format::kIntegerBit;
     ++exponent;
   }
-  return SoftFields{kept, static_cast<std::uint32_t>(exponent), negative};
+  return SoftFields{kept, exponent, negative};
 }
 
 // Whether (ea:sa) is below (eb:sb), exponents before significands, as the
@@ -288,7 +308,7 @@ ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, 
 
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, bool subtract) {
   using namespace soft_fields;
-  if (SumOperands(a, b)) [[likely]] {
+  if (BothCommon(a, b)) [[likely]] {
     // The operand of the larger magnitude is `big`, chosen by a branch: in
     // the car's sums the order of the magnitudes hardly ever changes (a
     // position of hundreds of pixels plus an offset of a few), so the branch
@@ -297,7 +317,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
     // reason (the signs of the terms change with the quadrant of an angle),
     // and a sum of like signs needs neither 128 bits nor a count of leading
     // zeros.
-    const int ea = static_cast<int>(a.exponent), eb = static_cast<int>(b.exponent);
+    const int ea = a.key, eb = b.key;
     const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
     const bool negativeA = a.negative;
     const bool negativeB = b.negative != subtract;
@@ -355,7 +375,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
   // A zero and a normal number (the car's turn of 0 added to its heading):
   // exactly the number.
   if (IsZero(a) && IsNormal(b)) {
-    return subtract ? SoftFields{b.significand, b.exponent, !b.negative} : b;
+    return subtract ? SoftFields{b.significand, b.key, !b.negative} : b;
   }
   if (IsNormal(a) && IsZero(b)) {
     return a;
@@ -366,26 +386,25 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
 
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Product(SoftFields a, SoftFields b) {
   using namespace soft_fields;
-  if (ProductOperands(a, b)) [[likely]] {
+  if (BothCommon(a, b)) [[likely]] {
     const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
     const int shift = static_cast<int>(product.hi >> 63) ^ 1;
-    return RoundNormal(
-        a.negative != b.negative,
-        static_cast<std::int32_t>(a.exponent + b.exponent) - extended_format::kBias + 1 - shift,
-        (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
-        product.lo << shift);
+    return RoundNormal(a.negative != b.negative,
+                       a.key + b.key + kKeyOffset - extended_format::kBias + 1 - shift,
+                       (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
+                       product.lo << shift);
   }
   // A zero times a normal number: a zero of the product's sign.
   if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
-    return {0, 0, a.negative != b.negative};
+    return Zero(a.negative != b.negative);
   }
   return Unpack(ProductGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand));
 }
 
 inline SoftFields SoftExtended::Quotient(SoftFields a, SoftFields b) {
   using namespace soft_fields;
-  if (ProductOperands(a, b)) [[likely]] {
+  if (BothCommon(a, b)) [[likely]] {
     // 64 quotient bits with the leading one at bit 63; the remainder says
     // whether the rest is below, at or above half a unit.
     const int extra = a.significand >= b.significand ? 1 : 0;
@@ -398,13 +417,11 @@ inline SoftFields SoftExtended::Quotient(SoftFields a, SoftFields b) {
     const std::uint64_t rest = (static_cast<std::uint64_t>(remainder >= other) << 63) |
                                static_cast<std::uint64_t>(remainder > other);
     return RoundNormal(a.negative != b.negative,
-                       static_cast<std::int32_t>(a.exponent) -
-                           static_cast<std::int32_t>(b.exponent) + extended_format::kBias + extra -
-                           1,
-                       quotient, rest);
+                       a.key - b.key - kKeyOffset + extended_format::kBias + extra - 1, quotient,
+                       rest);
   }
   if (IsZero(a) && IsNormal(b)) {
-    return {0, 0, a.negative != b.negative};
+    return Zero(a.negative != b.negative);
   }
   return Unpack(QuotientGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand));
 }
@@ -425,7 +442,7 @@ inline bool SoftExtended::Less(SoftFields a, SoftFields b) {
     }
     // Magnitudes compare as exponent, then significand; negative numbers
     // the other way round.
-    const std::uint32_t ea = a.exponent, eb = b.exponent;
+    const std::int32_t ea = a.key, eb = b.key;
     const bool below = ea != eb ? ea < eb : a.significand < b.significand;
     const bool above = ea != eb ? ea > eb : a.significand > b.significand;
     return a.negative ? above : below;
@@ -434,17 +451,20 @@ inline bool SoftExtended::Less(SoftFields a, SoftFields b) {
 }
 
 inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
-  using extended_format::kBias;
+  using namespace soft_fields;
   const SoftFields bits = v.fields_;
-  const int biased = static_cast<int>(bits.exponent);
-  // Zeros, subnormals and pseudo-denormals lie below 1 in magnitude.
-  if (biased == 0) return 0;
-  // Infinities, NaNs and unsupported encodings have no integer part.
-  if (!soft_fields::IsNormal(bits)) return std::nullopt;
-  if (biased < kBias) return 0;  // below 1 in magnitude
-  if (biased > kBias + 31) return std::nullopt;
+  // For a normal number, |v| lies in [2^scale, 2^(scale+1)); anything else
+  // has a scale far above 31.
+  const std::int32_t scale = bits.key + kKeyOffset - extended_format::kBias;
+  if (static_cast<std::uint32_t>(scale) > 31u) {
+    // Normal numbers below 1 in magnitude, and zeros, subnormals and
+    // pseudo-denormals, have 0 for their integer part; numbers from 2^32
+    // up, infinities, NaNs and unsupported encodings have none here.
+    return (IsNormal(bits) ? scale < 0 : Biased(bits) == 0) ? std::optional<std::int32_t>(0)
+                                                            : std::nullopt;
+  }
   // The integer part; below 2^32 here.
-  const std::uint64_t whole = bits.significand >> (63 - (biased - kBias));
+  const std::uint64_t whole = bits.significand >> (63 - scale);
   constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
   // -2^31 - 1 < v < 2^31, as for the hardware type.
   const bool negative = bits.negative;
@@ -461,8 +481,10 @@ ORMAKIN_SOFT_INLINE std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v) 
   // power of two, negative) loses at most one place, which the 64 bits
   // still hold. Only a positive sum carrying into the next power of two is
   // left to the general road, with the rest.
-  const int scale = static_cast<int>(bits.exponent) - kBias;  // |v| in [2^scale, 2^(scale+1))
-  if (soft_fields::IsNormal(bits) && static_cast<unsigned>(scale) < 30u) [[likely]] {
+  // |v| in [2^scale, 2^(scale+1)) for a normal number; anything else has a
+  // scale far above 30.
+  const int scale = bits.key + soft_fields::kKeyOffset - kBias;
+  if (static_cast<unsigned>(scale) < 30u) [[likely]] {
     const std::uint64_t half = std::uint64_t{1} << (62 - scale);
     const int fraction = 63 - scale;  // the significand's bits below the units
     if (bits.negative) {
