@@ -162,6 +162,18 @@ TEST(SoftExtended, TheInlinePathMeetsTheGeneralCodeAtItsEdges) {
       {"a quotient a hair above 1 - 2^-63", Op::kDiv, kOneX, X(0x3FFF, kOne | 1),
        X(0x3FFE, kAllOnes - 1)},
       {"the smallest normal quotient", Op::kDiv, X(0x2000, kOne), X(0x5FFE, kOne), X(1, kOne)},
+      // The inline paths take magnitudes from 2^-4096 to below 2^4096.
+      {"the smallest inline product", Op::kMul, X(0x2FFF, kOne), X(0x2FFF, kAllOnes),
+       X(0x1FFF, kAllOnes)},
+      {"a factor just below them", Op::kMul, X(0x2FFE, kOne), X(0x2FFF, kAllOnes),
+       X(0x1FFE, kAllOnes)},
+      {"the largest inline quotient", Op::kDiv, X(0x4FFE, kAllOnes), X(0x2FFF, kOne),
+       X(0x5FFE, kAllOnes)},
+      {"a dividend just above them", Op::kDiv, X(0x4FFF, kOne), X(0x2FFF, kOne), X(0x5FFF, kOne)},
+      {"the largest inline sum carries, a tie up to even", Op::kAdd, X(0x4FFE, kAllOnes),
+       X(0x4FFE, kOne), X(0x4FFF, 0xC000000000000000)},
+      {"a term just above them", Op::kSub, X(0x4FFF, kOne), X(0xCFFE, kOne),
+       X(0x4FFF, kOne | (kOne >> 1))},
       // A zero with a normal number: the car's turn of 0.
       {"0 + x is x", Op::kAdd, kPlusZero, -kOneX, -kOneX},
       {"-0 - x is -x", Op::kSub, kMinusZero, kOneX, -kOneX},
