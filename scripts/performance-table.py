@@ -590,39 +590,52 @@ that time (0.71–0.88× in this day's runs).
 
 The run of this table was made on another machine, an Intel Xeon (family 6,
 model 167) of 2 cores, where the x87's tick takes 15 to 18 ns, against 24 to
-45 ns on the AMD EPYC of the runs before, and the software type's 125 to 139
+45 ns on the AMD EPYC of the runs before, and the software type's 118 to 142
 ns, against 127 to 247 ns there: the x87 nearly twice as quick, the software
 type barely quicker, so the tick's target, met there (5.42×), is missed on
-this machine (8.30× before the change below, 7.66× in this table's run).
-`Step` with `SoftExtended` meets its target here too (0.532×).
+this machine (8.30× two changes ago, 7.66× one change ago, 6.56× in this
+table's run, 121 ns against 18.5 ns). `Step` with `SoftExtended` meets its
+target here too (0.544×).
 
-The change: the common paths of + - * / now take only operands whose size
-keeps the result normal (a sum's larger exponent from 64 to 0x7FFC, the
-unbiased exponents of a product or quotient below 2^13 in magnitude), so
-the rounding checks no exponent; the rounding to nearest even is one
-comparison (the rest, with the lowest kept bit put into its own lowest bit,
-against half); where the compiler has 128-bit integers a sum's smaller
-significand is aligned with one double-word shift; and a like-signed sum's
-carry out, rare in the car's sums, may be taken by a branch. The bits are
-the same (the vectors, the reference tests, the soft build's tests). A tick
-went from 2554 to 2298 instructions (callgrind, the benchmark's tick in a
-loop of its own), and in alternated runs of that loop from 133 ns to 128 ns
-(best of five). Where the tick's instructions go now, by source line: the
-sums (aligning, choosing the larger operand, the like and unlike paths) 27
-%, the rounding 15 %, the tests that the operands are normal and of a safe
-size 14 %, the products' normalisation 12 %, the 17 conversions from
-double (the benchmark converts the position and the sines again for
-each probe) 9 %, the 64-bit multiplications, shifts and divisions 6 %,
-comparisons and truncations 5 %, narrowing to double 4 %, the quotients 4
-%. No line takes more than 9 %. Some 2300 instructions in about 128 ns is
-close to six a cycle on this processor, its widest: the tick is bound by
-the number of instructions and their micro-operations (a shift by a
-variable count is three here), not by a chain of dependent operations or
-by mispredicted branches, so 6× needs about a fifth fewer of them again,
-where the x87 does each operation in one instruction. Tried and not kept:
-the products' normalisation by adding the product to itself (a branch on
-the product's top bit, which is as good as random: fewer instructions,
-slower), and the unlike-signed sum's shift to its leading one as a
+The change before the last: the common paths of + - * / took only operands
+whose size keeps the result normal, so the rounding checks no exponent; the
+rounding to nearest even is one comparison (the rest, with the lowest kept
+bit put into its own lowest bit, against half); where the compiler has
+128-bit integers a sum's smaller significand is aligned with one double-word
+shift; and a like-signed sum's carry out, rare in the car's sums, may be
+taken by a branch. A tick went from 2554 to 2298 instructions (callgrind,
+the benchmark's tick in a loop of its own), 133 to 128 ns.
+
+The last change: `SoftFields` keeps the exponent as a key, the biased
+exponent less an offset, with a flag bit added for anything that is not a
+normal number (a zero, a subnormal, an infinity, a NaN, an unsupported
+encoding). Every common path now takes the same operands, normal numbers
+from 2^-4096 to below 2^4096 in magnitude, and one comparison of the two
+keys ORed together tells it, where each operation made two range checks and
+tested both integer bits before; the narrowing to double and the
+truncations test the key alone. The bits are the same (the vectors, the
+reference tests, the soft build's tests, new cases on either side of the
+new limits). A tick went from 2298 to 1956 instructions, and in alternated
+runs of that loop (eight each) from 139–142 ns to 120–121 ns.
+
+Where the time goes now: with the benchmark's sines all positive, so that
+the signs of the terms repeat, the same loop takes 110–112 ns against
+120–121 ns (the code before the key: 128–130 against 139–142), so about a
+twelfth of the tick is the branch between like and unlike signs, which the
+random sines make unpredictable and a car turning a few degrees a tick does
+not. Of the tick's 1956 instructions about 30 % are moves, between
+registers and to and from memory (the benchmark keeps eleven constants of
+three fields each live across the loop), 11 % the rounding, 7 % choosing the larger operand of a sum. A
+target of 6× needs some 111 ns against this run's x87. Tried and not kept
+(alternated against the key's code): the like and unlike sums joined by
+masks rather than a branch (2706 instructions, 170 ns); a quotient's
+dividend shifted by masks rather than a branch (130 ns: the division then
+waits for the comparison, where a predicted branch starts it at once); a
+sum with two copies for the two orders of its operands, so that neither
+moves them (1880 instructions, no quicker); the products' normalisation by
+adding the product to itself under a mask (1939 instructions, no quicker).
+Earlier: the products' normalisation by a conditional add (a branch on a bit
+that is as good as random) and the unlike-signed sum's shift as a
 double-word shift (more instructions).
 
 **`ormakin-sim run` against bare `Step` calls (target 1.3×).** Both sides
