@@ -120,7 +120,7 @@ constexpr bool IsZero(SoftFields v) {
 }
 
 constexpr bool BothNormal(SoftFields a, SoftFields b) {
-  return IsNormal(a) & IsNormal(b);
+  return IsNormal(a) && IsNormal(b);
 }
 
 // Both operands of the common paths, in one comparison: a key outside them
