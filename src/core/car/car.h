@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -140,7 +141,7 @@ class TCar {
   // A rule's turn in radians, kept for each rule once it has fired: the
   // rules do not change during the car's life.
   Extended TurnOf(std::int32_t state, std::int32_t mask) const;
-  mutable std::array<std::optional<Extended>, kStateCount * kMaskCount> turns_;
+  mutable std::array<std::optional<Extended>, std::size_t{kStateCount} * kMaskCount> turns_;
   // The distance a rule's advance moves the car at its speed, kept for the
   // last speed and advance: most rules of a table advance alike.
   struct Distance {
