@@ -199,7 +199,6 @@ class SoftExtended {
   static double ToDouble(SoftFields v);
   static double ToDoubleGeneral(std::uint16_t ve, std::uint64_t vs);
   static SoftFields Sum(SoftFields a, SoftFields b, bool subtract);
-  static bool MagnitudeBelow(int ea, std::uint64_t sa, int eb, std::uint64_t sb);
   static ExtendedBits SumGeneral(std::uint16_t ae, std::uint64_t as, std::uint16_t be,
                                  std::uint64_t bs, bool subtract);
   static SoftFields Product(SoftFields a, SoftFields b);
@@ -292,20 +291,6 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::RoundNormal(bool negative, std::int
   return SoftFields{kept, exponent, negative};
 }
 
-// Whether (ea:sa) is below (eb:sb), exponents before significands, as the
-// magnitudes of two normal numbers compare.
-ORMAKIN_SOFT_INLINE bool SoftExtended::MagnitudeBelow(int ea, std::uint64_t sa, int eb,
-                                                      std::uint64_t sb) {
-#if ORMAKIN_NATIVE_WIDE_PRODUCT
-  // One comparison of 128-bit integers: a subtract-with-borrow pair.
-  using Wide = unsigned __int128;
-  return ((Wide{static_cast<std::uint64_t>(ea)} << 64) | sa) <
-         ((Wide{static_cast<std::uint64_t>(eb)} << 64) | sb);
-#else
-  return (ea < eb) | ((ea == eb) & (sa < sb));
-#endif
-}
-
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, bool subtract) {
   using namespace soft_fields;
   if (BothCommon(a, b)) [[likely]] {
@@ -318,7 +303,8 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
     // and a sum of like signs needs neither 128 bits nor a count of leading
     // zeros.
     const int ea = a.key, eb = b.key;
-    const bool swap = MagnitudeBelow(ea, a.significand, eb, b.significand);
+    // Magnitudes compare by their keys, then, alike, by their significands.
+    const bool swap = ea != eb ? ea < eb : a.significand < b.significand;
     const bool negativeA = a.negative;
     const bool negativeB = b.negative != subtract;
     std::uint64_t bigSignificand = a.significand, smallSignificand = b.significand;
