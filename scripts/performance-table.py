@@ -593,9 +593,10 @@ model 167) of 2 cores, where the x87's tick takes 15 to 18 ns, against 24 to
 45 ns on the AMD EPYC of the runs before, and the software type's 118 to 142
 ns, against 127 to 247 ns there: the x87 nearly twice as quick, the software
 type barely quicker, so the tick's target, met there (5.42×), is missed on
-this machine (8.30× two changes ago, 7.66× one change ago, 6.56× in this
-table's run, 121 ns against 18.5 ns). `Step` with `SoftExtended` meets its
-target here too (0.544×).
+this machine (8.30× two changes ago, 7.66× one change ago, 6.56× after the
+key below, and 6.51× in this table's run, with the sum's change after it:
+121 ns against 18.5 ns). `Step` with `SoftExtended` meets its target here
+too (0.545×).
 
 The change before the last: the common paths of + - * / took only operands
 whose size keeps the result normal, so the rounding checks no exponent; the
