@@ -61,6 +61,8 @@ inline constexpr std::int32_t kKeyOffset = extended_format::kBias - kCommonKeys 
 // Added to the key of anything that is not a normal number: a multiple of
 // 2^15, far above the keys of normal numbers (below 2^15 - kKeyOffset).
 inline constexpr std::int32_t kSpecial = std::int32_t{1} << 20;
+// The key of a zero: exponent field 0, not a normal number.
+inline constexpr std::int32_t kZeroKey = kSpecial - kKeyOffset;
 
 }  // namespace soft_fields
 
@@ -73,7 +75,7 @@ inline constexpr std::int32_t kSpecial = std::int32_t{1} << 20;
 // key plus kKeyOffset, taken modulo 2^15.
 struct SoftFields {
   std::uint64_t significand = 0;
-  std::int32_t key = soft_fields::kSpecial - soft_fields::kKeyOffset;  // +0
+  std::int32_t key = soft_fields::kZeroKey;  // +0
   bool negative = false;
 
   friend constexpr bool operator==(const SoftFields&, const SoftFields&) = default;
@@ -90,7 +92,7 @@ constexpr SoftFields Fields(bool negative, std::uint32_t biased, std::uint64_t s
 
 // Zero of either sign, as the fields keep it.
 constexpr SoftFields Zero(bool negative) {
-  return {0, -kKeyOffset + kSpecial, negative};
+  return {0, kZeroKey, negative};
 }
 
 constexpr SoftFields Unpack(ExtendedBits bits) {
@@ -100,6 +102,12 @@ constexpr SoftFields Unpack(ExtendedBits bits) {
 
 constexpr std::uint32_t Biased(SoftFields f) {
   return static_cast<std::uint32_t>(f.key + kKeyOffset) & extended_format::kExponentMask;
+}
+
+// The unbiased exponent of a normal number (|v| in [2^e, 2^(e+1))); far
+// above any normal one's for anything else.
+constexpr std::int32_t Unbiased(SoftFields f) {
+  return f.key + kKeyOffset - extended_format::kBias;
 }
 
 constexpr std::uint16_t SignExponent(SoftFields f) {
@@ -121,6 +129,12 @@ constexpr bool IsZero(SoftFields v) {
 
 constexpr bool BothNormal(SoftFields a, SoftFields b) {
   return IsNormal(a) && IsNormal(b);
+}
+
+// Whether the magnitude of normal `a` is below that of normal `b`: keys
+// first, then significands.
+constexpr bool MagnitudeBelow(SoftFields a, SoftFields b) {
+  return a.key != b.key ? a.key < b.key : a.significand < b.significand;
 }
 
 // Both operands of the common paths, in one comparison: a key outside them
@@ -262,7 +276,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::FromDouble(double value) {
 ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
   // The double's biased exponent, for a normal result that cannot round up
   // to an infinity (anything not normal has a key far above).
-  const std::int32_t exponent = v.key + soft_fields::kKeyOffset - extended_format::kBias + 1023;
+  const std::int32_t exponent = soft_fields::Unbiased(v) + 1023;
   if (static_cast<std::uint32_t>(exponent - 1) < 0x7FDu) [[likely]] {
     std::uint64_t kept = v.significand >> 11;  // 53 bits, 2^52 the leading one
     // Up when the 11 bits below are above half, or at half and kept is odd
@@ -303,8 +317,7 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
     // and a sum of like signs needs neither 128 bits nor a count of leading
     // zeros.
     const int ea = a.key, eb = b.key;
-    // Magnitudes compare by their keys, then, alike, by their significands.
-    const bool swap = ea != eb ? ea < eb : a.significand < b.significand;
+    const bool swap = MagnitudeBelow(a, b);
     const bool negativeA = a.negative;
     const bool negativeB = b.negative != subtract;
     std::uint64_t bigSignificand = a.significand, smallSignificand = b.significand;
@@ -426,12 +439,8 @@ inline bool SoftExtended::Less(SoftFields a, SoftFields b) {
     if (a.negative != b.negative) {
       return a.negative;
     }
-    // Magnitudes compare as exponent, then significand; negative numbers
-    // the other way round.
-    const std::int32_t ea = a.key, eb = b.key;
-    const bool below = ea != eb ? ea < eb : a.significand < b.significand;
-    const bool above = ea != eb ? ea > eb : a.significand > b.significand;
-    return a.negative ? above : below;
+    // Negative numbers compare the other way round.
+    return a.negative ? MagnitudeBelow(b, a) : MagnitudeBelow(a, b);
   }
   return LessGeneral(SignExponent(a), a.significand, SignExponent(b), b.significand);
 }
@@ -441,7 +450,7 @@ inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
   const SoftFields bits = v.fields_;
   // For a normal number, |v| lies in [2^scale, 2^(scale+1)); anything else
   // has a scale far above 31.
-  const std::int32_t scale = bits.key + kKeyOffset - extended_format::kBias;
+  const std::int32_t scale = Unbiased(bits);
   if (static_cast<std::uint32_t>(scale) > 31u) {
     // Normal numbers below 1 in magnitude, and zeros, subnormals and
     // pseudo-denormals, have 0 for their integer part; numbers from 2^32
@@ -460,7 +469,6 @@ inline std::optional<std::int32_t> Trunc32(SoftExtended v) {
 }
 
 ORMAKIN_SOFT_INLINE std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v) {
-  using extended_format::kBias;
   const SoftFields bits = v.fields_;
   // For 1 <= |v| < 2^30 the sum needs no rounding: a half is a whole number
   // of v's last places, and the sum either keeps v's exponent or (below a
@@ -469,7 +477,7 @@ ORMAKIN_SOFT_INLINE std::optional<std::int32_t> Trunc32PlusHalf(SoftExtended v) 
   // left to the general road, with the rest.
   // |v| in [2^scale, 2^(scale+1)) for a normal number; anything else has a
   // scale far above 30.
-  const int scale = bits.key + soft_fields::kKeyOffset - kBias;
+  const int scale = soft_fields::Unbiased(bits);
   if (static_cast<unsigned>(scale) < 30u) [[likely]] {
     const std::uint64_t half = std::uint64_t{1} << (62 - scale);
     const int fraction = 63 - scale;  // the significand's bits below the units
