@@ -58,7 +58,12 @@ std::vector<Controller> RuleTablesFromBytes(std::string_view bytes, const Contro
   if (bytes.size() % kTableBytes != 0) {
     throw Exception(kDamaged);
   }
-  std::vector<Controller> controllers(bytes.size() / kTableBytes, base);
+  // The base's settings and start without its texts: a copy of those, a
+  // string a rule, cost more than reading the tables.
+  Controller runnable;
+  runnable.settings = base.settings;
+  runnable.start = base.start;
+  std::vector<Controller> controllers(bytes.size() / kTableBytes, runnable);
   for (Controller& controller : controllers) {
     for (int s = 1; s <= kStateCount; ++s) {
       for (int m = 0; m < kMaskCount; ++m) {

@@ -14,10 +14,9 @@ namespace ormakin::studies {
 
 std::string RuleTablesToBytes(const std::vector<Controller>& controllers);
 
-// Controllers that are `base` with the rule tables of `bytes` (their rule
-// texts are left as the base's: they are for writing files, not for
-// running). Raises Exception for bytes that RuleTablesToBytes did not
-// write.
+// Controllers to run: `base`'s settings and start with the rule tables of
+// `bytes`. They carry no texts, which are for writing files, not for
+// running. Raises Exception for bytes that RuleTablesToBytes did not write.
 std::vector<Controller> RuleTablesFromBytes(std::string_view bytes, const Controller& base);
 
 }  // namespace ormakin::studies

@@ -198,7 +198,8 @@ std::unique_ptr<TuneSession> tune;
 
 // A worker's part of a search: the controller the settings give and the
 // courses, on which it scores the tasks of the generation under way, read
-// once a generation from the tasks file the page puts down.
+// once a generation from the rule tables the page puts into the module's
+// memory.
 struct TuneWorker {
   studies::Controller base;
   std::vector<studies::LineCourse> courses;
@@ -206,6 +207,11 @@ struct TuneWorker {
 };
 
 std::unique_ptr<TuneWorker> tuneWorker;
+
+// A new generation's rule tables, put by the page for the worker's next
+// range to read (empty once read). A file would cost calls out to the
+// page's script for each range, to see whether it is there.
+std::string tuneTables;
 
 void WriteTasks(const studies::TuneTasks& tasks) {
   WriteText(studies::RuleTablesToBytes(tasks.controllers), kTuneTasks);
@@ -623,10 +629,17 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_work_begin(int courseCount) {
   }
 }
 
+// Makes room for `size` bytes of a new generation's rule tables, for the page
+// to copy in before the worker's next range; returns where they go.
+EMSCRIPTEN_KEEPALIVE char* studies_tune_work_tables(int size) {
+  web::tuneTables.assign(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  return web::tuneTables.data();
+}
+
 // Scores the `count` tasks from `first` on of the generation under way and
 // leaves them for studies_results; returns how many ran, or -1 with the
-// error's text. When the page has put down /study/tune/tasks.bin, its rule
-// tables are a new generation's: they are read once and the file removed,
+// error's text. When the page has put rule tables down with
+// studies_tune_work_tables, they are a new generation's: they are read once,
 // so that the generation's other ranges need only their place.
 EMSCRIPTEN_KEEPALIVE int studies_tune_work(int first, int count) {
   try {
@@ -634,11 +647,11 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_work(int first, int count) {
       throw Exception("no search is under way");
     }
     web::TuneWorker& w = *web::tuneWorker;
-    if (std::ifstream(web::kTuneTasks)) {
+    if (!web::tuneTables.empty()) {
       w.tasks.reset();
       w.tasks.emplace(studies::TuneTasks{
-          studies::RuleTablesFromBytes(web::ReadBytes(web::kTuneTasks), w.base), w.courses.size()});
-      std::remove(web::kTuneTasks);
+          studies::RuleTablesFromBytes(std::exchange(web::tuneTables, {}), w.base),
+          w.courses.size()});
     }
     if (!w.tasks) {
       throw Exception("no generation is under way");

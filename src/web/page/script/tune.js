@@ -29,7 +29,11 @@ function tuneTask(tasks, ready, study) {
   };
   tasks['tune-run'] = (task) =>
     study.results(task, (module) => {
-      if (task.tasks) module.FS.writeFile('/study/tune/tasks.bin', task.tasks);
+      if (task.tasks) {
+        // The room first: making it may move the module's memory.
+        const at = module._studies_tune_work_tables(task.tasks.length);
+        module.HEAPU8.set(task.tasks, at);
+      }
       return module._studies_tune_work(task.first, task.count);
     });
 }
