@@ -29,16 +29,17 @@ int Reach(const Controller& controller) {
   return std::min(highest + 1, kStateCount);
 }
 
-// The child that replaces the best so far, `best`: the first of the best
-// scoring, when it scores at least as well; none when `tried` is empty.
-std::optional<std::size_t> Successor(const std::vector<Scored>& tried, const Scored& best) {
+// The child that replaces the best so far, whose total is `bestTotal`,
+// among children of totals `totals`: the first of the best scoring, when it
+// scores at least as well; none when there are no children.
+std::optional<std::size_t> Successor(const std::vector<double>& totals, double bestTotal) {
   std::optional<std::size_t> leader;
-  for (std::size_t c = 0; c < tried.size(); ++c) {
-    if (!leader || tried[c].total > tried[*leader].total) {
+  for (std::size_t c = 0; c < totals.size(); ++c) {
+    if (!leader || totals[c] > totals[*leader]) {
       leader = c;
     }
   }
-  if (leader && tried[*leader].total >= best.total) {
+  if (leader && totals[*leader] >= bestTotal) {
     return leader;
   }
   return std::nullopt;
@@ -222,19 +223,32 @@ const TuneTasks& RuleSearch::BeginGeneration(int children) {
   return tasks_;
 }
 
-TuneTasks RuleSearch::GuessNextGeneration(const std::vector<RunScore>& firstScores,
-                                          int children) const {
+std::optional<std::size_t> RuleSearch::GuessedParent(
+    const std::vector<RunScore>& firstScores) const {
   if (tasks_.controllers.empty()) {
     throw Exception("no generation of the search is under way");
   }
-  const std::size_t scored = std::min(firstScores.size() / courseCount_, tasks_.controllers.size());
-  const TuneTasks first{{tasks_.controllers.begin(),
-                         tasks_.controllers.begin() + static_cast<std::ptrdiff_t>(scored)},
-                        courseCount_};
-  const std::vector<Scored> tried = first.Join(
-      {firstScores.begin(), firstScores.begin() + static_cast<std::ptrdiff_t>(first.Count())});
-  const std::optional<std::size_t> successor = Successor(tried, best_);
-  return ChildrenOf(successor ? tried[*successor] : best_, generation_ + 1, children);
+  // Each child's total as Join sums it: its runs in course order.
+  std::vector<double> totals(std::min(firstScores.size() / courseCount_, tasks_.controllers.size()),
+                             0.0);
+  for (std::size_t c = 0; c < totals.size(); ++c) {
+    for (std::size_t k = 0; k < courseCount_; ++k) {
+      totals[c] += firstScores[c * courseCount_ + k].score;
+    }
+  }
+  return Successor(totals, best_.total);
+}
+
+TuneTasks RuleSearch::GuessNextGeneration(const std::vector<RunScore>& firstScores,
+                                          int children) const {
+  const std::optional<std::size_t> parent = GuessedParent(firstScores);
+  if (!parent) {
+    return ChildrenOf(best_, generation_ + 1, children);
+  }
+  const auto runs = firstScores.begin() + static_cast<std::ptrdiff_t>(*parent * courseCount_);
+  const TuneTasks child{{tasks_.controllers[*parent]}, courseCount_};
+  return ChildrenOf(child.Join({runs, runs + static_cast<std::ptrdiff_t>(courseCount_)}).front(),
+                    generation_ + 1, children);
 }
 
 int RuleSearch::EndGeneration(std::vector<RunScore> scores) {
@@ -243,7 +257,12 @@ int RuleSearch::EndGeneration(std::vector<RunScore> scores) {
   }
   std::vector<Scored> tried = tasks_.Join(std::move(scores));
   tasks_.controllers.clear();
-  if (const std::optional<std::size_t> successor = Successor(tried, best_)) {
+  std::vector<double> totals;
+  totals.reserve(tried.size());
+  for (const Scored& child : tried) {
+    totals.push_back(child.total);
+  }
+  if (const std::optional<std::size_t> successor = Successor(totals, best_.total)) {
     best_ = std::move(tried[*successor]);
   }
   ++generation_;

@@ -15,6 +15,7 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "studies/controller.h"
@@ -117,6 +118,12 @@ class RuleSearch {
   // they may run while its last tasks are still out, their scores kept only
   // then. Raises Exception without a generation under way.
   TuneTasks GuessNextGeneration(const std::vector<RunScore>& firstScores, int children) const;
+  // The parent that guess takes: the child of the generation under way
+  // (its number) that replaces the best so far on the scores
+  // `firstScores`, or none for the best so far. The guess changes with
+  // more scores only when this does. Raises Exception without a
+  // generation under way.
+  std::optional<std::size_t> GuessedParent(const std::vector<RunScore>& firstScores) const;
 
   // One whole generation, its tasks run on `courses` for at most `ticks`
   // ticks through `forEach`.

@@ -192,6 +192,9 @@ struct TuneSession {
   std::optional<studies::RuleSearch> search;
   studies::TuneTasks tasks;
   std::vector<studies::RunScore> scores;
+  // The parent of the guess made during the generation under way (the
+  // best so far when none), once one is made.
+  std::optional<std::optional<std::size_t>> guessParent;
 };
 
 std::unique_ptr<TuneSession> tune;
@@ -503,6 +506,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_take() {
       }
       t.scores.clear();
       t.tasks.controllers.clear();
+      t.guessParent.reset();
       web::WriteProgress(t);
     }
     return static_cast<int>(left);
@@ -546,7 +550,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_guess() {
     if (!web::tune) {
       throw Exception("no search is under way");
     }
-    const web::TuneSession& t = *web::tune;
+    web::TuneSession& t = *web::tune;
     if (!t.search || t.tasks.controllers.empty()) {
       return 0;
     }
@@ -557,8 +561,29 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_guess() {
       return 0;
     }
     const studies::TuneTasks guess = t.search->GuessNextGeneration(t.scores, children);
+    t.guessParent = t.search->GuessedParent(t.scores);
     web::WriteText(studies::RuleTablesToBytes(guess.controllers), web::kTuneGuess);
     return static_cast<int>(guess.Count());
+  } catch (const std::exception& failure) {
+    web::WriteFailure(failure);
+    return -1;
+  }
+}
+
+// Whether the scores taken since the generation under way was last guessed
+// make another guess: 1 when they do (the page drops that guess and asks
+// again), 0 when they do not or no guess was made; -1 with the error's
+// text. Cheap: it compares the guess's parent, not its children.
+EMSCRIPTEN_KEEPALIVE int studies_tune_guess_stale() {
+  try {
+    if (!web::tune) {
+      throw Exception("no search is under way");
+    }
+    const web::TuneSession& t = *web::tune;
+    if (!t.guessParent || !t.search || t.tasks.controllers.empty()) {
+      return 0;
+    }
+    return t.search->GuessedParent(t.scores) != *t.guessParent ? 1 : 0;
   } catch (const std::exception& failure) {
     web::WriteFailure(failure);
     return -1;

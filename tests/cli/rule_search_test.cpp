@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -160,7 +161,8 @@ TEST(RuleSearch, TheHalvesOfAGenerationKeepToItsTasksAndBudget) {
 
 // The next generation guessed from a generation's first scores is the one
 // that follows when its other children change nothing: from all its scores
-// always; from none exactly when the best stays the one it was.
+// always (its parent the best the generation leaves); from none exactly
+// when the best stays the one it was.
 TEST(RuleSearch, AGuessedGenerationIsTheNextOneWhenTheUnscoredChildrenChangeNothing) {
   std::vector<LineCourse> courses = Ring();
   const Controller start = RingStart(courses);
@@ -172,8 +174,13 @@ TEST(RuleSearch, AGuessedGenerationIsTheNextOneWhenTheUnscoredChildrenChangeNoth
   int stayed = 0;
   int changed = 0;
   while (const int children = search.ChildrenWithin(kBudget)) {
-    const std::vector<RunScore> scores =
-        search.BeginGeneration(children).RunAll(courses, 200, SerialRunner());
+    const TuneTasks& tasks = search.BeginGeneration(children);
+    const std::vector<RunScore> scores = tasks.RunAll(courses, 200, SerialRunner());
+    // The guess's parent from all the scores is the best that the
+    // generation leaves.
+    const std::optional<std::size_t> parent = search.GuessedParent(scores);
+    const std::string guessedBest =
+        RuleTablesToBytes({parent ? tasks.controllers[*parent] : search.Best().controller});
     const int next = static_cast<int>(std::min<std::uint64_t>(
         kBudget - search.Evaluations() - static_cast<std::uint64_t>(children),
         RuleSearch::kChildren));
@@ -184,6 +191,7 @@ TEST(RuleSearch, AGuessedGenerationIsTheNextOneWhenTheUnscoredChildrenChangeNoth
     const std::string fromNone = tables(search.GuessNextGeneration({}, next));
     const std::string bestBefore = RuleTablesToBytes({search.Best().controller});
     search.EndGeneration(scores);
+    EXPECT_EQ(RuleTablesToBytes({search.Best().controller}), guessedBest);
     const std::string made = tables(search.BeginGeneration(next));
     EXPECT_EQ(fromAll, made);
     const bool stays = RuleTablesToBytes({search.Best().controller}) == bestBefore;

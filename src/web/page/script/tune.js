@@ -153,7 +153,9 @@ function sameBytes(a, b) {
 // tasks are out, the workers with none run the next generation as the
 // scores taken so far make it (the best child so far, unless a later one
 // scores above it): nearly always the one that follows, whose scores are
-// then already there or under way; otherwise they are dropped.
+// then already there or under way; otherwise they are dropped. A score
+// taken meanwhile that changes the guess drops it at once, and the workers
+// run the new one.
 async function tuneOnWorkers(module, count, settings, courses) {
   const crew = studyCrew({ kind: 'tune-begin', settings, courses: courses.map((c) => c.bytes) }, (dropped) => {
     $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
@@ -186,6 +188,11 @@ async function tuneOnWorkers(module, count, settings, courses) {
         const n = module._studies_tune_guess();
         if (n < 0) throw failed();
         return n > 0 ? tuneBatch(module.FS.readFile('/study/tune/guess.bin'), n) : null;
+      },
+      stale() {
+        const stale = module._studies_tune_guess_stale();
+        if (stale < 0) throw failed();
+        return stale === 1;
       },
     },
     words.tuneNoWorkers,

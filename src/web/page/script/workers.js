@@ -224,9 +224,13 @@ function shareOnCrew(crew, count, size, message, take, noWorkers) {
 //   it, or null to end; `guess` is the batch guessed meanwhile, or null;
 // - `guess()` (optional): once every task of the batch under way is handed
 //   out, a batch that workers left without work may run meanwhile, or null.
-//   It is asked once a batch. Its answers count only if `next` returns
-//   that very batch; otherwise they are dropped as they come, and the
-//   workers skip its ranges they have not begun.
+//   It is asked once a batch, and again after `stale()`. Its answers count
+//   only if `next` returns that very batch; otherwise they are dropped as
+//   they come, and the workers skip its ranges they have not begun;
+// - `stale()` (optional): after an answer is taken while a guessed batch
+//   runs and the batch under way is not yet done, whether the answers taken
+//   make another guess: the guess is then given up as above, and asked
+//   again.
 // The ranges of a worker that fails go to the others. Settles once the plan
 // has ended and no range is under way, so that no late answer reaches
 // another study; rejects with what the plan raises, or, when no worker is
@@ -265,6 +269,14 @@ function runOnCrew(crew, plan, noWorkers) {
       }
     }
 
+    // The guess given up: the workers skip its ranges not begun.
+    function dropGuess() {
+      dropBatch(guess);
+      progress.delete(guess);
+      guess = null;
+      guessAsked = false;
+    }
+
     // The current batch's answers in task order; a batch fully taken gives
     // way to the plan's next.
     function join() {
@@ -275,14 +287,12 @@ function runOnCrew(crew, plan, noWorkers) {
           p.arrived.delete(p.taken);
           p.taken += n;
           attempt(() => plan.take(answer));
+          if (guess && p.taken < current.count && plan.stale && attempt(() => plan.stale())) dropGuess();
         } else if (p.taken >= current.count) {
           const after = attempt(() => plan.next(guess));
           if (fault !== null) return;
           progress.delete(current);
-          if (guess && guess !== after) {
-            dropBatch(guess);
-            progress.delete(guess);
-          }
+          if (guess && guess !== after) dropGuess();
           guess = null;
           guessAsked = false;
           if (after) current = after;
