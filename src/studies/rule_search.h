@@ -118,11 +118,11 @@ class RuleSearch {
   // they may run while its last tasks are still out, their scores kept only
   // then. Raises Exception without a generation under way.
   TuneTasks GuessNextGeneration(const std::vector<RunScore>& firstScores, int children) const;
-  // The parent that guess takes: the child of the generation under way
-  // (its number) that replaces the best so far on the scores
-  // `firstScores`, or none for the best so far. The guess changes with
-  // more scores only when this does. Raises Exception without a
-  // generation under way.
+  // The parent GuessNextGeneration takes for `firstScores`: the number of
+  // the child of the generation under way that replaces the best so far on
+  // those scores, or none for the best so far. The guess changes with more
+  // scores only when this does. Raises Exception without a generation
+  // under way.
   std::optional<std::size_t> GuessedParent(const std::vector<RunScore>& firstScores) const;
 
   // One whole generation, its tasks run on `courses` for at most `ticks`
