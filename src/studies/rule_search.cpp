@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 
 #include "core/base/errors.h"
 
@@ -27,6 +28,16 @@ int Reach(const Controller& controller) {
     }
   }
   return std::min(highest + 1, kStateCount);
+}
+
+// A controller's total: the scores of its runs, one per course, summed in
+// course order.
+double Total(std::span<const RunScore> runs) {
+  double total = 0.0;
+  for (const RunScore& run : runs) {
+    total += run.score;
+  }
+  return total;
 }
 
 // The child that replaces the best so far, whose total is `bestTotal`,
@@ -107,8 +118,8 @@ std::vector<Scored> TuneTasks::Join(std::vector<RunScore> scores) const {
     Scored& scored = joined.emplace_back(Scored{controllers[c], {}, 0.0});
     for (std::size_t k = 0; k < courseCount; ++k) {
       scored.runs.push_back(std::move(scores[c * courseCount + k]));
-      scored.total += scored.runs.back().score;
     }
+    scored.total = Total(scored.runs);
   }
   return joined;
 }
@@ -228,13 +239,11 @@ std::optional<std::size_t> RuleSearch::GuessedParent(
   if (tasks_.controllers.empty()) {
     throw Exception("no generation of the search is under way");
   }
-  // Each child's total as Join sums it: its runs in course order.
-  std::vector<double> totals(std::min(firstScores.size() / courseCount_, tasks_.controllers.size()),
-                             0.0);
+  std::vector<double> totals(
+      std::min(firstScores.size() / courseCount_, tasks_.controllers.size()));
+  const std::span<const RunScore> scores(firstScores);
   for (std::size_t c = 0; c < totals.size(); ++c) {
-    for (std::size_t k = 0; k < courseCount_; ++k) {
-      totals[c] += firstScores[c * courseCount_ + k].score;
-    }
+    totals[c] = Total(scores.subspan(c * courseCount_, courseCount_));
   }
   return Successor(totals, best_.total);
 }
