@@ -148,6 +148,14 @@ TEST(SoftExtended, TheInlinePathMeetsTheGeneralCodeAtItsEdges) {
        X(0x3FC1, kOne | (kOne >> 2)), X(0x3FFF, kOne | 4)},
       {"the leading one 62 places down", Op::kSub, X(0x3FFF, kOne | 2), kOneX, X(0x3FC1, kOne)},
       {"the leading one below the top word", Op::kSub, kOneX, X(0x3FFE, kAllOnes), X(0x3FBF, kOne)},
+      // Exponents 2 apart or more: the difference's leading one moves one
+      // place at most, and the lost bits round it.
+      {"2 apart, down one place to a tie, down to even", Op::kSub, kOneX, X(0x3FFD, kAllOnes),
+       X(0x3FFE, kOne)},
+      {"2 apart, the leading one kept", Op::kSub, X(0x3FFF, kAllOnes), X(0x3FFD, kOne),
+       X(0x3FFF, 0xDFFFFFFFFFFFFFFF)},
+      {"2 apart, a borrow from the lost bits, a tie up to even", Op::kAdd, kOneX,
+       X(0xBFFD, kOne | 1), X(0x3FFE, 0xC000000000000000)},
       {"cancelled into the subnormals", Op::kSub, X(1, kOne | 1), X(1, kOne), kTiniest},
       {"a carry out of the largest binade", Op::kAdd, kMax, X(0x7FC0, kOne), kInf},
       {"-x - -x is +0", Op::kSub, -kOneX, -kOneX, kPlusZero},

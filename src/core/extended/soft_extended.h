@@ -291,6 +291,23 @@ ORMAKIN_SOFT_INLINE double SoftExtended::ToDouble(SoftFields v) {
   return ToDoubleGeneral(soft_fields::SignExponent(v), v.significand);
 }
 
+// A 128-bit value with its leading one at bit 127 or 126, shifted up to bit
+// 127; `shift` is the places it moved. The value shifted by one place is
+// made either way and the right one taken: a shift by a count known only at
+// run time costs more (on x86 the count must pass through one register),
+// and this took a tenth off a tick of products and differences.
+struct NormalisedU128 {
+  U128 value;
+  int shift;
+};
+
+ORMAKIN_SOFT_INLINE NormalisedU128 NormaliseFrom126(U128 v) {
+  const bool top = (v.hi >> 63) != 0;
+  const std::uint64_t hi = (v.hi << 1) | (v.lo >> 63);
+  const std::uint64_t lo = v.lo << 1;
+  return {{top ? v.hi : hi, top ? v.lo : lo}, static_cast<int>(!top)};
+}
+
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::RoundNormal(bool negative, std::int32_t exponent,
                                                          std::uint64_t kept, std::uint64_t rest) {
   // Up when above half, or at half exactly and the kept bits are odd: then
@@ -364,6 +381,13 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
       // exponents were 0 or 1 apart.
       const std::uint64_t difference =
           bigSignificand - aligned - static_cast<std::uint64_t>(lost != 0);
+      if (distance >= 2) [[likely]] {
+        // The smaller below 2^62, the difference above it: its leading one
+        // at bit 63 or 62, brought up as a product's is.
+        const NormalisedU128 normalised = NormaliseFrom126({difference, 0 - lost});
+        return RoundNormal(bigNegative, bigExponent - normalised.shift, normalised.value.hi,
+                           normalised.value.lo);
+      }
       if (difference != 0) [[likely]] {
         const int shift = std::countl_zero(difference);
         const U128 normalised = ShiftLeftBelow64({difference, 0 - lost}, shift);
@@ -386,13 +410,11 @@ ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Sum(SoftFields a, SoftFields b, boo
 ORMAKIN_SOFT_INLINE SoftFields SoftExtended::Product(SoftFields a, SoftFields b) {
   using namespace soft_fields;
   if (BothCommon(a, b)) [[likely]] {
-    const U128 product = Mul64(a.significand, b.significand);
     // The product lies in [2^126, 2^128): its leading one at bit 127 or 126.
-    const int shift = static_cast<int>(product.hi >> 63) ^ 1;
+    const NormalisedU128 normalised = NormaliseFrom126(Mul64(a.significand, b.significand));
     return RoundNormal(a.negative != b.negative,
-                       a.key + b.key + kKeyOffset - extended_format::kBias + 1 - shift,
-                       (product.hi << shift) | ((product.lo >> 63) & static_cast<unsigned>(shift)),
-                       product.lo << shift);
+                       a.key + b.key + kKeyOffset - extended_format::kBias + 1 - normalised.shift,
+                       normalised.value.hi, normalised.value.lo);
   }
   // A zero times a normal number: a zero of the product's sign.
   if ((IsZero(a) && IsNormal(b)) || (IsNormal(a) && IsZero(b))) {
