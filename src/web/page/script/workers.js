@@ -375,10 +375,10 @@ function runOnCrew(crew, plan, noWorkers) {
       settle();
     }
 
-    function start(member) {
+    // A worker's answers are heard once it has begun.
+    function listen(member) {
       if (!crew.members.includes(member)) return;
-      const held = new Map();
-      ranges.set(member, held);
+      const held = ranges.get(member);
       member.worker.onmessage = ({ data }) => {
         const key = `${data.batch}:${data.first}`;
         const range = held.get(key);
@@ -399,13 +399,18 @@ function runOnCrew(crew, plan, noWorkers) {
         event.preventDefault();
         fail(member, new Error(event.message || 'the worker failed'));
       };
-      hand(member);
-      settle();
     }
 
+    // Every worker is handed its first ranges at once: they wait in the
+    // worker behind the study's beginning, and it runs them as soon as it
+    // has begun, without waiting for the page to hear that it has. The
+    // answer to the beginning comes first; a worker that could not begin
+    // fails, and its ranges go to the others.
     for (const member of crew.members) {
+      ranges.set(member, new Map());
+      hand(member);
       member.begun.then(
-        () => start(member),
+        () => listen(member),
         (failure) => fail(member, failure),
       );
     }
