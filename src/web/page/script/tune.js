@@ -147,8 +147,15 @@ function sameBytes(a, b) {
   return true;
 }
 
+// The tune's workers, each sent the settings and the courses to begin with.
+function tuneCrew(settings, courses) {
+  return studyCrew({ kind: 'tune-begin', settings, courses: courses.map((c) => c.bytes) }, (dropped) => {
+    $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
+  });
+}
+
 // Runs the search the studies instance `module` has begun, whose start has
-// `count` tasks, on the workers until its budget is spent or it is
+// `count` tasks, on the `crew` until its budget is spent or it is
 // cancelled. Returns whether it was cancelled. While a generation's last
 // tasks are out, the workers with none run the next generation as the
 // scores taken so far make it (the best child so far, unless a later one
@@ -156,10 +163,7 @@ function sameBytes(a, b) {
 // then already there or under way; otherwise they are dropped. A score
 // taken meanwhile that changes the guess drops it at once, and the workers
 // run the new one.
-async function tuneOnWorkers(module, count, settings, courses) {
-  const crew = studyCrew({ kind: 'tune-begin', settings, courses: courses.map((c) => c.bytes) }, (dropped) => {
-    $('#tune-note').textContent = words.tuneWorkersDropped.replace('{count}', dropped);
-  });
+async function tuneOnWorkers(module, count, crew) {
   const failed = () => new Error(output(module));
   let cancelled = false;
   await runOnCrew(
@@ -216,10 +220,10 @@ $('#tune-run').addEventListener('click', async () => {
       return;
     }
     $('#tune-cancel').disabled = false;
-    // The workers make their instances while the page's begins.
-    takeStudyWorkers();
-    const module = await studies();
+    // The workers begin while the page's own instance does.
     const settings = program && !program.dead ? program.api.settingsText : '';
+    const crew = tuneCrew(settings, courses);
+    const module = await studies();
     module.FS.mkdirTree('/study/tune');
     module.FS.writeFile('/study/ormakin.ini', settings);
     module.FS.writeFile('/study/tune/options.txt', `${options.evaluations} ${options.seed}\n`);
@@ -229,12 +233,14 @@ $('#tune-run').addEventListener('click', async () => {
     for (let k = 0; k < courses.length; ++k) module.FS.unlink(`/study/tune/${k}.bmp`);
     if (count < 0) {
       summary.textContent = output(module);
+      // No worker's answer to its beginning may reach the next study.
+      await crew.begun();
       return;
     }
     $('#tune-progress').max = Number(options.evaluations);
     let cancelled = false;
     try {
-      cancelled = await tuneOnWorkers(module, count, settings, courses);
+      cancelled = await tuneOnWorkers(module, count, crew);
     } catch (failure) {
       // The search is dropped with its session.
       module._studies_tune_finish(1);
