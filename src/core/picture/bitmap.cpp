@@ -97,11 +97,7 @@ void TBitmap::GetRow(int y, int count, TColor* out) const {
   if (y < 0 || y >= Height() || n <= 0) {
     return;
   }
-  // The store's row conversion, in place: the same colours in another order.
-  store_->RowToRgb32(y, n, out);
-  for (int x = 0; x < n; ++x) {
-    out[x] = FromRgb32(out[x]);
-  }
+  store_->RowToColors(y, n, out);
 }
 
 void TBitmap::CopyToRgb32(int width, int height, std::uint32_t* out, std::size_t stride) const {

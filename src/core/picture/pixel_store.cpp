@@ -302,7 +302,27 @@ void PixelStore::PutRow(int y, const TColor* colors, int count) {
   }
 }
 
-void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
+namespace {
+
+// The two forms a row is converted to.
+struct Rgb32Form {
+  static std::uint32_t Color(TColor color) { return ToRgb32(color); }
+  static std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+  }
+};
+
+struct ColorForm {
+  static std::uint32_t Color(TColor color) { return color & 0x00FFFFFFu; }
+  static std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return r | (g << 8) | (b << 16);
+  }
+};
+
+}  // namespace
+
+template <typename Form>
+void PixelStore::RowTo(int y, int count, std::uint32_t* out) const {
   const std::uint8_t* row = Row(y);
   const auto n = static_cast<std::size_t>(count);
   switch (bitsPerPixel_) {
@@ -313,7 +333,7 @@ void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
       std::array<std::uint32_t, 256> table{};
       const std::size_t entries = std::size_t{1} << bitsPerPixel_;
       for (std::size_t i = 0; i < entries; ++i) {
-        table[i] = ToRgb32(palette_[i]);
+        table[i] = Form::Color(palette_[i]);
       }
       if (bitsPerPixel_ == 8) {
         for (std::size_t x = 0; x < n; ++x) {
@@ -332,27 +352,36 @@ void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
     }
     case 16:
       for (std::size_t x = 0; x < n; ++x) {
-        out[x] = ToRgb32(FromBitFields(Load16(row + 2 * x)));
+        out[x] = Form::Color(FromBitFields(Load16(row + 2 * x)));
       }
       break;
     case 24:
       for (std::size_t x = 0; x < n; ++x) {
         const std::uint8_t* p = row + 3 * x;
-        out[x] = 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        out[x] = Form::Rgb(p[2], p[1], p[0]);
       }
       break;
     default:
       if (plainRgb32_) {
         for (std::size_t x = 0; x < n; ++x) {
-          out[x] = 0xFF000000u | (Load32(row + 4 * x) & 0x00FFFFFFu);
+          const std::uint32_t word = Load32(row + 4 * x);
+          out[x] = Form::Rgb((word >> 16) & 0xFFu, (word >> 8) & 0xFFu, word & 0xFFu);
         }
       } else {
         for (std::size_t x = 0; x < n; ++x) {
-          out[x] = ToRgb32(FromBitFields(Load32(row + 4 * x)));
+          out[x] = Form::Color(FromBitFields(Load32(row + 4 * x)));
         }
       }
       break;
   }
+}
+
+void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
+  RowTo<Rgb32Form>(y, count, out);
+}
+
+void PixelStore::RowToColors(int y, int count, TColor* out) const {
+  RowTo<ColorForm>(y, count, out);
 }
 
 }  // namespace ormakin

@@ -95,6 +95,8 @@ class PixelStore {
   // Converts `count` pixels of row y, from x = 0, to 0xFFRRGGBB values for
   // painting; the caller has clipped to the store.
   void RowToRgb32(int y, int count, std::uint32_t* out) const;
+  // The same pixels as colours, 0x00BBGGRR, as ColorAt reads them.
+  void RowToColors(int y, int count, TColor* out) const;
 
  private:
   // One colour channel of a bit-field pixel.
@@ -107,6 +109,10 @@ class PixelStore {
   static std::uint32_t Extract(const Channel& c, std::uint32_t pixel);
   static std::uint32_t Insert(const Channel& c, std::uint32_t value8);
   TColor FromBitFields(std::uint32_t pixel) const;
+  // Both row conversions, one loop a format: `Form` packs a colour, or its
+  // red, green and blue, into the output's word.
+  template <typename Form>
+  void RowTo(int y, int count, std::uint32_t* out) const;
 
   std::size_t RowOffset(int y) const {
     const int fileRow = order_ == RowOrder::BottomUp ? height_ - 1 - y : y;
