@@ -16,12 +16,9 @@ inline constexpr TColor clRed = 0x000000FF;
 // What a pixel outside a bitmap reads as: no colour at all.
 inline constexpr TColor kNoColor = 0xFFFFFFFF;
 
-// 0x00BBGGRR to 0xFFRRGGBB, the order a painter wants, and back.
+// 0x00BBGGRR to 0xFFRRGGBB, the order a painter wants.
 constexpr std::uint32_t ToRgb32(TColor color) {
   return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
-}
-constexpr TColor FromRgb32(std::uint32_t argb) {
-  return ((argb >> 16) & 0xFFu) | (argb & 0xFF00u) | ((argb & 0xFFu) << 16);
 }
 
 }  // namespace ormakin
