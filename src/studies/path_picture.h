@@ -36,6 +36,9 @@ class PathPicture : public RunObserver {
 
   // The picture with what was drawn so far.
   const TBitmap& Picture() const { return picture_; }
+  // Its pixels, to change before the path is drawn: full colour, the bytes
+  // B, G, R, 0 of each, rows top down.
+  PixelStore& Pixels() { return *store_; }
 
   // Draws `car` over the path and returns the picture.
   const TBitmap& Finish(const TCar& car);

@@ -1,7 +1,10 @@
 #include "studies/sweep_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,13 +18,32 @@ namespace ormakin::studies {
 namespace {
 
 // The course shows at a quarter of its contrast, so that the starts and the
-// paths stand out: the line becomes light grey.
-TColor Faded(TColor color) {
-  auto channel = [&](int shift) {
-    const std::uint32_t c = (color >> shift) & 0xFFu;
-    return (c + 3u * 0xFFu) / 4u << shift;
-  };
-  return channel(0) | channel(8) | channel(16);
+// paths stand out: the line becomes light grey. Each channel c of a row of
+// full-colour pixels (the bytes B, G, R, 0, a pixel a 32-bit word: the rows
+// are whole words from malloc) becomes (c + 3 * 255) / 4, which is
+// (c + 1) / 4 + 191: c / 4 + 191, plus one where c's two low bits are both
+// set. Worked on the four bytes of a word at once, no byte carries into the
+// next (c / 4 + 1 + 191 <= 255), so the order of the bytes in the word does
+// not matter; the fourth byte is kept 0.
+void FadeRow(std::uint8_t* row, int width) {
+  static constexpr std::uint8_t kColorBytes[4] = {0xFF, 0xFF, 0xFF, 0};
+  const std::uint32_t keep = std::bit_cast<std::uint32_t>(kColorBytes);
+  auto* words = reinterpret_cast<std::uint32_t*>(row);
+  for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
+    const std::uint32_t word = words[x];
+    words[x] =
+        (((word >> 2) & 0x3F3F3F3Fu) + (word & (word >> 1) & 0x01010101u) + 0xBFBFBFBFu) & keep;
+  }
+}
+
+// Raises Exception when a full-colour map of `width` x `height` pixels, on
+// a course of courseWidth x courseHeight, is too large to hold.
+void RefuseTooLarge(int width, int height, int courseWidth, int courseHeight) {
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 >
+      PixelStore::kMaxBytes) {
+    throw Exception("the course is too large for a map (" + std::to_string(courseWidth) + " x " +
+                    std::to_string(courseHeight) + " pixels)");
+  }
 }
 
 constexpr int kLegendMargin = 6;
@@ -50,17 +72,13 @@ SweepMap::SweepMap(const TBitmap& course) : width_(course.Width()), height_(cour
   if (width_ <= 0 || height_ <= 0) {
     return;
   }
-  TBitmap faded(width_, height_, clWhite);
-  PixelStore& store = faded.BeginChange();
-  std::vector<TColor> row(static_cast<std::size_t>(width_));
+  RefuseTooLarge(width_, height_, width_, height_);
+  // The paths are drawn on a full-colour copy of the course, faded first.
+  paths_.emplace(course);
+  PixelStore& store = paths_->Pixels();
   for (int y = 0; y < height_; ++y) {
-    course.GetRow(y, width_, row.data());
-    for (TColor& color : row) {
-      color = Faded(color);
-    }
-    store.PutRow(y, row.data(), width_);
+    FadeRow(store.Row(y), width_);
   }
-  paths_.emplace(faded);
 }
 
 RunObserver& SweepMap::Path(Outcome outcome) {
@@ -86,21 +104,27 @@ TBitmap SweepMap::Finish(const std::vector<SweepStart>& starts,
   const int legendHeight = kLegendMargin * 2 + static_cast<int>(kOutcomeCount) * kLegendRow;
   const int mapWidth = std::max(width_, legendWidth);
   const int mapHeight = height_ + legendHeight;
-  if (static_cast<std::uint64_t>(mapWidth) * static_cast<std::uint64_t>(mapHeight) * 4 >
-      PixelStore::kMaxBytes) {
-    throw Exception("the course is too large for a map (" + std::to_string(width_) + " x " +
-                    std::to_string(height_) + " pixels)");
-  }
+  RefuseTooLarge(mapWidth, mapHeight, width_, height_);
 
-  TBitmap map(mapWidth, mapHeight, clWhite);
+  // The faded course with its paths, row for row: the picture the paths
+  // are drawn on and the map are both full colour, so a row's bytes are
+  // copied as they are. White beside it, when the legend is wider, and
+  // below it.
+  TBitmap map(std::make_shared<PixelStore>(mapWidth, mapHeight, 32, RowOrder::TopDown,
+                                           StoreInit::Overwrite));
   PixelStore& store = map.BeginChange();
-  if (paths_) {
-    const TBitmap& course = paths_->Picture();
-    std::vector<TColor> row(static_cast<std::size_t>(width_));
-    for (int y = 0; y < height_; ++y) {
-      course.GetRow(y, width_, row.data());
-      store.PutRow(y, row.data(), width_);
+  const std::uint32_t white = store.Encode(clWhite);
+  const std::size_t courseRow = 4 * static_cast<std::size_t>(width_);
+  for (int y = 0; y < height_; ++y) {
+    if (paths_) {
+      std::memcpy(store.Row(y), paths_->Picture().Store()->Row(y), courseRow);
+    } else {
+      store.FillSpan(y, 0, width_, white);
     }
+    store.FillSpan(y, width_, mapWidth, white);
+  }
+  for (int y = height_; y < mapHeight; ++y) {
+    store.FillSpan(y, 0, mapWidth, white);
   }
   // Each start's square, centred on its pixel as the car rounds it.
   const int before = (cell - 1) / 2;
