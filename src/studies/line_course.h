@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/car/line_bits.h"
 #include "core/car/line_probe.h"
 #include "core/picture/bitmap.h"
 
@@ -24,19 +25,13 @@ class LineCourse final : public LineProbe {
   // probe sees them.
   explicit LineCourse(const TBitmap& course);
 
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  int Width() const { return bits_.Width(); }
+  int Height() const { return bits_.Height(); }
 
   // Changes nothing, so several cars on several threads may share a course.
   bool IsOnLine(std::int32_t x, std::int32_t y) override { return OnLine(x, y); }
-  bool OnLine(std::int64_t x, std::int64_t y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
-      return false;
-    }
-    const std::uint64_t i = static_cast<std::uint64_t>(y) * static_cast<std::uint64_t>(width_) +
-                            static_cast<std::uint64_t>(x);
-    return ((bits_[i / 64] >> (i % 64)) & 1u) != 0;
-  }
+  const LineBits* Bits() const override { return &bits_; }
+  bool OnLine(std::int64_t x, std::int64_t y) const { return bits_.OnLine(x, y); }
 
   // The index of the line cell that holds pixel (x, y), or -1 when that pixel
   // lies outside the course or in a cell without line.
@@ -47,9 +42,7 @@ class LineCourse final : public LineProbe {
   std::uint64_t LinePixelCount() const { return linePixels_; }
 
  private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint64_t> bits_;
+  LineBits bits_;
   int cellColumns_ = 0;
   std::vector<std::int32_t> cellIndex_;  // per cell: its line-cell index, or -1
   std::int32_t lineCells_ = 0;

@@ -111,7 +111,12 @@ SensorProbe TCar::Probe(int sensor, const ProbeTerms& terms) const {
     point = ProbePoint{PixelOfSum(terms.aheadCos, X_), PixelOfSum(Y_, -terms.aheadSin)};
   }
   // A point that is no 32-bit pixel lies far outside any course.
-  return SensorProbe{point.x, point.y, point.x && point.y && course_.IsOnLine(*point.x, *point.y)};
+  if (!point.x || !point.y) {
+    return SensorProbe{point.x, point.y, false};
+  }
+  const bool onLine = lineBits_ != nullptr ? lineBits_->OnLine(*point.x, *point.y)
+                                           : course_.IsOnLine(*point.x, *point.y);
+  return SensorProbe{point.x, point.y, onLine};
 }
 
 std::array<SensorProbe, 3> TCar::Probes() const {

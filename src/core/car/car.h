@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/car/line_bits.h"
 #include "core/car/line_probe.h"
 #include "core/draw/canvas.h"
 #include "core/extended/pixel_of_sum.h"
@@ -53,7 +54,8 @@ class TCar {
  public:
   // A car in state 1 with the given geometry and rules, at rest at (0, 0).
   // It probes the course through `course`.
-  TCar(const CarSettings& settings, LineProbe& course) : settings_(settings), course_(course) {}
+  TCar(const CarSettings& settings, LineProbe& course)
+      : settings_(settings), course_(course), lineBits_(course.Bits()) {}
   // The same, from the settings read by ReadCarSettings.
   TCar(const TCustomIniFile& iniFile, MessageBoxService& boxes, LineProbe& course)
       : TCar(ReadCarSettings(iniFile, boxes), course) {}
@@ -172,6 +174,7 @@ class TCar {
   std::int32_t State_ = 1;
   CarSettings settings_;
   LineProbe& course_;
+  const LineBits* lineBits_;  // course_'s bits, when it has them
 };
 
 }  // namespace ormakin

@@ -13,6 +13,8 @@ constexpr bool IsLineColor(TColor color) {
   return color == clBlack;
 }
 
+class LineBits;
+
 class LineProbe {
  public:
   virtual ~LineProbe() = default;
@@ -20,6 +22,10 @@ class LineProbe {
   // (IsLineColor). Any point may be asked; a point outside the course is not
   // on the line.
   virtual bool IsOnLine(std::int32_t x, std::int32_t y) = 0;
+  // The line as bits, for a probe whose answers are those bits and nothing
+  // else, living as long as the probe; null for any other. A car reads them
+  // straight, with no call through the probe on every tick.
+  virtual const LineBits* Bits() const { return nullptr; }
 };
 
 }  // namespace ormakin
