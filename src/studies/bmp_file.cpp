@@ -1,6 +1,8 @@
 #include "studies/bmp_file.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "core/base/errors.h"
@@ -47,18 +49,32 @@ void WriteBmp(const TBitmap& picture, const std::string& name, const ByteSink& w
   PutLittleEndian(header, 0, 4);
   write(header.data(), header.size());
 
+  const PixelStore& store = *picture.Store();
   std::vector<std::uint32_t> argb(static_cast<std::size_t>(width));
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(rowLength), 0);
+  // One byte more than a row, for the fourth byte of the last pixel below.
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(rowLength) + 1, 0);
   for (int y = height - 1; y >= 0; --y) {
-    picture.Store()->RowToRgb32(y, width, argb.data());
+    // A BMP file stores blue, green, red: a full-colour store's first three
+    // bytes of each pixel, any other's pixels converted.
     std::uint8_t* out = row.data();
-    for (const std::uint32_t pixel : argb) {
-      // A BMP file stores blue, green, red.
-      *out++ = static_cast<std::uint8_t>(pixel);
-      *out++ = static_cast<std::uint8_t>(pixel >> 8);
-      *out++ = static_cast<std::uint8_t>(pixel >> 16);
+    if (store.PlainRgb32()) {
+      // Each pixel's four bytes are copied whole, three bytes apart: the
+      // next pixel overwrites the fourth, and the last one's is set back
+      // to 0 with the row's padding.
+      const std::uint8_t* in = store.Row(y);
+      for (int x = 0; x < width; ++x) {
+        std::memcpy(out + 3 * static_cast<std::size_t>(x), in + 4 * static_cast<std::size_t>(x), 4);
+      }
+      std::fill(out + 3 * static_cast<std::size_t>(width), out + rowLength, std::uint8_t{0});
+    } else {
+      store.RowToRgb32(y, width, argb.data());
+      for (const std::uint32_t pixel : argb) {
+        *out++ = static_cast<std::uint8_t>(pixel);
+        *out++ = static_cast<std::uint8_t>(pixel >> 8);
+        *out++ = static_cast<std::uint8_t>(pixel >> 16);
+      }
     }
-    write(row.data(), row.size());
+    write(row.data(), static_cast<std::size_t>(rowLength));
   }
 }
 

@@ -407,9 +407,10 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_take() {
   }
 }
 
-// Writes the summary to /study/output.txt, the map's pixels (0xFFRRGGBB,
-// row after row) to /study/map.rgb and the map as the tool's BMP file to
-// /study/map.bmp; returns the map's width, its height in
+// Writes the summary to /study/output.txt and the map as the tool's BMP
+// file to /study/map.bmp, and leaves the map's pixels for studies_results,
+// row after row, as the bytes red, green, blue, 255 of each, which the
+// page's canvas takes as they are; returns the map's width, its height in
 // the high half (both below 65536), or -1 with the error's text.
 EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
   if (!web::session) {
@@ -418,13 +419,13 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
   int size = -1;
   try {
     const TBitmap map = web::session->sweep->Map();
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(map.Width()) *
-                                      static_cast<std::size_t>(map.Height()));
-    map.CopyToRgb32(map.Width(), map.Height(), pixels.data(),
-                    static_cast<std::size_t>(map.Width()));
-    web::WriteText(std::string_view(reinterpret_cast<const char*>(pixels.data()),
-                                    pixels.size() * sizeof(std::uint32_t)),
-                   "/study/map.rgb");
+    const auto width = static_cast<std::size_t>(map.Width());
+    std::vector<std::uint32_t> pixels(width * static_cast<std::size_t>(map.Height()));
+    for (int y = 0; y < map.Height(); ++y) {
+      map.Store()->RowToRgba(y, map.Width(), pixels.data() + static_cast<std::size_t>(y) * width);
+    }
+    web::results.assign(reinterpret_cast<const char*>(pixels.data()),
+                        pixels.size() * sizeof(std::uint32_t));
     std::string bmp;
     studies::WriteBmp(map, "/study/map.bmp", [&](const void* data, std::size_t count) {
       bmp.append(static_cast<const char*>(data), count);

@@ -55,6 +55,38 @@ TEST(WriteBmp, WritesTheRowsBottomUpInBlueGreenRedWithPadding) {
   }
 }
 
+// A full-colour picture (what a map is drawn on) is copied byte for byte, a
+// view of one only as far as it shows: each reads back as it was, and the
+// unused fourth byte of a pixel never reaches the rows' padding.
+TEST(WriteBmp, AFullColourPictureAndAViewOfOneReadBackTheSame) {
+  TBitmap picture(5, 3, clWhite);
+  PixelStore& store = picture.BeginChange();
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      const auto v = static_cast<std::uint32_t>(16 * x + 50 * y);
+      store.FillSpan(y, x, x + 1, store.Encode(v | (255 - v) << 8 | (v ^ 0xA5u) << 16));
+      store.Row(y)[4 * x + 3] = 0xEE;
+    }
+  }
+  for (const TBitmap& shown : {picture, TBitmap::ViewOf(picture, 3, 2)}) {
+    const std::string file = BmpOf(shown);
+    const std::size_t row = (static_cast<std::size_t>(shown.Width()) * 3 + 3) / 4 * 4;
+    for (std::size_t at = 54 + 3 * static_cast<std::size_t>(shown.Width()); at < file.size();
+         at += row) {
+      EXPECT_EQ(file[at], '\0') << at;
+    }
+    const TBitmap back =
+        ReadBitmap(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    ASSERT_EQ(back.Width(), shown.Width());
+    ASSERT_EQ(back.Height(), shown.Height());
+    for (int y = 0; y < back.Height(); ++y) {
+      for (int x = 0; x < back.Width(); ++x) {
+        EXPECT_EQ(back.GetPixel(x, y), picture.GetPixel(x, y)) << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(WriteBmp, RefusesAPictureWithoutPixelsBeforeWritingAnything) {
   bool wrote = false;
   EXPECT_THROW(WriteBmp(TBitmap(), "map.bmp", [&](const void*, std::size_t) { wrote = true; }),

@@ -304,7 +304,7 @@ void PixelStore::PutRow(int y, const TColor* colors, int count) {
 
 namespace {
 
-// The two forms a row is converted to.
+// The forms a row is converted to.
 struct Rgb32Form {
   static std::uint32_t Color(TColor color) { return ToRgb32(color); }
   static std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
@@ -316,6 +316,13 @@ struct ColorForm {
   static std::uint32_t Color(TColor color) { return color & 0x00FFFFFFu; }
   static std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return r | (g << 8) | (b << 16);
+  }
+};
+
+struct RgbaForm {
+  static std::uint32_t Color(TColor color) { return 0xFF000000u | ColorForm::Color(color); }
+  static std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return 0xFF000000u | ColorForm::Rgb(r, g, b);
   }
 };
 
@@ -382,6 +389,10 @@ void PixelStore::RowToRgb32(int y, int count, std::uint32_t* out) const {
 
 void PixelStore::RowToColors(int y, int count, TColor* out) const {
   RowTo<ColorForm>(y, count, out);
+}
+
+void PixelStore::RowToRgba(int y, int count, std::uint32_t* out) const {
+  RowTo<RgbaForm>(y, count, out);
 }
 
 }  // namespace ormakin

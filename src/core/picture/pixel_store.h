@@ -75,6 +75,9 @@ class PixelStore {
   void SetPaletteCount(int count);
 
   const ColorMasks& Masks() const { return masks_; }
+  // 32 bits a pixel with the 8-8-8 masks: the bytes blue, green, red and one
+  // unused, which those who copy pixels may read as they are.
+  bool PlainRgb32() const { return plainRgb32_; }
   void SetMasks(const ColorMasks& masks);
 
   // The colour of pixel (x, y), y = 0 the top row, as 0x00BBGGRR; kNoColor
@@ -97,6 +100,9 @@ class PixelStore {
   void RowToRgb32(int y, int count, std::uint32_t* out) const;
   // The same pixels as colours, 0x00BBGGRR, as ColorAt reads them.
   void RowToColors(int y, int count, TColor* out) const;
+  // The same pixels as 0xFFBBGGRR values: on a little-endian machine, the
+  // bytes red, green, blue, 255 that a browser's canvas takes.
+  void RowToRgba(int y, int count, std::uint32_t* out) const;
 
  private:
   // One colour channel of a bit-field pixel.

@@ -71,17 +71,18 @@ async function warmSweep(workers) {
   module.FS.writeFile('/study/ormakin.ini', settings);
   module.FS.writeFile('/study/course.bmp', course);
   if (module._studies_sweep_begin() < 0 || module._studies_sweep_finish() < 0) return;
-  module.FS.unlink('/study/map.rgb');
   module.FS.unlink('/study/map.bmp');
 }
 
-// Shows the map, 0xFFRRGGBB values row after row, at its own size; the style
-// scales a map wider than the panel down.
-function showSweepMap(pixels, width, height) {
+// Shows the map that the studies instance `module` has left in its
+// results, at its own size; the style scales a map wider than the panel
+// down. The canvas copies the pixels straight from the module's memory.
+function showSweepMap(module, width, height) {
   const map = $('#sweep-map');
   map.width = width;
   map.height = height;
-  map.getContext('2d').putImageData(putPixels(new ImageData(width, height), pixels), 0, 0);
+  const rgba = new Uint8ClampedArray(module.HEAPU8.buffer, module._studies_results(-1), 4 * width * height);
+  map.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
 }
 
 // No map, no progress: before a sweep, and what a failed one leaves.
@@ -169,8 +170,7 @@ $('#sweep-run').addEventListener('click', async () => {
       clearSweep();
       return;
     }
-    showSweepMap(module.FS.readFile('/study/map.rgb'), size & 0xffff, size >>> 16);
-    module.FS.unlink('/study/map.rgb');
+    showSweepMap(module, size & 0xffff, size >>> 16);
     sweepBmp = module.FS.readFile('/study/map.bmp');
     module.FS.unlink('/study/map.bmp');
     $('#sweep-save').disabled = false;
