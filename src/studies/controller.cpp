@@ -2,8 +2,13 @@
 
 namespace ormakin::studies {
 
+std::string Controller::Text(int state, int mask) const {
+  const std::string& text = ruleTexts[state - 1][mask];
+  return text.empty() ? RuleText(Rule(state, mask)) : text;
+}
+
 void Controller::SetRule(int state, int mask, const TStateRule& rule) {
-  ruleTexts[state - 1][mask] = RuleText(rule);
+  ruleTexts[state - 1][mask].clear();
   settings.rules[state - 1][mask] = rule;
   settings.ruleSet[state - 1][mask] = true;
 }

@@ -19,13 +19,17 @@ struct Controller {
   // The values of section "car" as the file gives them, by CarKey; empty
   // for a key that is missing (it keeps its default).
   std::array<std::string, kCarKeyCount> carTexts;
-  // The text of every rule that is set.
+  // The text of every rule that is set as the file gives it, and empty for
+  // one set since (SetRule).
   std::array<std::array<std::string, kMaskCount>, kStateCount> ruleTexts;
 
   bool IsSet(int state, int mask) const { return settings.ruleSet[state - 1][mask]; }
   const TStateRule& Rule(int state, int mask) const { return settings.rules[state - 1][mask]; }
-  const std::string& Text(int state, int mask) const { return ruleTexts[state - 1][mask]; }
-  // Sets a rule; its text is written from its numbers.
+  // The text of a rule that is set: the file's, or for a rule set since,
+  // written from its numbers.
+  std::string Text(int state, int mask) const;
+  // Sets a rule. Its text is written from its numbers only when asked: a
+  // search sets thousands of rules, of which it writes out a few.
   void SetRule(int state, int mask, const TStateRule& rule);
   // Copies every rule of state `from`, set or not, over those of state `to`.
   void CopyState(int from, int to);

@@ -217,6 +217,9 @@ TEST(TuneReport, ChangedRulesAreThoseThatActOtherwise) {
   after.SetRule(1, 1, TStateRule{1, -3.0, 1.0});
   after.settings.ruleSet[1][7] = false;
   after.SetRule(3, 2, TStateRule{1, 0.0, 0.5});
+  // The file's spelling stays until the rule is set again.
+  EXPECT_EQ(before.Text(1, 0), "1, 0, 1.0");
+  EXPECT_EQ(after.Text(1, 0), RuleText({1, 0.0, 1.0}));
   std::vector<std::string> changed;
   for (const ChangedRule& rule : ChangedRules(before, after)) {
     changed.push_back(rule.key + "=" + rule.before + ">" + rule.after);
