@@ -58,8 +58,6 @@ constexpr const char* kStudyOutput = "/study/output.txt";
 // names, the tasks of the generation under way, and what it found.
 constexpr const char* kTuneOptions = "/study/tune/options.txt";
 constexpr const char* kTuneNames = "/study/tune/names.txt";
-constexpr const char* kTuneTasks = "/study/tune/tasks.bin";
-constexpr const char* kTuneGuess = "/study/tune/guess.bin";
 constexpr const char* kTuneSettings = "/study/tune/tuned.ini";
 constexpr const char* kTuneChanges = "/study/tune/changes.txt";
 // The text whose rules the page shows and edits, and an edit's parts.
@@ -216,8 +214,11 @@ std::unique_ptr<TuneWorker> tuneWorker;
 // page's script for each range, to see whether it is there.
 std::string tuneTables;
 
-void WriteTasks(const studies::TuneTasks& tasks) {
-  WriteText(studies::RuleTablesToBytes(tasks.controllers), kTuneTasks);
+// A generation's rule tables left for studies_results, for the page to
+// hand to the workers: in the module's memory, where a file would cost calls
+// out to the page's script to write it and read it back.
+void LeaveTables(const studies::TuneTasks& tasks) {
+  results = studies::RuleTablesToBytes(tasks.controllers);
 }
 
 // Where the search stands, for the page's progress bar:
@@ -443,9 +444,9 @@ EMSCRIPTEN_KEEPALIVE int studies_sweep_finish() {
 // Begins a search from the settings in /study/ormakin.ini on the courses
 // under /study/tune, with the options in /study/tune/options.txt
 // ("EVALUATIONS SEED") and the courses' names, one a line, in
-// /study/tune/names.txt. Writes the tasks that score the start to
-// /study/tune/tasks.bin and returns their number, or -1 with the error's
-// text.
+// /study/tune/names.txt. Leaves the rule tables of the tasks that score
+// the start for studies_results and returns their number, or -1 with the
+// error's text.
 EMSCRIPTEN_KEEPALIVE int studies_tune_begin() {
   web::tune.reset();
   try {
@@ -470,7 +471,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_begin() {
     const std::vector<studies::LineCourse> courses =
         web::TuneCourses(static_cast<int>(t->names.size()));
     t->tasks = studies::TuneTasks{{t->start}, courses.size()};
-    web::WriteTasks(t->tasks);
+    web::LeaveTables(t->tasks);
     web::tune = std::move(t);
     return static_cast<int>(web::tune->tasks.Count());
   } catch (const std::exception& failure) {
@@ -517,9 +518,9 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_take() {
   }
 }
 
-// Begins the next generation: writes its tasks to /study/tune/tasks.bin and
-// returns their number; 0 once the budget is spent; -1 with the error's
-// text.
+// Begins the next generation: leaves its tasks' rule tables for
+// studies_results and returns their number; 0 once the budget is spent; -1
+// with the error's text.
 EMSCRIPTEN_KEEPALIVE int studies_tune_next() {
   try {
     if (!web::tune || !web::tune->search || !web::tune->tasks.controllers.empty()) {
@@ -531,7 +532,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_next() {
       return 0;
     }
     t.tasks = t.search->BeginGeneration(children);
-    web::WriteTasks(t.tasks);
+    web::LeaveTables(t.tasks);
     return static_cast<int>(t.tasks.Count());
   } catch (const std::exception& failure) {
     web::WriteFailure(failure);
@@ -541,8 +542,8 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_next() {
 
 // Guesses the generation after the one under way from the scores taken of
 // it so far (RuleSearch::GuessNextGeneration), for the workers to run while
-// its last tasks are out: writes its tasks to /study/tune/guess.bin and
-// returns their number; 0 when there is no generation to guess (the start
+// its last tasks are out: leaves its tasks' rule tables for studies_results
+// and returns their number; 0 when there is no generation to guess (the start
 // is being scored, or the budget ends with this one); -1 with the error's
 // text. The page keeps their scores only when studies_tune_next makes the
 // same tasks.
@@ -563,7 +564,7 @@ EMSCRIPTEN_KEEPALIVE int studies_tune_guess() {
     }
     const studies::TuneTasks guess = t.search->GuessNextGeneration(t.scores, children);
     t.guessParent = t.search->GuessedParent(t.scores);
-    web::WriteText(studies::RuleTablesToBytes(guess.controllers), web::kTuneGuess);
+    web::LeaveTables(guess);
     return static_cast<int>(guess.Count());
   } catch (const std::exception& failure) {
     web::WriteFailure(failure);

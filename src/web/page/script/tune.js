@@ -154,8 +154,15 @@ function tuneCrew(settings, courses) {
   });
 }
 
-// Runs the search the studies instance `module` has begun, whose start has
-// `count` tasks, on the `crew` until its budget is spent or it is
+// The rule tables of a generation's tasks that the studies instance
+// `module` has just left in its results (studies_tune_begin, _next, _guess).
+function leftTables(module) {
+  const at = module._studies_results(-1);
+  return module.HEAPU8.slice(at, at + module._studies_results_size());
+}
+
+// Runs the search the studies instance `module` has just begun, whose start
+// has `count` tasks, on the `crew` until its budget is spent or it is
 // cancelled. Returns whether it was cancelled. While a generation's last
 // tasks are out, the workers with none run the next generation as the
 // scores taken so far make it (the best child so far, unless a later one
@@ -165,11 +172,13 @@ function tuneCrew(settings, courses) {
 // run the new one.
 async function tuneOnWorkers(module, count, crew) {
   const failed = () => new Error(output(module));
+  const tables = () => leftTables(module);
+  const first = tables();
   let cancelled = false;
   await runOnCrew(
     crew,
     {
-      first: tuneBatch(module.FS.readFile('/study/tune/tasks.bin'), count),
+      first: tuneBatch(first, count),
       take({ bytes }) {
         putResults(module, bytes);
         const left = module._studies_tune_take();
@@ -184,14 +193,14 @@ async function tuneOnWorkers(module, count, crew) {
         const n = module._studies_tune_next();
         if (n < 0) throw failed();
         if (n === 0) return null;
-        const tables = module.FS.readFile('/study/tune/tasks.bin');
-        return guess && guess.count === n && sameBytes(guess.tables, tables) ? guess : tuneBatch(tables, n);
+        const made = tables();
+        return guess && guess.count === n && sameBytes(guess.tables, made) ? guess : tuneBatch(made, n);
       },
       guess() {
         if (tuneCancelled) return null;
         const n = module._studies_tune_guess();
         if (n < 0) throw failed();
-        return n > 0 ? tuneBatch(module.FS.readFile('/study/tune/guess.bin'), n) : null;
+        return n > 0 ? tuneBatch(tables(), n) : null;
       },
       stale() {
         const stale = module._studies_tune_guess_stale();
